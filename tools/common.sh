@@ -1,0 +1,41 @@
+# Shared by tools/test.sh and tools/run.sh: set-up, build, wine prefix and display.
+top=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+build_dir=${BUILD_DIR:-$top/build}
+xvfb_pid=
+
+build_all() {
+  bash "$top/tools/setup.sh"
+  if [ ! -f "$build_dir/CMakeCache.txt" ]; then
+    cmake -S "$top" -B "$build_dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+  fi
+  cmake --build "$build_dir" -j "$(nproc)" -- --no-print-directory
+}
+
+# The wine prefix lives in the build folder; it is made once, then reused.
+prepare_wine() {
+  export WINEPREFIX=$build_dir/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml= LC_ALL=C LANG=C
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    echo "preparing wine prefix $WINEPREFIX"
+    wineboot -i >/dev/null 2>&1 || true
+    wineserver -w || true
+  fi
+}
+
+# Xvfb (24-bit) on a free display when DISPLAY is unset; stopped by its process id on exit.
+start_display() {
+  [ -n "${DISPLAY:-}" ] && return 0
+  local n=${XVFB_FIRST_DISPLAY:-90}
+  while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
+  Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+  xvfb_pid=$!
+  export DISPLAY=":$n"
+  for _ in $(seq 1 50); do
+    [ -e "/tmp/.X11-unix/X$n" ] && break
+    sleep 0.1
+  done
+}
+
+stop_all() {
+  if [ -n "${WINEPREFIX:-}" ]; then wineserver -k >/dev/null 2>&1 || true; fi
+  if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null || true; wait "$xvfb_pid" 2>/dev/null || true; fi
+}

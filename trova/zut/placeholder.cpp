@@ -1,0 +1,1 @@
+namespace zut { int placeholder() { return 1; } }
