@@ -19,3 +19,15 @@ function(zin_add_test name)
   add_test(NAME ${name} COMMAND ${name} --gtest_color=no)
   set_tests_properties(${name} PROPERTIES WORKING_DIRECTORY ${CMAKE_RUNTIME_OUTPUT_DIRECTORY})
 endfunction()
+
+# zin_add_test_dir(prefix LIBS libs...): every *_test.cpp of the calling folder becomes its own test
+# program <prefix>_<file>, so that one failing file never hides the others.
+function(zin_add_test_dir prefix)
+  cmake_parse_arguments(T "" "" "LIBS;EXTRA" ${ARGN})
+  file(GLOB tests CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*_test.cpp)
+  foreach(t ${tests})
+    get_filename_component(n ${t} NAME_WE)
+    string(REGEX REPLACE "_test$" "" n ${n})
+    zin_add_test(${prefix}_${n} ${t} ${T_EXTRA} LIBS ${T_LIBS})
+  endforeach()
+endfunction()
