@@ -8,7 +8,10 @@ build_all() {
   if [ ! -f "$build_dir/CMakeCache.txt" ]; then
     cmake -S "$top" -B "$build_dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
   fi
-  cmake --build "$build_dir" -j "$(nproc)" -- --no-print-directory
+  # ZIN_TARGETS (optional): build only these targets, e.g. while one subsystem is being worked on.
+  local targets=()
+  for t in ${ZIN_TARGETS:-}; do targets+=(--target "$t"); done
+  cmake --build "$build_dir" -j "$(nproc)" "${targets[@]}" -- --no-print-directory
 }
 
 # The wine prefix lives in the build folder; it is made once, then reused.
