@@ -1,1 +1,0 @@
-int common_placeholder() { return 2; }

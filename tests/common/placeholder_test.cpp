@@ -1,3 +1,0 @@
-#include <gtest/gtest.h>
-int common_placeholder();
-TEST(Placeholder, Runs) { EXPECT_EQ(common_placeholder(), 2); }

@@ -1,0 +1,120 @@
+#!/usr/bin/env python3
+"""Draws the default skin's pictures as 24-bit BMP files (no external libraries).
+
+1. Paint the background panel: a vertical gradient, a bevel and a dark display well.
+2. Paint each transport button in three states (normal, hover, pressed): a rounded face whose
+   shade depends on the state, with its glyph (previous, play, pause, stop, next) on top.
+3. Write every picture as a bottom-up 24-bit BMP into skins/default/.
+"""
+import os
+import struct
+import sys
+
+OUT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "skins", "default")
+
+
+class Picture:
+    def __init__(self, w, h, color=(0, 0, 0)):
+        self.w, self.h = w, h
+        self.px = [[color for _ in range(w)] for _ in range(h)]
+
+    def put(self, x, y, c):
+        if 0 <= x < self.w and 0 <= y < self.h:
+            self.px[y][x] = c
+
+    def fill(self, x0, y0, x1, y1, c):
+        for y in range(max(0, y0), min(self.h, y1)):
+            for x in range(max(0, x0), min(self.w, x1)):
+                self.px[y][x] = c
+
+    def save(self, name):
+        row = (self.w * 3 + 3) & ~3
+        data = bytearray()
+        for y in range(self.h - 1, -1, -1):
+            line = bytearray()
+            for (r, g, b) in self.px[y]:
+                line += bytes((b, g, r))
+            line += b"\0" * (row - len(line))
+            data += line
+        header = struct.pack("<2sIHHI", b"BM", 54 + len(data), 0, 0, 54)
+        info = struct.pack("<IiiHHIIiiII", 40, self.w, self.h, 1, 24, 0, len(data), 2835, 2835, 0, 0)
+        with open(os.path.join(OUT, name), "wb") as f:
+            f.write(header + info + data)
+
+
+def mix(a, b, t):
+    return tuple(int(a[i] + (b[i] - a[i]) * t) for i in range(3))
+
+
+# 1. Background panel.
+def background():
+    w, h = 300, 110
+    p = Picture(w, h)
+    top, bottom = (70, 78, 96), (28, 32, 42)
+    for y in range(h):
+        p.fill(0, y, w, y + 1, mix(top, bottom, y / (h - 1)))
+    p.fill(0, 0, w, 1, (120, 130, 150))
+    p.fill(0, 0, 1, h, (120, 130, 150))
+    p.fill(0, h - 1, w, h, (10, 12, 16))
+    p.fill(w - 1, 0, w, h, (10, 12, 16))
+    # Display well for the title and time texts.
+    p.fill(10, 10, w - 10, 58, (8, 14, 10))
+    p.fill(10, 10, w - 10, 11, (4, 6, 5))
+    p.fill(10, 57, w - 10, 58, (90, 100, 120))
+    p.save("main.bmp")
+
+
+# 2. Buttons.
+GLYPH = (230, 236, 245)
+
+
+def glyph(p, kind, ox, oy):
+    cx, cy = p.w // 2 + ox, p.h // 2 + oy
+    if kind == "play":
+        for i in range(9):
+            p.fill(cx - 3 + i, cy - 4 + i // 2, cx - 2 + i, cy + 5 - i // 2, GLYPH)
+    elif kind == "pause":
+        p.fill(cx - 4, cy - 5, cx - 1, cy + 5, GLYPH)
+        p.fill(cx + 1, cy - 5, cx + 4, cy + 5, GLYPH)
+    elif kind == "stop":
+        p.fill(cx - 4, cy - 4, cx + 5, cy + 5, GLYPH)
+    elif kind == "next":
+        for i in range(7):
+            p.fill(cx - 5 + i, cy - 4 + i // 2, cx - 4 + i, cy + 5 - i // 2, GLYPH)
+        p.fill(cx + 3, cy - 4, cx + 5, cy + 5, GLYPH)
+    elif kind == "prev":
+        p.fill(cx - 5, cy - 4, cx - 3, cy + 5, GLYPH)
+        for i in range(7):
+            p.fill(cx + 4 - i, cy - 4 + i // 2, cx + 5 - i, cy + 5 - i // 2, GLYPH)
+
+
+def button(kind, state):
+    w, h = 32, 22
+    faces = {"normal": ((96, 106, 128), (52, 58, 72)),
+             "hover": ((126, 140, 170), (70, 80, 100)),
+             "pressed": ((40, 46, 58), (80, 90, 110))}
+    top, bottom = faces[state]
+    p = Picture(w, h)
+    for y in range(h):
+        p.fill(0, y, w, y + 1, mix(top, bottom, y / (h - 1)))
+    edge_hi, edge_lo = ((20, 22, 28), (150, 160, 180)) if state == "pressed" else ((160, 170, 190), (20, 22, 28))
+    p.fill(0, 0, w, 1, edge_hi)
+    p.fill(0, 0, 1, h, edge_hi)
+    p.fill(0, h - 1, w, h, edge_lo)
+    p.fill(w - 1, 0, w, h, edge_lo)
+    shift = 1 if state == "pressed" else 0
+    glyph(p, kind, shift, shift)
+    p.save("%s_%s.bmp" % (kind, state))
+
+
+def main():
+    os.makedirs(OUT, exist_ok=True)
+    background()
+    for kind in ("prev", "play", "pause", "stop", "next"):
+        for state in ("normal", "hover", "pressed"):
+            button(kind, state)
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

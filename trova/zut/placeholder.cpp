@@ -1,1 +1,0 @@
-namespace zut { int placeholder() { return 1; } }
