@@ -23,12 +23,13 @@ public:
     CBitmapDC(const CBitmapDC&) = delete;
     CBitmapDC& operator=(const CBitmapDC&) = delete;
 
-    // Releases what is held (forced), takes a copy of path and loads it. False when the path is null
-    // or the file cannot be loaded.
+    // Releases what is held (forced), takes a copy of path and loads it. False when the path is
+    // null or the file cannot be loaded.
     bool setFile(const wchar_t* path);
 
-    // Loads the bitmap file mpFile. True at once when a bitmap is held (nothing is reloaded); false
-    // without a path, for a file that is missing or not a bitmap, or when no device context can be had.
+    // Loads the bitmap file mpFile. True at once when a bitmap is held (nothing is reloaded);
+    // false without a path, for a file that is missing or not a bitmap, or when no device context
+    // can be had.
     bool load();
 
     // Deletes the bitmap and its device context. A bitmap made at a size goes only when forced; one

@@ -24,6 +24,16 @@ prepare_wine() {
   fi
 }
 
+# Without a window manager, wine waits about 2 s for each shown window it destroys unless it leaves
+# the windows unmanaged; on a real desktop the window manager should manage them.
+set_wine_managed() {
+  if [ "$1" = no ]; then
+    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 || true
+  else
+    wine reg delete 'HKCU\Software\Wine\X11 Driver' /v Managed /f >/dev/null 2>&1 || true
+  fi
+}
+
 # Xvfb (24-bit) on a free display when DISPLAY is unset; stopped by its process id on exit.
 start_display() {
   [ -n "${DISPLAY:-}" ] && return 0

@@ -15,6 +15,7 @@ headless=0
 [ -z "${DISPLAY:-}" ] && headless=1
 start_display
 prepare_wine
+if [ "$headless" = 1 ]; then set_wine_managed no; else set_wine_managed yes; fi
 profile="$build_dir/profile"
 mkdir -p "$profile"
 if [ "$headless" = 1 ]; then

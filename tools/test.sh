@@ -7,4 +7,5 @@ build_all
 trap stop_all EXIT
 start_display
 prepare_wine
+set_wine_managed no
 ctest --test-dir "$build_dir" --output-on-failure --timeout 300 -j "$(nproc)" "$@"

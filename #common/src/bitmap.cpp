@@ -13,7 +13,7 @@
 //   3. Select the old object back, delete the bitmap and the context. Path and size stay.
 // create
 //   1. Large enough already: keep it (never shrink), forget the path.
-//   2. The reference: the current context (same format), else hdc.
+//   2. The reference: the current context (same format), else hdc. A size without area is refused.
 //   3. A new context and a new bitmap of the reference's format, the bitmap selected into it.
 //   4. Copy the old picture when asked, then release the old bitmap.
 //   5. Take the new handles and size; forget the path.
@@ -110,6 +110,8 @@ bool CBitmapDC::create(int32_t width, int32_t height, HDC hdc, bool keepContent)
         freeFile();
         return true;
     }
+    // A bitmap without area cannot be made (the system would hand out a 1 x 1 monochrome one).
+    if (!ZIN_CHECK_MSG(width > 0 && height > 0, "width > 0 && height > 0")) return false;
     // 2.
     HDC reference = mhDC ? mhDC : hdc;
     ZIN_ASSERT_MSG(reference != nullptr, "mhDC || hdc");

@@ -1,0 +1,329 @@
+#include "app.h"
+
+#include <shlobj.h>
+
+#include <cstdio>
+#include <exception>
+#include <utility>
+#include <vector>
+
+#include <trovaplay/sdk/client.h>
+#include <trovaplay/sdk/componentversion.h>
+#include <trovaplay/sdk/service.h>
+#include <zut/string.h>
+
+#include "blob.h"
+#include "console.h"
+#include "host_object.h"
+#include "log.h"
+#include "text.h"
+
+namespace host {
+
+namespace {
+
+const wchar_t kWindowClass[] = L"trovaplay_host";
+const UINT_PTR kRunForTimer = 1;
+const wchar_t kDefaultComponent[] = L"tro_ui_zin.dll";
+const wchar_t kBlobFile[] = L"\\trovaplay_blob_tro_ui_zin.bin";
+
+std::string guid_text(const GUID& g) {
+    wchar_t buf[64] = {};
+    StringFromGUID2(g, buf, 64);
+    return to_utf8(buf);
+}
+
+// Names of the service classes the host knows, for its log.
+const char* class_name(const GUID& g) {
+    struct known {
+        GUID guid;
+        const char* name;
+    };
+    static const known table[] = {
+        {{0x8E4EED7A, 0xC6B8, 0x49C7, {0x99, 0xFE, 0x97, 0xE0, 0x4A, 0xAA, 0x63, 0xA8}}, "play_callback_static"},
+        {{0x95E9F11B, 0x4C99, 0x4D0A, {0xAB, 0x9B, 0x36, 0x71, 0x96, 0xB1, 0x09, 0x25}},
+         "playlist_callback_single_static"},
+        {{0x7255E8D0, 0x3FCF, 0x4781, {0xB9, 0x3B, 0xD0, 0x6C, 0xB8, 0x8D, 0xFA, 0xFA}}, "preferences_page"},
+        {{0x10BB3EBD, 0xDDF7, 0x4975, {0xA3, 0xCC, 0x23, 0x08, 0x48, 0x29, 0x45, 0x3E}}, "componentversion"},
+        {{0x1ADD4DC4, 0xB278, 0x4A0C, {0xA1, 0x05, 0x26, 0x29, 0xF4, 0xB3, 0x12, 0xF4}}, "user_interface"},
+        {{0x90DF5270, 0x65BB, 0x4DBA, {0xBA, 0xF5, 0x86, 0xBE, 0x9E, 0x59, 0xDC, 0x20}}, "console_receiver"},
+    };
+    for (const known& k : table)
+        if (same_guid(k.guid, g)) return k.name;
+    return "unknown class";
+}
+
+// Makes the folder and its parents. True when it exists afterwards.
+bool make_folder(const std::wstring& folder) {
+    const int r = SHCreateDirectoryExW(nullptr, folder.c_str(), nullptr);
+    if (r == ERROR_SUCCESS || r == ERROR_ALREADY_EXISTS || r == ERROR_FILE_EXISTS) {
+        const DWORD attr = GetFileAttributesW(folder.c_str());
+        return attr != INVALID_FILE_ATTRIBUTES && (attr & FILE_ATTRIBUTE_DIRECTORY);
+    }
+    return false;
+}
+
+std::wstring default_profile() {
+    wchar_t buf[MAX_PATH] = {};
+    if (SUCCEEDED(SHGetFolderPathW(nullptr, CSIDL_APPDATA | CSIDL_FLAG_CREATE, nullptr, 0, buf)))
+        return std::wstring(buf) + L"\\trovaplay";
+    return folder_of(module_path()) + L"\\profile";
+}
+
+// Runs a call into the component; an exception that comes out of it is logged, never passed on.
+template <typename F>
+bool guarded(const char* what, F&& call) {
+    try {
+        call();
+        return true;
+    } catch (const std::exception& e) {
+        log_host(std::string("ERROR : ") + what + " threw: " + e.what());
+    } catch (...) {
+        log_host(std::string("ERROR : ") + what + " threw an unknown exception");
+    }
+    return false;
+}
+
+}  // namespace
+
+app::app(const options& opts) : m_options(opts) {}
+
+app::~app() {
+    if (m_window) DestroyWindow(m_window);
+}
+
+int app::run() {
+    if (!prepare()) return exit_no_profile;
+    if (!load_component()) {
+        release_host_services();
+        return exit_no_component;
+    }
+    start_component();
+    start_ui();
+    m_registry.set_initializing(false);
+    message_loop();
+    m_registry.set_shutting_down(true);
+    stop_ui();
+    stop_component();
+    return release_host_services() ? exit_ok : exit_references_left;
+}
+
+// 1. Log, profile, registry, main window.
+bool app::prepare() {
+    if (!m_options.log_file.empty() && !log_open(full_path(m_options.log_file)))
+        log_host("ERROR : cannot open the log file " + to_utf8(m_options.log_file) + "; logging to standard output only");
+
+    const std::pair<const wchar_t*, const std::wstring*> later[] = {
+        {L"--skin", &m_options.skin}, {L"--answer", &m_options.answer}, {L"--screenshot", &m_options.screenshot}};
+    for (const auto& o : later)
+        if (!o.second->empty()) log_host("WARNING : " + to_utf8(o.first) + " is not supported yet; ignored");
+
+    m_profile = full_path(m_options.profile.empty() ? default_profile() : m_options.profile);
+    while (m_profile.size() > 3 && (m_profile.back() == L'\\' || m_profile.back() == L'/')) m_profile.pop_back();
+    if (!make_folder(m_profile)) {
+        log_host("ERROR : cannot use the profile folder " + to_utf8(m_profile));
+        return false;
+    }
+    m_registry.set_profile_folder(m_profile);
+    log_host("profile " + std::string(m_registry.get_profile_path()));
+
+    console_receiver* console = make_console_receiver();
+    m_registry.add(console_receiver::class_guid, console, false);
+    console->service_release();  // the registry holds it now
+
+    WNDCLASSEXW wc = {};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = &app::window_proc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = kWindowClass;
+    RegisterClassExW(&wc);
+    m_window = CreateWindowExW(0, kWindowClass, L"trovaplay", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT, 400,
+                               300, nullptr, nullptr, wc.hInstance, this);
+    if (m_window == nullptr) log_host("ERROR : cannot create the host window");
+    m_registry.set_main_window(m_window);
+    return true;
+}
+
+// 2. LoadLibrary + GetProcAddress + the entry.
+bool app::load_component() {
+    const std::wstring path =
+        full_path(m_options.component.empty() ? folder_of(module_path()) + L"\\" + kDefaultComponent : m_options.component);
+    m_module = LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+    if (m_module == nullptr) {
+        log_host("ERROR : cannot load " + to_utf8(path) + " (error " + std::to_string(GetLastError()) + ")");
+        return false;
+    }
+    auto entry = reinterpret_cast<trovaplay_get_interface_t>(
+        reinterpret_cast<void*>(GetProcAddress(m_module, TROVAPLAY_ENTRY_NAME)));
+    if (entry == nullptr) {
+        log_host("ERROR : " + to_utf8(path) + " has no " TROVAPLAY_ENTRY_NAME);
+        FreeLibrary(m_module);
+        m_module = nullptr;
+        return false;
+    }
+    guarded("the module entry", [&] { m_client = entry(&m_registry, m_module); });
+    if (m_client == nullptr) {
+        log_host("ERROR : the module entry of " + to_utf8(path) + " returned no client");
+        FreeLibrary(m_module);
+        m_module = nullptr;
+        return false;
+    }
+    std::uint32_t version = 0;
+    guarded("get_version", [&] { version = m_client->get_version(); });
+    if (version != trovaplay_client_version) {
+        log_host("ERROR : " + to_utf8(path) + " speaks interface version " + std::to_string(version) + ", not " +
+                 std::to_string(trovaplay_client_version));
+        m_client = nullptr;
+        FreeLibrary(m_module);
+        m_module = nullptr;
+        return false;
+    }
+    log_host("loaded " + to_utf8(path) + " (interface version " + std::to_string(version) + ")");
+    return true;
+}
+
+// 3. Library path, saved blob, services on, the component's services registered.
+void app::start_component() {
+    const std::string full = to_utf8(module_path(m_module));
+    const size_t slash = full.find_last_of("\\/");
+    const std::string name = slash == std::string::npos ? full : full.substr(slash + 1);
+    guarded("set_library_path", [&] { m_client->set_library_path(full.c_str(), name.c_str()); });
+
+    std::vector<std::uint8_t> blob;
+    if (read_file(blob_path(), blob)) {
+        memory_reader reader(blob);
+        host_abort abort;
+        if (guarded("set_config", [&] { m_client->set_config(reader, abort); }))
+            log_host("configuration handed back (" + std::to_string(blob.size()) + " bytes)");
+    }
+
+    guarded("services_init(true)", [&] { m_client->services_init(true); });
+    m_services_on = true;
+
+    service_factory_base* factory = nullptr;
+    guarded("get_service_list", [&] { factory = m_client->get_service_list(); });
+    unsigned count = 0;
+    for (; factory != nullptr; factory = factory->get_next()) {
+        service_ptr_t<service_base> instance;
+        guarded("instance_create", [&] { factory->instance_create(instance); });
+        const GUID& guid = factory->get_class_guid();
+        if (instance.is_empty()) {
+            log_host("ERROR : the factory of " + guid_text(guid) + " created nothing");
+            continue;
+        }
+        m_registry.add(guid, instance.get_ptr(), true);
+        ++count;
+        log_host(std::string("registered ") + class_name(guid) + " " + guid_text(guid));
+    }
+    log_host("the component offers " + std::to_string(count) + " services");
+    log_component_version();
+}
+
+void app::log_component_version() {
+    for (std::uint32_t i = 0;; ++i) {
+        service_base* s = m_registry.get(componentversion::class_guid, i);
+        if (s == nullptr) break;
+        componentversion* v = static_cast<componentversion*>(s);
+        zut::string8_t<> file, name, version, about;
+        guarded("componentversion", [&] {
+            v->get_file_name(file);
+            v->get_component_name(name);
+            v->get_component_version(version);
+            v->get_about_message(about);
+        });
+        log_host(std::string("component ") + name.get_ptr() + " " + version.get_ptr() + " (" + file.get_ptr() +
+                 "): " + about.get_ptr());
+        s->service_release();
+    }
+}
+
+// 4. The user interface. No user_interface service is chosen yet: the host runs without one (a later
+// stage picks the component's user_interface service here, calls its init with the host's hook and
+// makes the window it returns the host's main window).
+void app::start_ui() {
+    const std::uint32_t n = m_registry.count_of({0x1ADD4DC4, 0xB278, 0x4A0C, {0xA1, 0x05, 0x26, 0x29, 0xF4, 0xB3, 0x12, 0xF4}});
+    log_host(std::to_string(n) + " user interface services offered; none started");
+}
+
+// 6. Counterpart of start_ui.
+void app::stop_ui() {}
+
+// 5. The message loop. Without a user interface and without --run-for there is nothing to wait for.
+void app::message_loop() {
+    if (m_options.run_for_set) {
+        if (m_options.run_for_ms == 0 || m_window == nullptr) {
+            PostQuitMessage(0);
+        } else {
+            SetTimer(m_window, kRunForTimer, m_options.run_for_ms, nullptr);
+        }
+    } else {
+        log_host("no user interface and no --run-for: quitting");
+        PostQuitMessage(0);
+    }
+    MSG msg;
+    for (;;) {
+        const BOOL r = GetMessageW(&msg, nullptr, 0, 0);
+        if (r == 0 || r == -1) break;
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+    if (m_window) KillTimer(m_window, kRunForTimer);
+    log_host("message loop ended");
+}
+
+LRESULT CALLBACK app::window_proc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
+        case WM_TIMER:
+            if (wp == kRunForTimer) {
+                KillTimer(wnd, kRunForTimer);
+                log_host("--run-for time is over");
+                PostQuitMessage(0);
+                return 0;
+            }
+            break;
+        case WM_CLOSE:
+            PostQuitMessage(0);
+            return 0;
+        default:
+            break;
+    }
+    return DefWindowProcW(wnd, msg, wp, lp);
+}
+
+// 7. Blob saved, services off, pointers into the component released, module unloaded.
+void app::stop_component() {
+    if (m_client == nullptr) return;
+    std::vector<std::uint8_t> blob;
+    memory_writer writer(blob);
+    host_abort abort;
+    if (guarded("get_config", [&] { m_client->get_config(writer, abort); })) {
+        if (write_file_atomic(blob_path(), blob))
+            log_host("configuration saved (" + std::to_string(blob.size()) + " bytes)");
+        else
+            log_host("ERROR : cannot save the configuration to " + to_utf8(blob_path()));
+    }
+    guarded("services_init(false)", [&] { m_client->services_init(false); });
+    m_services_on = false;
+    m_registry.release_component_services();
+    m_client = nullptr;
+    FreeLibrary(m_module);
+    m_module = nullptr;
+    log_host("component unloaded");
+}
+
+// 8. The host's own services go last: the component's static objects may release host references
+// while the module unloads.
+bool app::release_host_services() {
+    m_registry.release_all();
+    const long left = live_host_objects();
+    if (left != 0) {
+        log_host("ERROR : " + std::to_string(left) + " host objects still referenced at exit");
+        return false;
+    }
+    log_host("all host references released");
+    return true;
+}
+
+std::wstring app::blob_path() const { return m_profile + kBlobFile; }
+
+}  // namespace host

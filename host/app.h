@@ -1,0 +1,70 @@
+#pragma once
+// The reference host's run, from start-up to exit.
+//
+// 1. Prepare: log file, profile folder, service registry with the host's own services, the host's
+//    hidden main window.
+// 2. Load the component: LoadLibrary, GetProcAddress("trovaplay_get_interface"), call the entry.
+// 3. Start it: set_library_path, set_config (the blob saved last time, if any), services_init(true),
+//    walk the factory list and register every service the component offers.
+// 4. Start the user interface (the stage where a chosen user_interface service gets its init call).
+// 5. Run the message loop until WM_QUIT or until --run-for is over.
+// 6. Stop the user interface (its shutdown call).
+// 7. Stop the component: get_config (saved to the profile), services_init(false), release every
+//    pointer into the component, FreeLibrary.
+// 8. Release the host's own services and check that every reference was given back.
+#include <windows.h>
+
+#include <string>
+
+#include "options.h"
+#include "registry.h"
+
+class trovaplay_client;
+
+namespace host {
+
+// Exit codes of the reference host.
+enum exit_code : int {
+    exit_ok = 0,
+    exit_bad_command_line = 1,
+    exit_no_component = 2,
+    exit_references_left = 3,
+    exit_no_profile = 4,
+};
+
+class app {
+public:
+    explicit app(const options& opts);
+    ~app();
+    app(const app&) = delete;
+    app& operator=(const app&) = delete;
+
+    int run();
+
+    service_registry& registry() { return m_registry; }
+    HWND host_window() const { return m_window; }
+
+private:
+    bool prepare();                 // 1
+    bool load_component();          // 2
+    void start_component();         // 3
+    void start_ui();                // 4
+    void message_loop();            // 5
+    void stop_ui();                 // 6
+    void stop_component();          // 7
+    bool release_host_services();   // 8
+
+    void log_component_version();
+    std::wstring blob_path() const;
+    static LRESULT CALLBACK window_proc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp);
+
+    options m_options;
+    service_registry m_registry;
+    std::wstring m_profile;      // absolute profile folder
+    HWND m_window = nullptr;     // the host's hidden main window
+    HMODULE m_module = nullptr;  // the component
+    trovaplay_client* m_client = nullptr;
+    bool m_services_on = false;
+};
+
+}  // namespace host

@@ -1,0 +1,107 @@
+#include "log.h"
+
+#include <windows.h>
+
+#include "text.h"
+
+namespace host {
+
+namespace {
+
+struct log_state {
+    CRITICAL_SECTION lock;
+    HANDLE file = INVALID_HANDLE_VALUE;
+    unsigned counts[4] = {0, 0, 0, 0};
+    log_state() { InitializeCriticalSection(&lock); }
+    // Never destroyed: lines may still come from other threads while the process ends.
+};
+
+log_state& state() {
+    static log_state* s = new log_state;
+    return *s;
+}
+
+const char* mark_of(log_kind kind) {
+    switch (kind) {
+        case log_kind::console: return "console: ";
+        case log_kind::debug: return "debug: ";
+        case log_kind::msgbox: return "msgbox: ";
+        case log_kind::host: return "host: ";
+    }
+    return "";
+}
+
+void write_all(HANDLE h, const std::string& bytes) {
+    if (h == INVALID_HANDLE_VALUE || h == nullptr) return;
+    size_t done = 0;
+    while (done < bytes.size()) {
+        DWORD written = 0;
+        if (!WriteFile(h, bytes.data() + done, DWORD(bytes.size() - done), &written, nullptr) || written == 0) return;
+        done += written;
+    }
+}
+
+}  // namespace
+
+bool log_open(const std::wstring& path) {
+    log_state& s = state();
+    EnterCriticalSection(&s.lock);
+    if (s.file != INVALID_HANDLE_VALUE) CloseHandle(s.file);
+    s.file = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, CREATE_ALWAYS,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
+    const bool ok = s.file != INVALID_HANDLE_VALUE;
+    LeaveCriticalSection(&s.lock);
+    return ok;
+}
+
+void log_close() {
+    log_state& s = state();
+    EnterCriticalSection(&s.lock);
+    if (s.file != INVALID_HANDLE_VALUE) CloseHandle(s.file);
+    s.file = INVALID_HANDLE_VALUE;
+    LeaveCriticalSection(&s.lock);
+}
+
+void log_line(log_kind kind, const char* text, unsigned length) {
+    std::string body;
+    if (text != nullptr) {
+        unsigned n = 0;
+        while (n < length && text[n] != 0) ++n;
+        body.assign(text, n);
+    }
+    if (!body.empty() && body.back() == '\n') body.pop_back();
+    if (!body.empty() && body.back() == '\r') body.pop_back();
+    std::string out;
+    const char* mark = mark_of(kind);
+    size_t start = 0;
+    unsigned lines = 0;
+    for (;;) {
+        size_t end = body.find('\n', start);
+        std::string line = body.substr(start, end == std::string::npos ? std::string::npos : end - start);
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        out += mark;
+        out += line;
+        out += "\n";
+        ++lines;
+        if (end == std::string::npos) break;
+        start = end + 1;
+    }
+    log_state& s = state();
+    EnterCriticalSection(&s.lock);
+    s.counts[int(kind)] += lines;
+    write_all(GetStdHandle(STD_OUTPUT_HANDLE), out);
+    write_all(s.file, out);
+    LeaveCriticalSection(&s.lock);
+}
+
+void log_host(const std::string& text) { log_line(log_kind::host, text); }
+
+unsigned log_count(log_kind kind) {
+    log_state& s = state();
+    EnterCriticalSection(&s.lock);
+    const unsigned n = s.counts[int(kind)];
+    LeaveCriticalSection(&s.lock);
+    return n;
+}
+
+}  // namespace host

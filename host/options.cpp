@@ -1,0 +1,95 @@
+#include "options.h"
+
+namespace host {
+
+namespace {
+
+bool parse_ms(const std::wstring& text, std::uint32_t& out) {
+    if (text.empty() || text.size() > 10) return false;
+    std::uint64_t v = 0;
+    for (wchar_t c : text) {
+        if (c < L'0' || c > L'9') return false;
+        v = v * 10 + std::uint64_t(c - L'0');
+    }
+    if (v > 0x7FFFFFFFu) return false;
+    out = std::uint32_t(v);
+    return true;
+}
+
+}  // namespace
+
+bool parse_options(const std::vector<std::wstring>& args, options& out, std::wstring& error) {
+    out = options();
+    for (size_t i = 1; i < args.size(); ++i) {
+        std::wstring name = args[i];
+        std::wstring value;
+        bool has_value = false;
+        const size_t eq = name.find(L'=');
+        if (name.compare(0, 2, L"--") == 0 && eq != std::wstring::npos) {
+            value = name.substr(eq + 1);
+            name = name.substr(0, eq);
+            has_value = true;
+        }
+        if (name == L"--help" || name == L"-h" || name == L"/?") {
+            out.help = true;
+            continue;
+        }
+        const bool known = name == L"--profile" || name == L"--log" || name == L"--run-for" ||
+                           name == L"--component" || name == L"--skin" || name == L"--answer" ||
+                           name == L"--screenshot";
+        if (!known) {
+            error = L"unknown option: " + args[i];
+            return false;
+        }
+        if (!has_value) {
+            if (i + 1 >= args.size()) {
+                error = L"option " + name + L" needs a value";
+                return false;
+            }
+            value = args[++i];
+        }
+        if (name == L"--profile") {
+            if (value.empty()) {
+                error = L"--profile needs a folder";
+                return false;
+            }
+            out.profile = value;
+        } else if (name == L"--log") {
+            if (value.empty()) {
+                error = L"--log needs a file name";
+                return false;
+            }
+            out.log_file = value;
+        } else if (name == L"--skin") {
+            out.skin = value;
+        } else if (name == L"--answer") {
+            out.answer = value;
+        } else if (name == L"--screenshot") {
+            out.screenshot = value;
+        } else if (name == L"--component") {
+            if (value.empty()) {
+                error = L"--component needs a file name";
+                return false;
+            }
+            out.component = value;
+        } else if (name == L"--run-for") {
+            if (!parse_ms(value, out.run_for_ms)) {
+                error = L"--run-for needs a number of milliseconds (0 to 2147483647): " + value;
+                return false;
+            }
+            out.run_for_set = true;
+        }
+    }
+    return true;
+}
+
+const wchar_t* usage_text() {
+    return L"usage: trovaplay.exe [--profile DIR] [--log FILE] [--run-for MS] [--component DLL]\n"
+           L"  --profile DIR  profile folder (default: %APPDATA%\\trovaplay)\n"
+           L"  --log FILE     write every console line to FILE (UTF-8)\n"
+           L"  --run-for MS   quit normally after MS milliseconds\n"
+           L"  --component DLL  the component to load (default: tro_ui_zin.dll beside the program)\n"
+           L"  --skin FILE, --answer WORD, --screenshot FILE  accepted, not acted on yet\n";
+}
+
+}  // namespace host

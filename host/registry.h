@@ -1,0 +1,78 @@
+#pragma once
+// The host's service registry and its API object (host_api, slots 0-8).
+//
+// Services are kept per class GUID, in the order they were added; a class handle is the class's
+// position in the table plus 1 (0 is never handed out). A class nobody offers gets a handle too, and
+// its count is 0. Creation at an index hands out one new reference and fails at the first index past
+// the last service. The registry itself holds one reference on every service it keeps.
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include <trovaplay/sdk/host_api.h>
+
+namespace host {
+
+class service_registry final : public host_api {
+public:
+    service_registry();
+    ~service_registry();
+    service_registry(const service_registry&) = delete;
+    service_registry& operator=(const service_registry&) = delete;
+
+    // ---- The host's side.
+    // Adds a service of class `guid` (takes a reference). `from_component`: the service object lives
+    // in the component's module and must be let go before the module is unloaded.
+    void add(const GUID& guid, service_base* service, bool from_component);
+    // Releases the registry's references on the component's services (before FreeLibrary).
+    void release_component_services();
+    // Releases every reference the registry holds (at the very end).
+    void release_all();
+    // Number of services of `guid` kept now.
+    std::uint32_t count_of(const GUID& guid);
+    // The service at `index` of class `guid`, with a new reference, or null.
+    service_base* get(const GUID& guid, std::uint32_t index);
+
+    void set_main_window(HWND window) { m_main_window = window; }
+    // The profile folder (wide, absolute); slot 7 answers "file://" + its UTF-8 form.
+    void set_profile_folder(const std::wstring& folder);
+    void set_initializing(bool value) { m_initializing = value; }
+    void set_shutting_down(bool value) { m_shutting_down = value; }
+
+    // ---- host_api.
+    service_class_ref enum_find_class(const GUID& p_guid) override;                      // 0
+    bool enum_create(service_ptr_t<service_base>& p_out, service_class_ref p_class,
+                     std::uint32_t p_index) override;                                     // 1
+    std::uint32_t enum_get_count(service_class_ref p_class) override;                    // 2
+    HWND get_main_window() override;                                                     // 3
+    bool is_main_thread() override;                                                      // 4
+    bool query_yes_no() override;                                                        // 5
+    bool is_shutting_down() override;                                                    // 6
+    const char* get_profile_path() override;                                             // 7
+    bool is_initializing() override;                                                     // 8
+
+private:
+    struct kept {
+        service_base* service;  // one reference held
+        bool from_component;
+    };
+    struct service_class {
+        GUID guid;
+        std::vector<kept> services;
+    };
+
+    service_class* find(const GUID& guid, bool create);
+
+    CRITICAL_SECTION m_lock;
+    std::vector<service_class> m_classes;
+    DWORD m_main_thread;
+    HWND m_main_window = nullptr;
+    std::string m_profile_path;  // never changed once the component runs: the pointer stays valid
+    bool m_initializing = true;
+    bool m_shutting_down = false;
+};
+
+bool same_guid(const GUID& a, const GUID& b);
+
+}  // namespace host

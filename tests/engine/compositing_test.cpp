@@ -1,0 +1,191 @@
+// Repaint and compositing: draw modes against the pixels of the back buffer, what is asked to draw,
+// and repaints asked for during a repaint.
+
+#include "window_test_util.h"
+
+using namespace window_test;
+
+namespace {
+
+constexpr COLORREF kRed = RGB(255, 0, 0);
+constexpr COLORREF kGreen = RGB(0, 255, 0);
+
+bool near_colour(COLORREF a, COLORREF b, int tolerance) {
+    return abs(GetRValue(a) - GetRValue(b)) <= tolerance && abs(GetGValue(a) - GetGValue(b)) <= tolerance &&
+           abs(GetBValue(a) - GetBValue(b)) <= tolerance;
+}
+
+class compositing : public window_fixture {
+protected:
+    zin_window* w = nullptr;
+    probe_part* under = nullptr;  // red, the whole window
+    probe_part* part = nullptr;   // green, 20..60 x 10..40
+
+    void SetUp() override {
+        window_fixture::SetUp();
+        w = new_window("main", 100, 100, 100, 60);
+        under = add_probe(w, rect(0, 0, 100, 60));
+        under->colour = kRed;
+        part = add_probe(w, rect(20, 10, 60, 40));
+        part->colour = kGreen;
+        EXPECT_EQ("", run("main:create()"));
+        pump();
+        for (probe_part* p : {under, part}) {
+            p->clips.clear();
+            p->rects.clear();
+        }
+    }
+};
+
+struct draw_mode_case {
+    int32_t mode;
+    COLORREF expected;  // inside the part, over red
+    int tolerance;
+};
+
+TEST_F(compositing, draw_modes_over_red) {
+    const draw_mode_case cases[] = {
+        {0, kRed, 0},                        // not drawn at all
+        {-1, kGreen, 0},                     // direct
+        {255, kGreen, 0},                    // opaque blend
+        {128, RGB(127, 128, 0), 2},          // half-way
+        {-4, RGB(255, 255, 0), 0},           // SRCINVERT: green drawn on black, xor red
+        {-14, RGB(0, 0, 0), 0},              // BLACKNESS over the whole overlap
+        {-15, RGB(255, 255, 255), 0},        // WHITENESS
+    };
+    for (const draw_mode_case& c : cases) {
+        SCOPED_TRACE(c.mode);
+        part->mDrawMode = c.mode;
+        part->clips.clear();
+        w->redraw_rect(rect(0, 0, 100, 60));
+        EXPECT_TRUE(near_colour(back_pixel(30, 20), c.expected, c.tolerance))
+            << std::hex << back_pixel(30, 20);
+        EXPECT_EQ(kRed, back_pixel(10, 5)) << "outside the part";
+        EXPECT_EQ(kRed, back_pixel(60, 40)) << "right and bottom are exclusive";
+        EXPECT_EQ(c.mode == 0 ? 0u : 1u, part->clips.size());
+    }
+}
+
+TEST_F(compositing, raster_code_zero_is_passed_and_stays_inside_the_part) {
+    for (int32_t mode : {-16, -17}) {
+        part->mDrawMode = mode;
+        w->redraw_rect(rect(0, 0, 100, 60));
+        EXPECT_EQ(kRed, back_pixel(10, 5));
+        EXPECT_EQ(kRed, back_pixel(70, 50));
+    }
+}
+
+TEST_F(compositing, alpha_part_leaves_undrawn_pixels_alone) {
+    // A blended part that draws nothing leaves what lies beneath, whatever its alpha.
+    part->mDrawMode = 128;
+    part->fill = false;
+    w->redraw_rect(rect(0, 0, 100, 60));
+    EXPECT_EQ(kRed, back_pixel(30, 20));
+    EXPECT_EQ(1u, part->clips.size());
+    // One that draws is blended by its alpha.
+    part->fill = true;
+    part->mDrawMode = 77;
+    w->redraw_rect(rect(0, 0, 100, 60));
+    EXPECT_TRUE(near_colour(back_pixel(30, 20), RGB(178, 77, 0), 2)) << std::hex << back_pixel(30, 20);
+}
+
+TEST_F(compositing, background_shows_where_no_part_is) {
+    under->mDrawMode = 0;
+    w->redraw_rect(rect(70, 45, 90, 55));
+    EXPECT_EQ(ZIN_BACKGROUND_COLOR, back_pixel(80, 50));
+    EXPECT_TRUE(part->clips.empty());
+}
+
+TEST_F(compositing, parts_are_drawn_only_inside_the_rectangle) {
+    // Partial overlap: the part is asked for its overlap only, in its own coordinates (direct) ...
+    w->redraw_rect(rect(40, 30, 100, 60));
+    ASSERT_EQ(1u, part->clips.size());
+    EXPECT_EQ(40, part->clips[0].left);
+    EXPECT_EQ(30, part->clips[0].top);
+    EXPECT_EQ(60, part->clips[0].right);
+    EXPECT_EQ(40, part->clips[0].bottom);
+    EXPECT_EQ(20, part->rects[0].left);
+    // ... or shifted into the scratch bitmap (other modes).
+    part->mDrawMode = 200;
+    w->redraw_rect(rect(40, 30, 100, 60));
+    ASSERT_EQ(2u, part->clips.size());
+    EXPECT_EQ(0, part->clips[1].left);
+    EXPECT_EQ(20, part->clips[1].right);
+    EXPECT_EQ(10, part->clips[1].bottom);
+    EXPECT_EQ(-20, part->rects[1].left);
+    EXPECT_EQ(-20, part->rects[1].top);
+    // A part entirely outside is never asked.
+    w->redraw_rect(rect(70, 0, 100, 60));
+    EXPECT_EQ(2u, part->clips.size());
+}
+
+TEST_F(compositing, rectangle_is_cut_to_the_window) {
+    w->redraw_rect(rect(-50, -50, 500, 500));
+    ASSERT_EQ(1u, under->clips.size());
+    EXPECT_EQ(0, under->clips[0].left);
+    EXPECT_EQ(0, under->clips[0].top);
+    EXPECT_EQ(100, under->clips[0].right);
+    EXPECT_EQ(60, under->clips[0].bottom);
+    w->redraw_rect(rect(200, 200, 300, 300));
+    EXPECT_EQ(1u, under->clips.size());
+}
+
+TEST_F(compositing, repaint_inside_a_repaint_is_deferred_and_merged) {
+    int depth = 0;
+    int max_depth = 0;
+    int asked = 0;
+    part->on_draw = [&] {
+        ++depth;
+        max_depth = std::max(max_depth, depth);
+        if (asked < 2) {
+            ++asked;
+            w->redraw_rect(rect(0, 0, 5, 5));
+            w->redraw_rect(rect(90, 50, 100, 60));
+        }
+        --depth;
+    };
+    w->redraw_rect(rect(0, 0, 100, 60));
+    EXPECT_EQ(1, max_depth);
+    // The two requests of the first draw become one repaint of their union, which draws the part
+    // again and asks twice more; those merge into a third repaint.
+    EXPECT_EQ(3u, part->clips.size());
+    EXPECT_EQ(3u, under->clips.size());
+    ASSERT_GE(under->clips.size(), 2u);
+    EXPECT_EQ(0, under->clips[1].left);
+    EXPECT_EQ(100, under->clips[1].right);
+    EXPECT_EQ(60, under->clips[1].bottom);
+}
+
+TEST_F(compositing, window_without_native_window_is_not_painted) {
+    zin_window* hidden = new_window("hidden", 0, 0, 50, 50);
+    probe_part* p = add_probe(hidden, rect(0, 0, 50, 50));
+    hidden->redraw_rect(rect(0, 0, 50, 50));
+    EXPECT_TRUE(p->clips.empty());
+}
+
+TEST_F(compositing, first_show_paints_the_window_from_the_non_client_paint) {
+    zin_window* shown = new_window("shown", 300, 100, 40, 30);
+    probe_part* p = add_probe(shown, rect(0, 0, 40, 30));
+    ASSERT_EQ("", run("shown:create()"));
+    pump();
+    ASSERT_FALSE(p->clips.empty());
+    EXPECT_EQ(40, p->clips[0].right);
+    EXPECT_EQ(30, p->clips[0].bottom);
+    // The window shows what the back buffer held.
+    EXPECT_EQ(RGB(0, 255, 0), GetPixel(shown->mDC, 10, 10));
+}
+
+TEST_F(compositing, host_hook_that_handles_the_paint_keeps_the_engine_out) {
+    hook().swallow = WM_NCPAINT;
+    RECT all{0, 0, 100, 60};
+    InvalidateRect(w->mWnd, &all, FALSE);
+    EXPECT_EQ(77, SendMessageW(w->mWnd, WM_NCPAINT, 1, 0));
+    EXPECT_TRUE(part->clips.empty());
+    hook().swallow = 0;
+    // With an empty update rectangle the engine paints nothing.
+    ValidateRect(w->mWnd, nullptr);
+    EXPECT_EQ(0, SendMessageW(w->mWnd, WM_NCPAINT, 1, 0));
+    EXPECT_TRUE(part->clips.empty());
+}
+
+}  // namespace

@@ -1,0 +1,233 @@
+// The skin start-up through the service's init, against the recording fake host: the failures and
+// their message boxes, the main window, the first window, the bring-to-front request, shutdown.
+
+#include "startup_test_util.h"
+
+#include <zin_window/callbacks.h>
+#include <zin_window/zin_window.h>
+
+#include <gtest/gtest.h>
+
+using namespace startup_test;
+
+namespace {
+
+BOOL TROVA_HOOK_CALL host_hook(HWND, UINT, WPARAM, LPARAM, LRESULT*) { return FALSE; }
+
+class Startup : public ::testing::Test {
+protected:
+    void SetUp() override {
+        reset_module_state();
+        host.offer(console_receiver::class_guid, &console);
+        host.offer(play_control::class_guid, &control);
+        host.offer(playlist_manager::class_guid, &playlists);
+        start_services(host);
+        boxes().clear();
+        dialog() = dialog_state();
+        previous_box = skin_load::set_message_box(&record_message_box);
+        previous_dialog = set_open_file_dialog(&answer_dialog);
+        set_skin_path(nullptr);
+    }
+    void TearDown() override {
+        get_ui_zin().shutdown();
+        set_open_file_dialog(previous_dialog);
+        skin_load::set_message_box(previous_box);
+        set_skin_path(nullptr);
+        lua_compat::set_skin_dir(nullptr);
+        reset_module_state();
+    }
+    // init with the skin file answered in the dialog.
+    HWND init_with(const std::string& skin_path) {
+        dialog().answer = widen(skin_path);
+        return get_ui_zin().init(&host_hook);
+    }
+    bool console_has(const std::string& line) const {
+        for (const std::string& l : console.lines)
+            if (l == line) return true;
+        return false;
+    }
+
+    fake_host host;
+    fake_console_receiver console{0};
+    fake_play_control control{0};
+    fake_playlist_manager playlists{0};
+    skin_folder folder{"zin_startup"};
+    skin_load::message_box_function previous_box = nullptr;
+    open_file_dialog_function previous_dialog = nullptr;
+};
+
+TEST_F(Startup, CancelledDialogGivesNullAndShutdownSurvives) {
+    engine_test::debug_capture capture;
+    EXPECT_EQ(get_ui_zin().init(&host_hook), nullptr);
+    EXPECT_EQ(dialog().calls, 1);
+    EXPECT_EQ(g_lua, nullptr);
+    EXPECT_TRUE(boxes().empty());  // the user cancelled: nothing to tell
+    EXPECT_TRUE(capture.contains("locating skin\n"));
+    EXPECT_FALSE(capture.contains("loading lua\n"));
+    // The dialog as the first start shows it.
+    EXPECT_EQ(dialog().struct_size, static_cast<DWORD>(OPENFILENAME_SIZE_VERSION_400W));
+    EXPECT_EQ(dialog().filter, L"Skins|*.lua|");
+    EXPECT_EQ(dialog().buffer_length, 260u);
+    EXPECT_EQ(dialog().flags, 0u);
+    ASSERT_NE(g_cwd, nullptr);
+    EXPECT_EQ(dialog().initial_dir, g_cwd);
+    get_ui_zin().shutdown();
+    get_ui_zin().shutdown();  // twice: nothing left to undo
+    EXPECT_EQ(g_lua, nullptr);
+    EXPECT_FALSE(g_skin_running);
+    EXPECT_FALSE(get_ui_zin().is_visible());
+}
+
+TEST_F(Startup, MissingOrDuplicatedPlaybackControlIsReportedNotThrown) {
+    fake_host empty;
+    reset_module_state();
+    empty.offer(console_receiver::class_guid, &console);
+    empty.offer(playlist_manager::class_guid, &playlists);
+    start_services(empty);
+    HWND result = reinterpret_cast<HWND>(1);
+    EXPECT_NO_THROW(result = get_ui_zin().init(&host_hook));
+    EXPECT_EQ(result, nullptr);
+    EXPECT_TRUE(console_has("ERROR : ui_zin::init: Service not found")) << console.lines.size();
+    EXPECT_EQ(dialog().calls, 0);  // the start-up never ran
+
+    fake_host twice;
+    fake_play_control second{1};
+    reset_module_state();
+    twice.offer(console_receiver::class_guid, &console);
+    twice.offer(play_control::class_guid, &control);
+    twice.offer(play_control::class_guid, &second);
+    twice.offer(playlist_manager::class_guid, &playlists);
+    start_services(twice);
+    EXPECT_NO_THROW(result = get_ui_zin().init(&host_hook));
+    EXPECT_EQ(result, nullptr);
+    EXPECT_TRUE(console_has("ERROR : ui_zin::init: Service duplicated"));
+    EXPECT_EQ(dialog().calls, 0);
+    reset_module_state();
+    start_services(host);
+}
+
+TEST_F(Startup, SyntaxErrorShowsTheLoadBoxWithPathAndLine) {
+    const std::string path = folder.write("broken.lua", "x = = 1\n");
+    EXPECT_EQ(init_with(path), nullptr);
+    ASSERT_EQ(boxes().size(), 1u);
+    EXPECT_EQ(boxes()[0].caption, L"zin_window_debug: lua-load error");
+    EXPECT_EQ(boxes()[0].type, static_cast<unsigned>(MB_ICONHAND));
+    EXPECT_EQ(boxes()[0].text.rfind(widen(path) + L":1:", 0), 0u) << boxes()[0].text.c_str();
+    EXPECT_EQ(g_lua, nullptr);
+}
+
+TEST_F(Startup, RuntimeErrorShowsTheExecuteBoxAndLeavesNothingReachable) {
+    const std::string path =
+        folder.write("fails.lua", one_window_skin("set_global_callback('OnStop', function() end)\n"
+                                                  "error('skin broke')\n"));
+    EXPECT_EQ(init_with(path), nullptr);
+    ASSERT_EQ(boxes().size(), 1u);
+    EXPECT_EQ(boxes()[0].caption, L"zin_window_debug: lua-execute error");
+    EXPECT_EQ(boxes()[0].type, static_cast<unsigned>(MB_ICONHAND));
+    EXPECT_NE(boxes()[0].text.find(L"skin broke"), std::wstring::npos);
+    EXPECT_EQ(g_lua, nullptr);
+    EXPECT_EQ(g_windows.getSize(), 0u);
+    EXPECT_EQ(g_global_callbacks[GCB_ON_STOP].slot, 0);
+    EXPECT_FALSE(g_skin_running);
+}
+
+TEST_F(Startup, NoWindowDefinedIsTold) {
+    const std::string path = folder.write("empty.lua", "x = 1\n");
+    EXPECT_EQ(init_with(path), nullptr);
+    ASSERT_EQ(boxes().size(), 1u);
+    EXPECT_EQ(boxes()[0].text, L"no window defined!");
+    EXPECT_EQ(boxes()[0].caption, L"zin_window_debug");
+    EXPECT_EQ(boxes()[0].type, static_cast<unsigned>(MB_ICONHAND));
+    EXPECT_EQ(g_lua, nullptr);
+}
+
+TEST_F(Startup, SkinRunsAndItsFirstWindowOpens) {
+    engine_test::debug_capture capture;
+    fake_call_log().clear();
+    const std::string path = folder.write(
+        "skin.lua", one_window_skin("w2 = window.new('second', 10, 10, rect.new(0, 0, 50, 50))\n"));
+    HWND main = init_with(path);
+    ASSERT_NE(main, nullptr);
+    EXPECT_EQ(main, g_hWnd);
+    EXPECT_TRUE(boxes().empty());
+    EXPECT_TRUE(g_skin_running);
+    EXPECT_NE(g_lua, nullptr);
+    EXPECT_EQ(g_host_hook, &host_hook);
+    EXPECT_EQ(g_play_control, static_cast<play_control*>(&control));
+    EXPECT_EQ(g_pl_oper, static_cast<playlist_manager*>(&playlists));
+    // The steps in order.
+    const std::vector<std::string> steps = capture.containing("ing ");
+    const std::vector<std::string> expected = {"loading config\n", "locating skin\n",
+                                               "loading lua\n", "executing skin-script\n"};
+    std::vector<std::string> seen;
+    for (const std::string& s : steps)
+        for (const std::string& e : expected)
+            if (s == e) seen.push_back(s);
+    EXPECT_EQ(seen, expected);
+    // Beside its reference, the playlist manager was asked for the active playlist's focus item:
+    // slot 4, then 13.
+    std::vector<int> calls;
+    for (int slot : fake_slots_of("playlist_manager#0"))
+        if (slot > 2) calls.push_back(slot);
+    EXPECT_EQ(calls, (std::vector<int>{4, 13}));
+    // The main window: message-only, of the class with the integer atom 1.
+    EXPECT_EQ(GetClassLongW(main, GCW_ATOM), 1u);
+    EXPECT_NE(GetAncestor(main, GA_PARENT), GetDesktopWindow());
+    // Of the two windows defined, the first was created; the second waits.
+    ASSERT_EQ(g_windows.getSize(), 2u);
+    ASSERT_EQ(g_window_handles.getSize(), 1u);
+    EXPECT_EQ(g_window_handles[0].window, g_windows[0]);
+    EXPECT_TRUE(get_ui_zin().is_visible());
+    // hide and activate.
+    get_ui_zin().hide();
+    EXPECT_FALSE(get_ui_zin().is_visible());
+    get_ui_zin().activate();
+    EXPECT_TRUE(get_ui_zin().is_visible());
+    // The skin's folder is the loader's.
+    EXPECT_EQ(std::wstring(lua_compat::skin_dir()), widen(folder.dir()));
+}
+
+TEST_F(Startup, AWindowTheScriptOpenedIsNotCreatedTwice) {
+    const std::string path = folder.write("opens.lua",
+                                          "w = window.new('a', 10, 10, rect.new(0, 0, 50, 50))\n"
+                                          "v = window.new('b', 10, 10, rect.new(0, 0, 50, 50))\n"
+                                          "v:create()\n");
+    ASSERT_NE(init_with(path), nullptr);
+    ASSERT_EQ(g_window_handles.getSize(), 1u);
+    EXPECT_EQ(g_window_handles[0].window, g_windows[1]);
+}
+
+TEST_F(Startup, TheBringToFrontThreadAsksTheInterfaceThread) {
+    const std::string path = folder.write("front.lua", one_window_skin());
+    ASSERT_NE(init_with(path), nullptr);
+    // The thread posts its request to the main window; wait for it (bounded), then deliver it.
+    MSG msg = {};
+    bool posted = false;
+    for (int i = 0; i < 200 && !posted; ++i) {
+        posted =
+            PeekMessageW(&msg, g_hWnd, WM_ZIN_BRING_TO_FRONT, WM_ZIN_BRING_TO_FRONT, PM_REMOVE);
+        if (!posted) Sleep(10);
+    }
+    ASSERT_TRUE(posted);
+    EXPECT_EQ(DispatchMessageW(&msg), 0);
+}
+
+TEST_F(Startup, ShutdownCallsOnUnloadAndUnloadsEverything) {
+    const std::string path = folder.write(
+        "unload.lua",
+        one_window_skin("set_global_callback('OnUnload', function() print('bye') end)\n"));
+    ASSERT_NE(init_with(path), nullptr);
+    const HWND first = g_window_handles[0].handle;
+    get_ui_zin().shutdown();
+    EXPECT_TRUE(console_has("bye"));
+    EXPECT_EQ(g_lua, nullptr);
+    EXPECT_FALSE(g_skin_running);
+    EXPECT_EQ(g_windows.getSize(), 0u);
+    EXPECT_FALSE(get_ui_zin().is_visible());
+    EXPECT_FALSE(IsWindow(first));
+    EXPECT_EQ(g_global_callbacks[GCB_ON_UNLOAD].slot, 0);
+    EXPECT_TRUE(IsWindow(g_hWnd));  // the main window stays
+    get_ui_zin().shutdown();         // again: harmless
+}
+
+}  // namespace

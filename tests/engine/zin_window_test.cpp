@@ -1,0 +1,279 @@
+// The skin window: window.new, the script methods, anchoring, and the life of the native window
+// (create, minimise, restore, close, re-create, switch).
+
+#include "window_test_util.h"
+
+using namespace window_test;
+
+namespace {
+
+bool contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+class zin_window_script : public window_fixture {};
+
+TEST_F(zin_window_script, new_checks_its_arguments_and_limits_the_resize_mode) {
+    EXPECT_TRUE(contains(run("window.new({})"), "string expected"));
+    EXPECT_TRUE(contains(run("window.new('a', 1, 1, 5)"), "rect expected, got"));
+    EXPECT_TRUE(contains(run("window.new('a', 1, 1, rect.new(0, 0, 9, 9), 'x')"), "number expected"));
+    EXPECT_EQ(0, new_window("a", 0, 0, 10, 10, 7)->mResizeMode);
+    EXPECT_EQ(0, new_window("b", 0, 0, 10, 10, -1)->mResizeMode);
+    EXPECT_EQ(2, new_window("c", 0, 0, 10, 10, 2)->mResizeMode);
+    zin_window* d = new_window("d", 5, 6, 70, 80);
+    EXPECT_STREQ("d", d->mName);
+    EXPECT_EQ(3, d->mAddFileOption);
+    EXPECT_EQ(nullptr, d->mWnd);
+    // Only the windows that were made are listed; failed constructions left nothing behind.
+    EXPECT_EQ(4u, g_windows.getSize());
+    // get_pos of a window never opened is its defined rect.
+    ASSERT_EQ("", run("local r = d:get_pos() assert(r.l == 5 and r.t == 6 and r.w == 70 and r.h == 80)"));
+    ASSERT_EQ("", run("assert(d:is_visible() == false)"));
+}
+
+TEST_F(zin_window_script, add_anchors_rects_to_the_right_and_bottom_edges) {
+    zin_window* w = new_window("w", 0, 0, 200, 100, 1);
+    ASSERT_EQ("", run("stretch = rect.new(10, 10, -10, -10) left = rect.new(-50, 5, 0, 20) "
+                      "fixed = rect.new(1, 2, 3, 4) w:add(stretch, left, fixed)"));
+    ASSERT_EQ("", run("assert(stretch.r == 190 and stretch.b == 90 and stretch.l == 10)"));
+    ASSERT_EQ("", run("assert(left.l == 150 and left.r == 200 and left.t == 5 and left.b == 20)"));
+    EXPECT_EQ(3u, w->mAnchorsX.getSize());
+    EXPECT_EQ(1u, w->mAnchorsY.getSize());
+    // Only anchoring rects are kept.
+    EXPECT_EQ(2u, w->mRefs.getSize());
+    // set_pos before creation moves the anchored coordinates by the size change.
+    ASSERT_EQ("", run("w:set_pos(rect.new(0, 0, 250, 120))"));
+    ASSERT_EQ("", run("assert(stretch.r == 240 and stretch.b == 110)"));
+    ASSERT_EQ("", run("assert(left.l == 200 and left.r == 250)"));
+    ASSERT_EQ("", run("assert(fixed.r == 3)"));
+}
+
+TEST_F(zin_window_script, add_takes_parts_and_rects_only) {
+    zin_window* w = new_window("w", 0, 0, 100, 100, 1);
+    ASSERT_EQ("", run("part = color_rect.new(rect.new(0, 0, -10, 50), color.new(1, 2, 3)) "
+                      "w:add(part, {ref = color_rect.new(rect.new(0, 0, 5, 5), color.new(0, 0, 0))})"));
+    EXPECT_EQ(2u, w->mParts.getSize());
+    EXPECT_EQ(1u, w->mAnchoredParts.getSize());
+    EXPECT_EQ(90, w->mParts[0]->mRect.right);
+    EXPECT_EQ(w, w->mParts[0]->mpWin);
+    EXPECT_TRUE(contains(run("w:add(bitmap.new())"), "part or rect expected, got bitmap"));
+    EXPECT_TRUE(contains(run("w:add(w)"), "part or rect expected, got window"));
+    EXPECT_TRUE(contains(run("w:add(5)"), "no recognized class"));
+    EXPECT_TRUE(contains(run("w:add({})"), "no recognized class"));
+    EXPECT_EQ(2u, w->mParts.getSize());
+}
+
+TEST_F(zin_window_script, parts_in_the_lists_stay_alive) {
+    zin_window* w = new_window("w", 0, 0, 100, 100);
+    ASSERT_EQ("", run("w:add(color_rect.new(rect.new(0, 0, 5, 5), color.new(0, 0, 0)))"));
+    ASSERT_EQ("", run("w:add_paint_part(rect.new(0, 0, 5, 5), image.new(bitmap.new(4, 4), 0, 0, 4, 4))"));
+    lua_gc(L, LUA_GCCOLLECT, 0);
+    ASSERT_EQ(2u, w->mParts.getSize());
+    EXPECT_EQ(w, w->mParts[0]->mpWin);
+    EXPECT_EQ(w, w->mParts[1]->mpWin);
+}
+
+TEST_F(zin_window_script, add_active_takes_parts_that_answer_the_mouse) {
+    zin_window* w = new_window("w", 0, 0, 100, 100);
+    EXPECT_TRUE(contains(run("w:add_active(color_rect.new(rect.new(0, 0, 5, 5), color.new(0, 0, 0)))"),
+                         "part expected, got color_rect"));
+    EXPECT_TRUE(contains(run("w:add_active(rect.new(0, 0, 1, 1))"), "part expected, got rect"));
+    EXPECT_TRUE(contains(run("w:add_active(7)"), "part expected, got number"));
+    EXPECT_EQ(0u, w->mActive.getSize());
+    EXPECT_EQ("", run("w:remove_active(rect.new(0, 0, 1, 1))"));
+}
+
+TEST_F(zin_window_script, callbacks_by_name) {
+    zin_window* w = new_window("w", 0, 0, 100, 100);
+    EXPECT_EQ("", run("w:set_callback('onsize', function() end)"));
+    EXPECT_NE(0, w->mCallbacks[zin_window::on_size].slot);
+    EXPECT_EQ("", run("w:set_callback('OnSize', nil)"));
+    EXPECT_EQ(0, w->mCallbacks[zin_window::on_size].slot);
+    EXPECT_TRUE(contains(run("w:set_callback('OnSizes', nil)"), "OnSizes is no window-callback-type"));
+    // Region callbacks: by part index or rect.
+    EXPECT_EQ("", run("w:add_part_callback('ldown', rect.new(0, 0, 5, 5), function() end)"));
+    EXPECT_EQ(1u, w->mPartCallbacks[zin_window::l_down].getSize());
+    EXPECT_TRUE(contains(run("w:add_part_callback('LDown', 0, function() end)"), "class-index out of range"));
+    EXPECT_TRUE(contains(run("w:add_part_callback('Click', rect.new(0, 0, 5, 5), function() end)"),
+                         "Click is no part-callback-type"));
+    EXPECT_TRUE(contains(run("w:add_part_callback('LUp', rect.new(0, 0, 5, 5), 3)"), "function expected"));
+    EXPECT_EQ(0u, w->mPartCallbacks[zin_window::l_up].getSize());
+}
+
+TEST_F(zin_window_script, argument_checks_of_the_methods) {
+    new_window("w", 0, 0, 100, 100);
+    EXPECT_EQ("", run("w:set_add_file_option(0) w:set_add_file_option(5)"));
+    EXPECT_TRUE(contains(run("w:set_add_file_option(6)"), "no such add_files-option"));
+    EXPECT_TRUE(contains(run("w:set_add_file_option(-1)"), "no such add_files-option"));
+    EXPECT_TRUE(contains(run("w:redraw_part(color_rect.new(rect.new(0, 0, 5, 5), color.new(0, 0, 0)))"),
+                         "rect expected, got color_rect"));
+    EXPECT_TRUE(contains(run("w.redraw(rect.new(0, 0, 1, 1), rect.new(0, 0, 1, 1))"),
+                         "window expected, got rect"));
+    EXPECT_TRUE(contains(run("w:load_docking_bitmap(bitmap.new())"), "bitmap not loaded"));
+}
+
+TEST_F(zin_window_script, docking_bitmap_marks_black_pixels) {
+    zin_window* w = new_window("w", 0, 0, 100, 100, 0, 4, 3);
+    ASSERT_EQ("", run("b = bitmap.new(8, 8)"));
+    // Paint the bitmap white but for pixel (1, 2).
+    lua_getglobal(L, "b");
+    bitmap* b = static_cast<bitmap*>(lua_touserdata(L, -1));
+    lua_pop(L, 1);
+    RECT all{0, 0, 8, 8};
+    FillRect(b->get_dc(), &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    SetPixel(b->get_dc(), 1, 2, RGB(0, 0, 0));
+    ASSERT_EQ("", run("w:load_docking_bitmap(b)"));
+    ASSERT_NE(nullptr, w->mDockBits.bits);
+    EXPECT_EQ(4u, w->mDockBits.width);
+    EXPECT_EQ(3u, w->mDockBits.height);
+    const uint32_t bit = 2 * 4 + 1;
+    for (uint32_t i = 0; i < 12; ++i)
+        EXPECT_EQ(i == bit, ((w->mDockBits.bits[i / 8] >> (i % 8)) & 1) != 0) << i;
+}
+
+// ---- Native window -------------------------------------------------------------------------------
+
+class window_life : public window_fixture {
+protected:
+    int records_of(zin_window* w) {
+        int n = 0;
+        for (uint32_t i = 0; i < g_window_handles.getSize(); ++i)
+            if (g_window_handles[i].window == w) ++n;
+        return n;
+    }
+};
+
+TEST_F(window_life, create_makes_exactly_one_native_window) {
+    zin_window* w = new_window("w", 30, 40, 120, 80);
+    ASSERT_EQ("", run("events = '' w:set_callback('OnShow', function() events = events .. 'show ' end) "
+                      "w:set_callback('OnSize', function() events = events .. 'size ' end) "
+                      "w:set_callback('OnSizeEnd', function() events = events .. 'end ' end) "
+                      "w:create() w:create()"));
+    ASSERT_NE(nullptr, w->mWnd);
+    EXPECT_TRUE(IsWindowVisible(w->mWnd));
+    EXPECT_EQ(1, records_of(w));
+    RECT r;
+    GetWindowRect(w->mWnd, &r);
+    EXPECT_EQ(30, r.left);
+    EXPECT_EQ(40, r.top);
+    EXPECT_EQ(150, r.right);
+    EXPECT_EQ(120, r.bottom);
+    EXPECT_TRUE(GetWindowLongW(w->mWnd, GWL_EXSTYLE) & WS_EX_TOPMOST);
+    ASSERT_EQ("", run("assert(events == 'size end show ', events) assert(w:is_visible())"));
+    // Creating it again (the engine's own way) changes nothing.
+    const HWND first = w->mWnd;
+    w->create_native();
+    EXPECT_EQ(first, w->mWnd);
+    EXPECT_EQ(1, records_of(w));
+}
+
+TEST_F(window_life, minimise_queues_the_window_and_restore_shows_it_where_it_was) {
+    zin_window* w = new_window("w", 30, 40, 120, 80);
+    ASSERT_EQ("", run("hidden = 0 w:set_callback('OnHide', function() hidden = hidden + 1 end) w:create()"));
+    const HWND first = w->mWnd;
+    ASSERT_EQ("", run("w:minimize()"));
+    pump();
+    EXPECT_FALSE(IsWindow(first));
+    EXPECT_EQ(nullptr, w->mWnd);
+    EXPECT_EQ(0, records_of(w));
+    ASSERT_EQ(1u, g_pending_windows.getSize());
+    ASSERT_EQ("", run("assert(hidden == 1) assert(not w:is_visible())"));
+    // Queued once only, also when minimised twice through the engine's list.
+    queue_window(w);
+    EXPECT_EQ(1u, g_pending_windows.getSize());
+    // The private create message, to any window of the class, shows it again.
+    zin_window* other = new_window("o", 300, 300, 50, 50);
+    ASSERT_EQ("", run("o:create()"));
+    SendMessageW(other->mWnd, WM_APP + 0x1A, 0, 0);
+    ASSERT_NE(nullptr, w->mWnd);
+    EXPECT_EQ(0u, g_pending_windows.getSize());
+    RECT r;
+    GetWindowRect(w->mWnd, &r);
+    EXPECT_EQ(30, r.left);
+    EXPECT_EQ(40, r.top);
+}
+
+TEST_F(window_life, close_removes_the_record_and_create_opens_it_again) {
+    zin_window* w = new_window("w", 30, 40, 120, 80);
+    ASSERT_EQ("", run("closed = 0 w:set_callback('OnClose', function() closed = closed + 1 end) w:create()"));
+    const HWND first = w->mWnd;
+    ASSERT_EQ("", run("w:close()"));
+    EXPECT_FALSE(IsWindow(first));
+    EXPECT_EQ(0, records_of(w));
+    EXPECT_EQ(0u, g_pending_windows.getSize());
+    EXPECT_EQ(1u, g_windows.getSize());
+    ASSERT_EQ("", run("assert(closed == 1) assert(not w:is_visible()) w:create()"));
+    EXPECT_TRUE(IsWindow(w->mWnd));
+    EXPECT_EQ(1, records_of(w));
+    EXPECT_EQ(1u, g_window_handles.getSize());
+}
+
+TEST_F(window_life, close_while_quitting_keeps_the_window) {
+    zin_window* w = new_window("w", 30, 40, 120, 80);
+    ASSERT_EQ("", run("closed = 0 w:set_callback('OnClose', function() closed = closed + 1 end) w:create()"));
+    g_quitting = true;
+    EXPECT_EQ(0, SendMessageW(w->mWnd, WM_CLOSE, 0, 0));
+    g_quitting = false;
+    EXPECT_TRUE(IsWindow(w->mWnd));
+    EXPECT_EQ(1, records_of(w));
+    ASSERT_EQ("", run("assert(closed == 1)"));
+}
+
+TEST_F(window_life, callbacks_that_close_or_recreate_during_close) {
+    zin_window* w = new_window("w", 30, 40, 120, 80);
+    // OnClose closes the window itself again, OnHide opens it anew.
+    ASSERT_EQ("", run("w:set_callback('OnClose', function() w:set_callback('OnClose', nil) w:close() end) "
+                      "w:create()"));
+    const HWND first = w->mWnd;
+    ASSERT_EQ("", run("w:close()"));
+    EXPECT_FALSE(IsWindow(first));
+    EXPECT_EQ(0, records_of(w));
+    ASSERT_EQ("", run("w:set_callback('OnHide', function() w:set_callback('OnHide', nil) w:create() end) "
+                      "w:create()"));
+    const HWND second = w->mWnd;
+    ASSERT_EQ("", run("w:close()"));
+    // OnHide ran while the record still named the window, so create did nothing; the close went on.
+    EXPECT_FALSE(IsWindow(second));
+    EXPECT_EQ(0u, g_window_handles.getSize());
+}
+
+TEST_F(window_life, destroy_all_windows_queues_the_open_ones) {
+    zin_window* a = new_window("a", 0, 0, 50, 50);
+    zin_window* b = new_window("b", 60, 0, 50, 50);
+    new_window("c", 120, 0, 50, 50);
+    ASSERT_EQ("", run("a:create() b:create()"));
+    destroy_all_windows();
+    EXPECT_EQ(0u, g_window_handles.getSize());
+    ASSERT_EQ(2u, g_pending_windows.getSize());
+    EXPECT_EQ(a, g_pending_windows[0]);
+    EXPECT_EQ(b, g_pending_windows[1]);
+    create_queued_windows();
+    EXPECT_EQ(2u, g_window_handles.getSize());
+}
+
+TEST_F(window_life, switch_to_hands_over_the_native_window) {
+    zin_window* a = new_window("a", 100, 50, 200, 100);
+    zin_window* b = new_window("b", 0, 0, 80, 60);
+    ASSERT_EQ("", run("log = '' a:set_callback('OnHide', function() log = log .. 'a-hide ' end) "
+                      "b:set_callback('OnShow', function() log = log .. 'b-show ' end) "
+                      "b:set_callback('OnActivate', function() log = log .. 'b-act ' end) "
+                      "a:create() a:switch_to(b)"));
+    const HWND hwnd = b->mWnd;
+    ASSERT_NE(nullptr, hwnd);
+    EXPECT_EQ(nullptr, a->mWnd);
+    EXPECT_EQ(b, find_window(hwnd));
+    RECT r;
+    GetWindowRect(hwnd, &r);
+    EXPECT_EQ(100, r.left);  // the old window's place
+    EXPECT_EQ(50, r.top);
+    EXPECT_EQ(80, r.right - r.left);  // the new window's size
+    EXPECT_EQ(60, r.bottom - r.top);
+    EXPECT_EQ(100, b->mRect.left);
+    EXPECT_EQ(110, b->mRect.bottom);
+    ASSERT_EQ("", run("assert(log == 'a-hide b-show b-act ', log)"));
+    // Refused: to an open window, and from a window without native window.
+    ASSERT_EQ("", run("b:switch_to(b) a:switch_to(b)"));
+    EXPECT_EQ(hwnd, b->mWnd);
+    EXPECT_EQ(nullptr, a->mWnd);
+    EXPECT_EQ(1u, g_window_handles.getSize());
+}
+
+}  // namespace

@@ -1,0 +1,92 @@
+// The reference host's command line and log.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+#include <log.h>
+#include <options.h>
+#include <text.h>
+
+namespace {
+
+std::vector<std::wstring> line(std::initializer_list<const wchar_t*> a) {
+    std::vector<std::wstring> v{L"trovaplay.exe"};
+    for (auto s : a) v.emplace_back(s);
+    return v;
+}
+
+TEST(options, Defaults) {
+    host::options o;
+    std::wstring err;
+    ASSERT_TRUE(host::parse_options(line({}), o, err));
+    EXPECT_TRUE(o.profile.empty());
+    EXPECT_TRUE(o.log_file.empty());
+    EXPECT_FALSE(o.run_for_set);
+    EXPECT_FALSE(o.help);
+}
+
+TEST(options, AllOptionsBothForms) {
+    host::options o;
+    std::wstring err;
+    ASSERT_TRUE(host::parse_options(
+        line({L"--profile", L"C:\\p q", L"--log=x.log", L"--run-for", L"500", L"--component", L"c.dll"}), o, err));
+    EXPECT_EQ(o.profile, L"C:\\p q");
+    EXPECT_EQ(o.log_file, L"x.log");
+    EXPECT_TRUE(o.run_for_set);
+    EXPECT_EQ(o.run_for_ms, 500u);
+    EXPECT_EQ(o.component, L"c.dll");
+}
+
+TEST(options, LaterOptionsAreTakenAlready) {
+    host::options o;
+    std::wstring err;
+    ASSERT_TRUE(host::parse_options(line({L"--skin", L"s.lua", L"--answer=ok", L"--screenshot", L"x.png"}), o, err));
+    EXPECT_EQ(o.skin, L"s.lua");
+    EXPECT_EQ(o.answer, L"ok");
+    EXPECT_EQ(o.screenshot, L"x.png");
+}
+
+TEST(options, BadLinesAreRefused) {
+    host::options o;
+    std::wstring err;
+    EXPECT_FALSE(host::parse_options(line({L"--bogus"}), o, err));
+    EXPECT_FALSE(err.empty());
+    EXPECT_FALSE(host::parse_options(line({L"--run-for"}), o, err));
+    EXPECT_FALSE(host::parse_options(line({L"--run-for", L"abc"}), o, err));
+    EXPECT_FALSE(host::parse_options(line({L"--run-for", L"-5"}), o, err));
+    EXPECT_FALSE(host::parse_options(line({L"--run-for", L"99999999999"}), o, err));
+    EXPECT_FALSE(host::parse_options(line({L"--profile="}), o, err));
+    EXPECT_TRUE(host::parse_options(line({L"--help"}), o, err));
+    EXPECT_TRUE(o.help);
+}
+
+std::string read_all(const std::wstring& path) {
+    std::ifstream f(host::to_utf8(path).c_str(), std::ios::binary);
+    std::stringstream s;
+    s << f.rdbuf();
+    return s.str();
+}
+
+TEST(log, LinesAreMarkedAndSplit) {
+    wchar_t dir[MAX_PATH];
+    GetTempPathW(MAX_PATH, dir);
+    const std::wstring path = std::wstring(dir) + L"trovaplay_log_test.txt";
+    ASSERT_TRUE(host::log_open(path));
+    const unsigned before = host::log_count(host::log_kind::console);
+    host::log_line(host::log_kind::console, "hello \xC3\xA9");
+    host::log_line(host::log_kind::console, "two\r\nlines\n");
+    host::log_line(host::log_kind::console, "");
+    host::log_line(host::log_kind::console, "cut here", 3);
+    host::log_line(host::log_kind::debug, "dbg");
+    host::log_line(host::log_kind::msgbox, "box");
+    host::log_host("mine");
+    host::log_close();
+    EXPECT_EQ(host::log_count(host::log_kind::console), before + 5);
+    EXPECT_EQ(read_all(path),
+              "console: hello \xC3\xA9\nconsole: two\nconsole: lines\nconsole: \nconsole: cut\n"
+              "debug: dbg\nmsgbox: box\nhost: mine\n");
+    DeleteFileW(path.c_str());
+}
+
+}  // namespace

@@ -1,0 +1,195 @@
+// Creating the skin's Lua state and loading the skin script.
+//
+// load_lua
+//   1. Write "loading lua" to the debug output.
+//   2. Create the state (a debug check reports a failure).
+//   3. Open math, string, base (print goes to the host console), table, in this order.
+//   4. Register the script interface in its fixed order.
+//   5. Compile the skin file with the changed loader (the path in the system ANSI code page).
+//   6. A load error: message box with the library's message, close the state, false.
+//   7. Success: g_lua = the state, with the compiled chunk on its stack; true.
+// lua_trace_hook, for every call and return event:
+//   1. Only while tracing, and only named script (Lua) functions.
+//   2. A call writes "executing "<name>"" and indents the trace line by one level.
+//   3. A return takes back what its call did (never below the start).
+
+#include "lua_load.h"
+
+#include "lua_class.h"
+#include "lua_compat.h"
+#include "lua_debug.h"
+
+#include <zin_classes/zin_classes.h>
+#include <zin_classes/button.h>
+#include <zin_window/callbacks.h>
+#include <zin_window/zin_window.h>
+
+#include <trovaplay/sdk/console.h>
+#include <zut/string_conv.h>
+
+#include <lualib.h>
+#include <windows.h>
+
+#include <cstdio>
+#include <cstring>
+#include <stdexcept>
+
+namespace skin_load {
+
+namespace {
+
+int default_message_box(const wchar_t* text, const wchar_t* caption, unsigned type) {
+    return MessageBoxW(nullptr, text, caption, type);
+}
+
+message_box_function g_message_box = &default_message_box;
+
+// print's output: the host console's plain message output. Script text is in the system ANSI code
+// page; the console takes UTF-8.
+void print_to_console(const char* text) { console::info(zut::utf8_from_codepage(text)); }
+
+// An error outside any protected call would end the process: make it a C++ exception instead,
+// which the engine's boundaries report.
+int panic(lua_State* L) {
+    const char* text = lua_tostring(L, -1);
+    throw std::runtime_error(text ? text : "unprotected error in the script state");
+}
+
+void open_library(lua_State* L, lua_CFunction opener, const char* name) {
+    lua_pushcfunction(L, opener);
+    lua_pushstring(L, name);
+    lua_call(L, 1, 0);
+}
+
+}  // namespace
+
+message_box_function set_message_box(message_box_function function) {
+    message_box_function previous = g_message_box;
+    g_message_box = function ? function : &default_message_box;
+    return previous;
+}
+
+int show_message_box(const wchar_t* text, const wchar_t* caption, unsigned type) {
+    return g_message_box(text, caption, type);
+}
+
+lua_State* new_script_state() {
+    // 2. The state.
+    lua_State* L = luaL_newstate();
+    if (!ZIN_CHECK_MSG(L != nullptr, "l != NULL")) return nullptr;
+    lua_atpanic(L, &panic);
+    // 3. The libraries, in this order.
+    open_library(L, &luaopen_math, LUA_MATHLIBNAME);
+    open_library(L, &luaopen_string, LUA_STRLIBNAME);
+    lua_compat::open_base(L, &print_to_console);
+    lua_compat::open_table(L);
+    // 4. The script interface.
+    register_script_interface(L);
+    return L;
+}
+
+void register_script_interface(lua_State* L) {
+    // The order is fixed. Entries marked "later" are registered here, in their place, once their
+    // code exists.
+    // 1. global debug_out (later)
+    // 2. class config (later)
+    // 3. globals new_base_class (later), set_global_callback, add_tray_icon, remove_tray_icon,
+    //    get_winamp_pl_info (later)
+    lua_register(L, "set_global_callback", &set_global_callback);
+    // 4. classes docking (later), trova (later), bitmap, color, font, window, point, rect, image,
+    //    button, color_rect, base_class (later), textfield (later), progbar (later),
+    //    text_scroll (later), timer, playlist (later)
+    lua_class::binding<bitmap>::register_type(L);
+    lua_class::binding<color>::register_type(L);
+    lua_class::binding<font>::register_type(L);
+    zin_window::register_script_class(L);
+    lua_class::binding<point>::register_type(L, &point_member_access);
+    lua_class::binding<rect>::register_type(L, &rect_member_access);
+    lua_class::binding<image>::register_type(L, &image_member_access);
+    register_button_class(L);
+    lua_class::binding<color_rect>::register_type(L);
+    lua_class::binding<timer>::register_type(L);
+    // Stack: as on entry
+}
+
+int load_skin_file(lua_State* L, const wchar_t* skin_path) {
+    zut::codepage_from_wide path(skin_path ? skin_path : L"");
+    return lua_compat::load_file(L, path.get_ptr());
+}
+
+bool run_skin_chunk() {
+    zin_debug_output("executing skin-script\n");
+    lua_State* L = g_lua;
+    if (!ZIN_CHECK_MSG(L != nullptr, "g_lua")) return false;
+    // Stack: [chunk]
+    if (lua_pcall(L, 0, 0, 0) != 0) {
+        // Stack: [message]
+        const char* message = (lua_type(L, -1) == LUA_TSTRING || lua_type(L, -1) == LUA_TNUMBER)
+                                  ? lua_tostring(L, -1)
+                                  : nullptr;
+        char fallback[64];
+        if (!message) {
+            snprintf(fallback, sizeof fallback, "(error object is a %s value)", luaL_typename(L, -1));
+            message = fallback;
+        }
+        zut::wide_from_codepage text(message);
+        show_message_box(text.get_ptr(), L"zin_window_debug: lua-execute error", MB_ICONHAND);
+        close_state();
+        return false;
+    }
+    lua_sethook(L, &lua_trace_hook, LUA_MASKCALL | LUA_MASKRET, 0);
+    return true;
+}
+
+void close_state() {
+    // Objects destroyed while the state closes still free their slots through g_lua; one of them
+    // asking for another close meanwhile is ignored.
+    static bool closing = false;
+    if (closing) return;
+    g_reg_free_slots.clear();
+    if (!g_lua) return;
+    closing = true;
+    lua_close(g_lua);
+    g_lua = nullptr;
+    closing = false;
+    lua_class::trace_restore({0, 0});
+}
+
+}  // namespace skin_load
+
+bool load_lua(const wchar_t* skin_path) {
+    // 1.
+    zin_debug_output("loading lua\n");
+    // 2. - 4.
+    lua_State* L = skin_load::new_script_state();
+    if (!L) return false;
+    // 5. Compile the skin.
+    const int status = skin_load::load_skin_file(L, skin_path);
+    if (status != 0) {
+        // 6. The library's message (in the system ANSI code page) in a message box.
+        const char* message = lua_tostring(L, -1);
+        zut::wide_from_codepage text(message ? message : "");
+        skin_load::show_message_box(text.get_ptr(), L"zin_window_debug: lua-load error", MB_ICONHAND);
+        lua_close(L);
+        return false;
+    }
+    // 7.
+    g_lua = L;
+    return true;
+}
+
+void lua_trace_hook(lua_State* L, lua_Debug* ar) {
+    // 3. Every return (a return from a tail call too) closes what its call opened. Calls and returns
+    //    are counted also while tracing is off, so that the two always pair up.
+    if (ar->event == LUA_HOOKRET || ar->event == LUA_HOOKTAILRET) {
+        lua_class::trace_leave();
+        return;
+    }
+    if (ar->event != LUA_HOOKCALL) return;
+    // 1. Only while tracing, and only named script functions.
+    const bool traced = g_trace_calls && lua_getinfo(L, "nS", ar) && ar->name && ar->what &&
+                        strcmp(ar->what, "Lua") == 0;
+    // 2.
+    if (traced) lua_class::debug_printf("executing \"%s\"\n", ar->name);
+    lua_class::trace_enter(traced);
+}

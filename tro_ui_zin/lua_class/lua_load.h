@@ -1,0 +1,47 @@
+#pragma once
+// Creating the skin's Lua state and loading the skin script.
+//
+// The state gets the math, string, base and table libraries, in this order (the base library with
+// the changed print, dofile, loadfile and require, lua_compat.h), then the script interface. No other
+// library (input/output, operating system, debug, dynamic loading) is available to skins.
+
+#include <lua.h>
+
+// The call hook: traces calls of named script functions (after the main chunk ran).
+void lua_trace_hook(lua_State* L, lua_Debug* ar);
+
+// Makes the state and loads (compiles, does not run) the skin file; the path is converted to the
+// system ANSI code page for the loader. On success g_lua is the state (the compiled chunk on its
+// stack) and true is returned; on a load error a message box shows the library's message, the state
+// is closed, g_lua is left as it was, and false is returned.
+bool load_lua(const wchar_t* skin_path);
+
+namespace skin_load {
+
+// A new state with the libraries and the script interface; null when no state could be made.
+lua_State* new_script_state();
+
+// Registers the global functions and script classes, in their fixed order.
+void register_script_interface(lua_State* L);
+
+// Loads (compiles) the file at the wide path with the changed loader; returns the loader's status
+// with the chunk or the message on the stack.
+int load_skin_file(lua_State* L, const wchar_t* skin_path);
+
+// Runs the compiled chunk that load_lua left on g_lua (protected, no arguments, no results).
+// A script error: the execute message box with the message, the state closed (close_state), false.
+// Success: the call hook is installed for call and return events (so only what runs after the
+// main chunk is traced), true. Checking that the skin defined a window is the caller's part.
+bool run_skin_chunk();
+
+// Closes g_lua (when there is one) and sets it to null afterwards. The freed-slot list is emptied
+// first; the slots that objects free while the state closes are reused by the next skin (whose
+// registry is empty at them). Safe to repeat, and safe when called again while closing.
+void close_state();
+
+// Where the loader's message boxes go: MessageBoxW without owner by default; tests replace it.
+using message_box_function = int (*)(const wchar_t* text, const wchar_t* caption, unsigned type);
+message_box_function set_message_box(message_box_function function);
+int show_message_box(const wchar_t* text, const wchar_t* caption, unsigned type);
+
+}  // namespace skin_load

@@ -1,0 +1,34 @@
+// Unloading the running skin: shutdown, a failed start-up and a failed skin all end here.
+//
+// unload_skin, in this order:
+//   1. The skin is no longer running.
+//   2. Empty the window lists, forget the 13 global callbacks, delete the paint lock.
+//   3. Close the script state (its collector destroys every script object) after emptying the
+//      registry's free-slot list.
+//   4. Empty the timer lists; forget the pressed button.
+//   5. Tray icons, the playlist title mirror and views, and the docking list join here once they
+//      exist.
+// Every step is safe when there is nothing to undo, so the unload may run any number of times.
+
+#include "tro_ui_zin.h"
+
+#include <lua_class/lua_load.h>
+#include <zin_classes/button.h>
+#include <zin_classes/timer.h>
+#include <zin_window/callbacks.h>
+#include <zin_window/zin_window.h>
+
+void unload_skin() {
+    // 1.
+    g_skin_running = false;
+    // 2.
+    clear_window_lists();
+    clear_global_callbacks();
+    delete_paint_lock();
+    // 3.
+    skin_load::close_state();
+    // 4. The timers died with the state; their ids are all free again.
+    g_timers.clear();
+    g_free_timer_ids.clear();
+    button_reset_pressed();
+}

@@ -1,0 +1,130 @@
+// The user-interface service `ui_zin` and the globals of the start-up.
+//
+// ui_zin::init
+//   1. Obtain the one playback control and the one playlist manager (kept for the whole run).
+//   2. Set g_config_enabled.
+//   3. Run the skin start-up.
+//   4. Start the bring-to-front thread, also when the start-up failed.
+//   5. Return the main window (or null).
+// Nothing leaves init or shutdown into the host: an exception is reported, the skin unloaded, and
+// init returns null.
+// ui_zin::shutdown
+//   1. With a skin path set: read the configuration, select this skin's section, remember the
+//      window states (which ends with the script's OnUnload), save, drop the sections.
+//   2. Always unload the skin.
+
+#include "tro_ui_zin.h"
+
+#include <zin_config/zin_config.h>
+#include <zin_window/zin_window.h>
+
+#include <trovaplay/sdk/console.h>
+
+#include <debug.h>
+
+#include <exception>
+
+HWND g_hWnd = nullptr;
+host_hook_proc g_host_hook = nullptr;
+wchar_t* g_cwd = nullptr;
+const char* g_profile_dir = nullptr;
+play_control* g_play_control = nullptr;
+playlist_manager* g_pl_oper = nullptr;
+bool g_skin_running = false;
+bool g_config_enabled = true;
+bool g_quitting = false;
+
+namespace {
+
+user_interface_factory<ui_zin> g_ui_zin_factory;
+
+void unload_after_failure() noexcept {
+    try {
+        unload_skin();
+    } catch (const std::exception& e) {
+        console::report_error("ui_zin::init", e.what());
+    }
+}
+
+}  // namespace
+
+user_interface& get_ui_zin() { return g_ui_zin_factory.get_static_instance(); }
+
+const char* ui_zin::get_name() { return "zin_window_debug"; }
+
+HWND ui_zin::init(host_hook_proc p_hook) {
+    HWND result = nullptr;
+    try {
+        // 1. The pointers are made on the heap and never released: the services stay held until the
+        //    process ends. A missing or duplicated service throws.
+        g_play_control = (new single_service_ptr_t<play_control>())->get_ptr();
+        g_pl_oper = (new single_service_ptr_t<playlist_manager>())->get_ptr();
+        // 2.
+        g_config_enabled = true;
+        // 3.
+        result = startup(p_hook);
+    } catch (const std::exception& e) {
+        console::report_error("ui_zin::init", e.what());
+        result = nullptr;
+    } catch (...) {
+        // The host is the outermost caller: no script call is under way that would need the error.
+        console::report_error("ui_zin::init", "unknown exception");
+        result = nullptr;
+    }
+    // A start-up that failed by an exception leaves nothing of the skin behind either.
+    if (!result) unload_after_failure();
+    // 4. Default stack, no flags; the handle is not kept.
+    HANDLE thread = CreateThread(nullptr, 0, &bring_to_front_thread,
+                                 reinterpret_cast<void*>(p_hook), 0, nullptr);
+    if (thread) CloseHandle(thread);
+    // 5.
+    return result;
+}
+
+void ui_zin::shutdown() {
+    try {
+        // 1.
+        if (g_skin_path && g_skin_path[0]) {
+            load_config();
+            select_skin_section();
+            remember_window_states();
+            save_config();
+            clear_skin_sections();
+        }
+    } catch (const std::exception& e) {
+        console::report_error("ui_zin::shutdown", e.what());
+    }
+    // 2. Also after a failure above. (The compiled playlist title format, once it exists, is
+    //    released here too, while the host that made it still runs.)
+    try {
+        unload_skin();
+    } catch (const std::exception& e) {
+        console::report_error("ui_zin::shutdown", e.what());
+    }
+}
+
+void ui_zin::activate() {
+    try {
+        create_queued_windows();
+    } catch (const std::exception& e) {
+        console::report_error("ui_zin::activate", e.what());
+    }
+}
+
+bool ui_zin::hide() {
+    try {
+        destroy_all_windows();
+    } catch (const std::exception& e) {
+        console::report_error("ui_zin::hide", e.what());
+    }
+    return true;
+}
+
+bool ui_zin::is_visible() { return g_window_handles.getSize() > 0; }
+
+GUID* ui_zin::get_guid(GUID* p_out) {
+    static const GUID guid = {0xED4FF790, 0x7437, 0x4129,
+                              {0x8F, 0x87, 0x61, 0x70, 0x88, 0x06, 0x7E, 0x75}};
+    if (p_out) *p_out = guid;
+    return p_out;
+}

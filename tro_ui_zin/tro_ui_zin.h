@@ -1,0 +1,78 @@
+#pragma once
+// The user-interface service `ui_zin`, the skin start-up and shutdown, and the process-wide globals
+// of the start-up.
+
+#include <trovaplay/sdk/play_control.h>
+#include <trovaplay/sdk/playlist_manager.h>
+#include <trovaplay/sdk/user_interface.h>
+
+#include <windows.h>
+#include <commdlg.h>
+
+#include <cstdint>
+
+// ---- Globals of the start-up (plain, no destructors) -------------------------------------------
+extern HWND g_hWnd;                    // the hidden message-only main window; null until made
+extern host_hook_proc g_host_hook;     // the hook handed to init; offered every message first
+extern wchar_t* g_cwd;                 // the working directory at start-up (heap, never freed)
+extern const char* g_profile_dir;      // the host's profile folder (behind "file://" when present)
+extern play_control* g_play_control;   // the host's playback control, held for the whole run
+extern playlist_manager* g_pl_oper;    // the host's playlist manager, held for the whole run
+extern bool g_skin_running;            // set once a skin loaded and its script ran
+extern bool g_config_enabled;          // initially set
+extern bool g_quitting;                // set by the quit command: closing a window is refused
+
+// ---- The service --------------------------------------------------------------------------------
+class ui_zin : public user_interface {
+public:
+    const char* get_name() override;           // 3
+    HWND init(host_hook_proc p_hook) override;  // 4
+    void shutdown() override;                   // 5
+    void activate() override;                   // 6
+    bool hide() override;                       // 7
+    bool is_visible() override;                 // 8
+    GUID* get_guid(GUID* p_out) override;       // 9
+    // 10 to 12 do nothing (the interface's empty bodies).
+
+protected:
+    ui_zin() = default;
+    ~ui_zin() = default;
+};
+
+// The service object the factory hands out (for tests and the module's own callers).
+user_interface& get_ui_zin();
+
+// ---- Start-up -----------------------------------------------------------------------------------
+// The skin start-up: g_hWnd on success, null on failure (the failing step showed its message box).
+HWND startup(host_hook_proc hook);
+void register_window_class(host_hook_proc hook);
+void create_main_window(WNDPROC window_proc);
+
+// The one extra thread: waits 100 ms, then asks the user-interface thread (through the main window)
+// to bring the first open skin window to the foreground. It never reads the engine's lists itself.
+DWORD WINAPI bring_to_front_thread(void* parameter);
+// The private message of that request, below the tray icons' messages (0x801B on) and clear of the
+// window procedure's own two (0x8019, 0x801A).
+constexpr UINT WM_ZIN_BRING_TO_FRONT = WM_APP + 0x18;
+// Its handling on the user-interface thread: the first open window to the foreground, if any.
+void bring_first_window_to_front();
+// The main window's procedure: the bring-to-front request, everything else to the skin windows'
+// procedure.
+LRESULT CALLBACK main_window_proc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam);
+
+// ---- Skin location and running ------------------------------------------------------------------
+// Finds the skin: the remembered path when its file exists, else the open-file dialog. True when a
+// path is set and its folder became the loader's skin folder.
+bool locate_skin();
+// Runs the loaded skin script; true when at least one window exists afterwards. A failure showed
+// its message box and unloaded the skin.
+bool execute_skin_script();
+
+// Where locate_skin's open-file dialog goes: GetOpenFileNameW by default; tests replace it.
+using open_file_dialog_function = BOOL (*)(OPENFILENAMEW* ofn);
+open_file_dialog_function set_open_file_dialog(open_file_dialog_function function);
+
+// ---- Unload -------------------------------------------------------------------------------------
+// Removes everything the running skin created. Idempotent: safe with no script state, no paint lock
+// and no windows, and safe to repeat.
+void unload_skin();

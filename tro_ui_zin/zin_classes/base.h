@@ -1,0 +1,79 @@
+#pragma once
+// class_base: the base of every paint part of a skin window, and mouse_event, the record that the
+// mouse dispatch hands to parts.
+//
+// A part has a rectangle (window client coordinates), an owner window and a draw mode, and three
+// virtual operations: draw, size and message. Parts live inside script userdata; each part class is
+// destroyed by the script binding through its own destructor (there is no virtual destructor).
+
+#include "values.h"
+
+#include <lua_class/lua_class.h>
+
+#include <windows.h>
+
+#include <stdint.h>
+
+class zin_window;
+
+// Message code of the hover-leave event handed to parts (one above WM_MOUSEWHEEL).
+constexpr uint32_t WM_ZIN_HOVER_LEAVE = 0x20B;
+
+// Windows declares a function of the same name: write the type as `struct mouse_event`.
+struct mouse_event {
+    HWND hwnd;      // the window that received the message
+    uint32_t msg;   // WM_MOUSEMOVE .. WM_MBUTTONDBLCLK, or WM_ZIN_HOVER_LEAVE
+    WPARAM wparam;  // key-state flags (0 for a message re-dispatched from WM_PARENTNOTIFY)
+    LPARAM lparam;  // packed position
+    point pos;      // the new mouse position (client coordinates)
+    point delta;    // new position minus the previous one
+};
+
+// Draw modes (see the repaint): >= 1 constant alpha, 0 not drawn, -1 direct, -2..-17 raster
+// operation.
+constexpr int32_t DRAW_MODE_DIRECT = -1;
+
+class class_base {
+public:
+    rect mRect;           // where the part lies in its window; right and bottom exclusive
+    zin_window* mpWin;    // the owner window; null until the part is added to one
+    int32_t mDrawMode;    // -1 at construction
+
+    // Takes the rect at stack index rect_index of the running script call ("rect expected, got ..."
+    // otherwise). Every part constructor runs this first.
+    explicit class_base(lua_State* L, int rect_index = 1);
+
+    // Draws the part into dc. r is where the part lies in dc (its own rect, or that rect shifted
+    // into the scratch bitmap); clip is the area of dc to paint, always inside r.
+    virtual void draw(HDC dc, const rect& r, const rect& clip) = 0;
+    // The part's rect changed (relayout of its window). Default: nothing.
+    virtual void size();
+    // A mouse event for the part; true when handled. Default: false.
+    virtual bool message(const struct mouse_event& event);
+
+    // Asks the owner window to repaint the part's rect; a part without owner is not repainted.
+    void redraw();
+
+    class_base(const class_base&) = delete;
+    class_base& operator=(const class_base&) = delete;
+
+protected:
+    ~class_base() = default;
+};
+
+// ---- Paint part classes seen from scripts -------------------------------------------------------
+// The window accepts only paint parts in its part lists, and only parts that answer mouse events in
+// its list of active parts. Each part class has one entry in the table behind these functions.
+
+struct part_class_info {
+    const char* name;                       // the script class name
+    bool handles_messages;                  // overrides message
+    class_base* (*to_part)(void* object);   // the part inside a userdata of that class
+};
+
+// The entry of a script class name (case-sensitive), or null when the class is no paint part.
+const part_class_info* find_part_class(const char* class_name);
+
+// The part held by the full userdata at index, or null when the value is no paint part. With
+// info set, *info receives the class's entry.
+class_base* to_paint_part(lua_State* L, int index, const part_class_info** info = nullptr);

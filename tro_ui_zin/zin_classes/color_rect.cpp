@@ -1,0 +1,32 @@
+// color_rect: a part filled with one colour.
+
+#include "color_rect.h"
+
+#include "values.h"
+
+#include <lua_class/lua_compat.h>
+
+namespace {
+const luaL_Reg kNoMethods[] = {{nullptr, nullptr}};
+}  // namespace
+
+color_rect::color_rect(lua_State* L) : class_base(L, 1), mBrush(nullptr) {
+    if (zin_classes::constructor_arg_count(L) < 2)
+        lua_compat::arg_error(L, 2, "color expected, got no value");
+    const color* c = check_color(L, 2);
+    mBrush = CreateSolidBrush(c->value);
+    ZIN_ASSERT_MSG(mBrush != nullptr, "CreateSolidBrush");
+}
+
+color_rect::~color_rect() {
+    if (mBrush) DeleteObject(mBrush);
+}
+
+void color_rect::draw(HDC dc, const rect&, const rect& clip) {
+    // Only what is to be painted, not the whole rect.
+    if (!mBrush) return;
+    const RECT area = clip.to_RECT();
+    FillRect(dc, &area, mBrush);
+}
+
+lua_class::method_table color_rect::get_methods() { return {kNoMethods, 1}; }

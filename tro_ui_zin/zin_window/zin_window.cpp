@@ -1,0 +1,364 @@
+// The skin window record: construction, native window, gaining and losing it, filing parts,
+// anchoring and the three window lists.
+//
+// window.new: 1. all fields set, 2. name and minimum size, 3. position (a saved state wins over
+// the rect argument), 4. resize mode, 5. name copy, 6. listed and held by its own reference.
+//
+// create_native: 1. only without a native window, 2. load, 3. CreateWindowExA, 4. record the handle,
+// 5. top-most, 6. docking placement, 7. script parts shown, OnSize, OnSizeEnd, 8. docking relations,
+// 9. shown, 10. OnShow.
+//
+// switch_to (the other window takes over this one's native window): 1. debug line, 2. refused when
+// the other is open (or this one is not), 3. old screen rect, 4. other takes handle and device
+// context and loads, 5. docking relations copied, 6. this unloads, 7. the handle record names the
+// other, 8. its script parts shown, OnSize, OnSizeEnd, OnShow, 9. moved to the old place with its
+// own size, 10. docked windows follow, 11. end of move, 12. repainted, 13. OnActivate.
+//
+// Script callbacks run inside several of these steps. A callback may close, minimise, switch or
+// re-create windows, so after each one the code checks that the window still owns the native window
+// it started with, and the lists are walked over copies.
+
+#include "zin_window.h"
+
+#include "callbacks.h"
+
+#include <lua_class/lua_compat.h>
+#include <lua_class/lua_debug.h>
+
+#include <trovaplay/sdk/console.h>
+#include <trovaplay/sdk/core_api.h>
+
+#include <cstdlib>
+#include <cstring>
+
+CDynArray<zin_window*> g_windows;
+CDynArray<zin_window*> g_pending_windows;
+CDynArray<window_handle_record> g_window_handles;
+
+namespace {
+
+char* copy_string(const char* text) {
+    const size_t length = strlen(text);
+    char* copy = static_cast<char*>(malloc(length + 1));
+    if (copy) memcpy(copy, text, length + 1);
+    return copy;
+}
+
+void unref_slot(int slot) {
+    if (g_lua) lua_class::unref(g_lua, slot);
+}
+
+}  // namespace
+
+int find_window_callback(const char* name) {
+    return find_callback_name(name, FIRST_WINDOW_CALLBACK_NAME, zin_window::window_callback_count);
+}
+int find_part_callback(const char* name) {
+    return find_callback_name(name, FIRST_PART_CALLBACK_NAME, zin_window::part_callback_count);
+}
+
+// ---- Construction and destruction ----------------------------------------------------------------
+
+// 1. Every field is set before anything can raise, so an unfinished window holds nothing.
+zin_window::zin_window(lua_State* L)
+    : mAddFileOption(3), mDockBits{nullptr, 0, 0}, mRect(0, 0, 0, 0), mWnd(nullptr), mDC(nullptr),
+      mResizeMode(0), mMinWidth(0), mMinHeight(0), mSelfRef(0), mName(nullptr) {
+    const int arg_count = zin_classes::constructor_arg_count(L);
+    // 2. Name and minimum size.
+    const char* name = luaL_checkstring(L, 1);
+    const int32_t min_width = zin_classes::check_int_arg(L, 2, arg_count);
+    const int32_t min_height = zin_classes::check_int_arg(L, 3, arg_count);
+    // 3. Position: a saved state of this name wins over argument 4.
+    rect position;
+    if (!window_hooks::saved_window_rect(name, &position))
+        position = *static_cast<rect*>(lua_compat::check_udata(L, 4, "rect"));
+    // 4. Resize mode; out of range means fixed size.
+    int32_t resize_mode = 0;
+    if (arg_count >= 5) {
+        resize_mode = zin_classes::check_int_arg(L, 5, arg_count);
+        if (resize_mode < 0 || resize_mode > 3) resize_mode = 0;
+    }
+    // 5. Nothing raises from here on.
+    mMinWidth = min_width;
+    mMinHeight = min_height;
+    mRect = position;
+    mResizeMode = resize_mode;
+    mName = copy_string(name);
+    // 6.
+    lua_class::detail::push_anchored_object(L, this);
+    // Stack: [arguments..., window]
+    mSelfRef = lua_class::ref(L, -1);
+    lua_pop(L, 1);
+    // Stack: [arguments...]
+    g_windows.push(this);
+}
+
+zin_window::~zin_window() {
+    for (uint32_t i = 0; i < mRefs.getSize(); ++i) unref_slot(mRefs[i]);
+    release_active_refs();
+    for (lua_callback& callback : mCallbacks) unref_slot(callback.slot);
+    for (CDynArray<region_callback>& list : mPartCallbacks)
+        for (uint32_t i = 0; i < list.getSize(); ++i) unref_slot(list[i].callback.slot);
+    if (mWnd) remove_window(this);
+    g_windows.removeAll(this);
+    g_pending_windows.removeAll(this);
+    if (mWnd) DestroyWindow(mWnd);
+    free(mDockBits.bits);
+    free(mName);
+}
+
+void zin_window::release_active_refs() {
+    for (uint32_t i = 0; i < mActiveRefs.getSize(); ++i) unref_slot(mActiveRefs[i].slot);
+    mActiveRefs.clear();
+}
+
+void zin_window::call_callback(window_callback which) { mCallbacks[which].call_if_set(); }
+
+// ---- Native window -----------------------------------------------------------------------------
+
+void zin_window::create_native() {
+    // 1. A window that has its native window keeps it.
+    if (!ZIN_CHECK_MSG(mWnd == nullptr, "!mWnd")) return;
+    g_pending_windows.removeAll(this);
+    // 2.
+    load();
+    // 3.
+    HWND hwnd = CreateWindowExA(WS_EX_TOOLWINDOW | WS_EX_ACCEPTFILES, "zin_window_debug",
+                                mName ? mName : "", WS_POPUP | WS_CLIPCHILDREN, mRect.left,
+                                mRect.top, width(), height(), nullptr, nullptr,
+                                core_api::get_my_instance(), nullptr);
+    if (!ZIN_CHECK_MSG(hwnd != nullptr, "CreateWindowExA")) return;
+    mWnd = hwnd;
+    // 4.
+    attach_hwnd();
+    // 5.
+    SetWindowPos(mWnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_DEFERERASE);
+    // 6.
+    window_hooks::dock_place_new(this);
+    // 7.
+    show_script_parts_and_size();
+    if (mWnd != hwnd) return;  // a callback closed or switched it
+    // 8.
+    window_hooks::dock_attach(this);
+    // 9.
+    ShowWindow(mWnd, SW_SHOWNOACTIVATE);
+    SetForegroundWindow(mWnd);
+    if (mWnd != hwnd) return;
+    // 10.
+    call_callback(on_show);
+}
+
+void zin_window::show_script_parts_and_size() {
+    const HWND hwnd = mWnd;
+    for (uint32_t i = 0; i < mScriptParts.getSize(); ++i)
+        window_hooks::script_part_show(mScriptParts[i]);
+    if (mWnd != hwnd) return;
+    call_callback(on_size);
+    if (mWnd != hwnd) return;
+    call_callback(on_size_end);
+}
+
+void zin_window::attach_hwnd() {
+    if (!ZIN_CHECK_MSG(mWnd != nullptr, "mWnd")) return;
+    g_window_handles.push(window_handle_record{this, mWnd});
+    mDC = GetDC(mWnd);
+    SetBkMode(mDC, TRANSPARENT);
+}
+
+void zin_window::load() {
+    lua_class::debug_printf("loading \"%s\"\n", mName ? mName : "");
+    mActive.clear();
+    release_active_refs();
+    if (mViews.getSize() != 0) window_hooks::views_load(this);
+}
+
+void zin_window::unload() {
+    lua_class::debug_printf("unloading \"%s\"\n", mName ? mName : "");
+    call_callback(on_hide);
+    if (g_lua) lua_gc(g_lua, LUA_GCCOLLECT, 0);
+    for (uint32_t i = 0; i < mScriptParts.getSize(); ++i)
+        window_hooks::script_part_hide(mScriptParts[i]);
+    window_hooks::views_unload(this);
+}
+
+// ---- Parts and anchors ---------------------------------------------------------------------------
+
+void zin_window::add_part(class_base* part, const char* class_name) {
+    lua_class::debug_printf("ADDING: %s\r\n", class_name);
+    if (_stricmp(class_name, "playlist") == 0) {
+        mViews.push(part);
+    } else if (_stricmp(class_name, "base_class") == 0) {
+        mScriptParts.push(part);
+        window_hooks::script_part_added(this, part);
+    }
+    mParts.push(part);
+    ZIN_ASSERT_MSG(!part->mpWin, "!c->mpWin");
+    part->mpWin = this;
+    if (is_anchored(part->mRect)) {
+        mAnchoredParts.push(part);
+        part->size();
+    }
+}
+
+bool zin_window::is_anchored(rect& r) { return mResizeMode != 0 && add_anchor(r); }
+
+bool zin_window::add_anchor(rect& r) {
+    ZIN_ASSERT_MSG(mResizeMode != 0, nullptr);
+    const int32_t w = width();
+    const int32_t h = height();
+    bool horizontal = false;
+    bool vertical = false;
+    // 1. - 2. A negative left or top counts from the right or bottom edge.
+    if (r.left < 0) {
+        r.left += w;
+        mAnchorsX.push(&r.left);
+        horizontal = true;
+    }
+    if (r.top < 0) {
+        r.top += h;
+        mAnchorsY.push(&r.top);
+        vertical = true;
+    }
+    // 3. - 4. The far edge follows along, or alone when it does not lie beyond the near edge.
+    if (horizontal || r.right <= r.left) {
+        r.right += w;
+        mAnchorsX.push(&r.right);
+        horizontal = true;
+    }
+    if (vertical || r.bottom <= r.top) {
+        r.bottom += h;
+        mAnchorsY.push(&r.bottom);
+        vertical = true;
+    }
+    return horizontal || vertical;
+}
+
+void zin_window::relayout(int32_t old_width, int32_t old_height) {
+    const int32_t dx = width() - old_width;
+    const int32_t dy = height() - old_height;
+    for (uint32_t i = 0; i < mAnchorsX.getSize(); ++i) *mAnchorsX[i] += dx;
+    for (uint32_t i = 0; i < mAnchorsY.getSize(); ++i) *mAnchorsY[i] += dy;
+    for (uint32_t i = 0; i < mAnchoredParts.getSize(); ++i) mAnchoredParts[i]->size();
+}
+
+void zin_window::add_active(class_base* part) { mActive.push(part); }
+
+void zin_window::remove_active(class_base* part) {
+    if (!mActive.removeValue(part)) return;
+    // The reference of a part the script made active goes with its entry.
+    for (uint32_t i = 0; i < mActiveRefs.getSize(); ++i) {
+        if (mActiveRefs[i].part == part) {
+            const int slot = mActiveRefs[i].slot;
+            mActiveRefs.removeAt(i);
+            unref_slot(slot);
+            break;
+        }
+    }
+}
+
+// ---- Switching -----------------------------------------------------------------------------------
+
+void zin_window::switch_to(zin_window* other) {
+    // 1.
+    lua_class::debug_printf("switching from \"%s\" to \"%s\"\n", mName ? mName : "",
+                            other->mName ? other->mName : "");
+    // 2.
+    if (other->mWnd) {
+        console::error("cannot switch to existing window");
+        return;
+    }
+    if (!mWnd) {
+        console::error("cannot switch from a window that is not open");
+        return;
+    }
+    const HWND hwnd = mWnd;
+    // 3.
+    RECT r;
+    GetWindowRect(hwnd, &r);
+    // 4.
+    other->mWnd = hwnd;
+    other->mDC = mDC;
+    other->load();
+    // 5.
+    window_hooks::dock_copy_relations(this, other);
+    // 6. OnHide runs here; this window still owns the handle while it does.
+    unload();
+    // 7.
+    window_handle_record* record = g_window_handles.find(window_handle_record{nullptr, hwnd}, 0);
+    ZIN_ASSERT_MSG(record != nullptr, nullptr);
+    if (record) record->window = other;
+    if (mWnd == hwnd) {
+        mWnd = nullptr;
+        mDC = nullptr;
+    }
+    if (other->mWnd != hwnd || !record) return;  // a callback took the handle elsewhere
+    // 8.
+    other->show_script_parts_and_size();
+    if (other->mWnd != hwnd) return;
+    other->call_callback(on_show);
+    if (other->mWnd != hwnd) return;
+    // 9.
+    const int32_t w = other->width();
+    const int32_t h = other->height();
+    other->mRect = rect(r.left, r.top, r.left + w, r.top + h);
+    MoveWindow(hwnd, r.left, r.top, w, h, TRUE);
+    // 10.
+    window_hooks::dock_move_followers(other);
+    // 11.
+    SendMessageW(hwnd, WM_EXITSIZEMOVE, 0, 0);
+    if (other->mWnd != hwnd) return;
+    // 12.
+    other->redraw_rect(rect(0, 0, w, h));
+    const RECT whole{0, 0, w, h};
+    InvalidateRect(hwnd, &whole, TRUE);
+    // 13.
+    other->call_callback(on_activate);
+}
+
+// ---- Window lists --------------------------------------------------------------------------------
+
+void queue_window(zin_window* w) { g_pending_windows.addUnique(w, -2); }
+
+void create_queued_windows() {
+    // Windows queued by callbacks during the walk stay queued for the next call.
+    CDynArray<zin_window*> pending(std::move(g_pending_windows));
+    for (uint32_t i = 0; i < pending.getSize(); ++i) {
+        zin_window* w = pending[i];
+        // A window may have been opened by a callback or destroyed meanwhile.
+        if (!w->mWnd && g_windows.find(w, 0)) w->create_native();
+    }
+}
+
+void destroy_all_windows() {
+    CDynArray<window_handle_record> records;
+    records.addArray(g_window_handles.mpData, g_window_handles.getSize());
+    for (uint32_t i = 0; i < records.getSize(); ++i) {
+        zin_window* w = records[i].window;
+        const HWND hwnd = records[i].handle;
+        if (find_window(hwnd) != w) continue;  // closed or switched by a callback
+        w->unload();
+        if (w->mWnd != hwnd) continue;
+        queue_window(w);
+        DefWindowProcW(hwnd, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+        remove_window(w);
+        w->mWnd = nullptr;
+        w->mDC = nullptr;
+        DestroyWindow(hwnd);
+    }
+}
+
+void remove_window(zin_window* w) {
+    if (w->mWnd) g_window_handles.removeAll(window_handle_record{w, w->mWnd});
+}
+
+zin_window* find_window(HWND hwnd) {
+    if (!hwnd) return nullptr;
+    window_handle_record* record = g_window_handles.find(window_handle_record{nullptr, hwnd}, 0);
+    return record ? record->window : nullptr;
+}
+
+void clear_window_lists() {
+    g_window_handles.clear();
+    g_pending_windows.clear();
+    g_windows.clear();
+}

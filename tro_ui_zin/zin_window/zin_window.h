@@ -1,0 +1,202 @@
+#pragma once
+// Skin windows: the record `zin_window` behind the script class "window", the three window lists,
+// the window procedure, mouse dispatch and the repaint through the one shared back buffer.
+
+#include <windows.h>
+#include <shellapi.h>
+
+#include <array.h>
+#include <bitmap.h>
+
+#include <lua_class/lua_class.h>
+#include <zin_classes/base.h>
+#include <zin_classes/values.h>
+
+#include <tro_ui_zin.h>  // the start-up's globals used here: g_host_hook, g_quitting
+
+#include <cstdint>
+
+class zin_window;
+
+// ---- Records -----------------------------------------------------------------------------------
+
+// Docking bit mask: bit y * width + x lives in byte i / 8 at bit i % 8.
+struct bitfield {
+    uint8_t* bits;
+    uint32_t width;
+    uint32_t height;
+};
+
+// A region the mouse is inside at present.
+struct hover_entry {
+    rect* r;                // region (inside a script rect or a part)
+    class_base* part;       // the part that filed it, or null for a script region
+    lua_callback leave;     // leave callback (a part's only counts as set)
+};
+
+// A script callback for a mouse event inside a region.
+struct region_callback {
+    rect* r;
+    lua_callback callback;
+};
+
+// A part that the script made active, with the reference that keeps it alive while it is listed.
+struct active_ref {
+    class_base* part;
+    int slot;
+};
+
+// An open window and its native window; found by handle.
+struct window_handle_record {
+    zin_window* window;
+    HWND handle;
+};
+template <>
+struct CDynArrayEqual<window_handle_record> {
+    static bool equal(const window_handle_record& a, const window_handle_record& b) {
+        return a.handle == b.handle;
+    }
+};
+
+// ---- The window --------------------------------------------------------------------------------
+
+class zin_window {
+public:
+    // Window callbacks, in the order of the callback-name table.
+    enum window_callback {
+        on_size, on_size_end, on_show, on_hide, on_close, on_activate, on_deactivate,
+        on_wheel_down, on_wheel_up, window_callback_count
+    };
+    // Region callbacks per mouse event, in the order of the callback-name table.
+    enum part_callback {
+        l_down, l_up, l_dbl, r_down, r_up, r_dbl, m_down, m_up, m_dbl, hover_enter, hover_leave,
+        part_callback_count
+    };
+
+    int32_t mAddFileOption;
+    bitfield mDockBits;
+    CDynArray<class_base*> mParts;
+    rect mRect;
+    CDynArray<hover_entry> mHover;
+    CDynArray<class_base*> mActive;
+    HWND mWnd;
+    HDC mDC;
+    int32_t mResizeMode;
+    int32_t mMinWidth;
+    int32_t mMinHeight;
+    CDynArray<int32_t*> mAnchorsX;
+    CDynArray<int32_t*> mAnchorsY;
+    CDynArray<class_base*> mAnchoredParts;
+    CDynArray<int> mRefs;
+    int mSelfRef;
+    char* mName;
+    CDynArray<class_base*> mScriptParts;
+    CDynArray<class_base*> mViews;
+    lua_callback mCallbacks[window_callback_count];
+    CDynArray<region_callback> mPartCallbacks[part_callback_count];
+    CDynArray<active_ref> mActiveRefs;  // references of the parts the script made active
+
+    // window.new (name, min_width, min_height, rect [, resize_mode]); the arguments from index 1.
+    explicit zin_window(lua_State* L);
+    ~zin_window();
+    zin_window(const zin_window&) = delete;
+    zin_window& operator=(const zin_window&) = delete;
+
+    void create_native();
+    void attach_hwnd();
+    void load();
+    void unload();
+    void add_part(class_base* part, const char* class_name);
+    bool is_anchored(rect& r);
+    bool add_anchor(rect& r);
+    void relayout(int32_t old_width, int32_t old_height);
+    HWND get_hwnd() const { return mWnd; }
+    void redraw_rect(const rect& r);
+
+    // Active parts: offered every mouse message even outside their rect. Parts add and remove
+    // themselves (buttons while pressed, sliders while sliding).
+    void add_active(class_base* part);
+    void remove_active(class_base* part);
+    // Hands the native window over to other (the script's switch_to).
+    void switch_to(zin_window* other);
+    void call_callback(window_callback which);
+
+    int32_t width() const { return mRect.right - mRect.left; }
+    int32_t height() const { return mRect.bottom - mRect.top; }
+
+    // Binding of the script class "window".
+    static const char* get_name() { return "window"; }
+    static lua_class::method_table get_methods();
+    static void register_script_class(lua_State* L);
+
+private:
+    void show_script_parts_and_size();
+    void release_active_refs();
+};
+
+// The callback names, matched without regard to case: index of name in the list, or -1.
+int find_window_callback(const char* name);
+int find_part_callback(const char* name);
+
+// ---- Window lists ------------------------------------------------------------------------------
+extern CDynArray<zin_window*> g_windows;
+extern CDynArray<zin_window*> g_pending_windows;
+extern CDynArray<window_handle_record> g_window_handles;
+
+// Queues a window for the next create_queued_windows (never twice).
+void queue_window(zin_window* w);
+void create_queued_windows();
+void destroy_all_windows();
+void remove_window(zin_window* w);
+// The open window whose native window is hwnd, or null.
+zin_window* find_window(HWND hwnd);
+// Empties the three lists (the skin unload; the windows themselves die with the script state).
+void clear_window_lists();
+
+// ---- Window procedure and mouse ------------------------------------------------------------------
+LRESULT CALLBACK zin_window_proc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam);
+
+// g_mouse_pos (zin_classes/values.h) is defined with the mouse dispatch.
+void mouse_dispatch(zin_window* w, HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam);
+
+// ---- Repaint and compositing ---------------------------------------------------------------------
+extern CBitmapDC g_back_buffer;
+extern CBitmapDC g_scratch_bitmap;
+extern CRITICAL_SECTION g_paint_lock;
+extern BLENDFUNCTION g_blend_function;
+extern const DWORD g_raster_ops[18];
+constexpr COLORREF ZIN_BACKGROUND_COLOR = 0x00FF0000;
+
+void composite_part(class_base* part, const rect& clip);
+BLENDFUNCTION make_blend_function(uint8_t alpha, bool per_pixel);
+void init_paint_lock();
+void delete_paint_lock();
+void paint_lock_enter();
+void paint_lock_leave();
+
+// ---- Points where later subsystems join in (they do nothing yet) ---------------------------------
+namespace window_hooks {
+// Saved state of a window of this name in the current configuration section.
+bool saved_window_rect(const char* name, rect* out);
+// Docking.
+void dock_place_new(zin_window* w);
+void dock_attach(zin_window* w);
+bool dock_has_node(zin_window* w);
+void dock_move_group(zin_window* w, WINDOWPOS* pos);
+void dock_copy_relations(zin_window* from, zin_window* to);
+void dock_move_followers(zin_window* w);
+// Files dropped on a window.
+void drop_files(zin_window* w, HDROP drop);
+// Keyboard shortcuts and the playlist keys; true when the key was used.
+bool handle_key(zin_window* w, WPARAM key);
+// Playlist views of a window gaining and losing the native window.
+void views_load(zin_window* w);
+void views_unload(zin_window* w);
+// Script-defined parts: filed in a window, shown and hidden with it.
+void script_part_added(zin_window* w, class_base* part);
+void script_part_show(class_base* part);
+void script_part_hide(class_base* part);
+// The registered "TaskbarCreated" message (0 while there is none) and its handler.
+UINT taskbar_created_message();
+void taskbar_created();
+}  // namespace window_hooks

@@ -1,0 +1,31 @@
+#pragma once
+// Console output: lines for every console receiver of the host. Dropped silently while services are
+// unavailable or when the host has no receiver.
+
+#include <trovaplay/sdk/console_receiver.h>
+#include <zut/string.h>
+
+namespace console {
+
+void print(const char* p_text);
+void info(const char* p_text);
+void error(const char* p_text);    // "ERROR : " + text
+void warning(const char* p_text);  // "WARNING : " + text
+// Formats with shared.dll's uPrintfV and prints the result.
+void printf(const char* p_format, ...);
+
+// For the boundaries that must not let an exception out (methods the host calls): prints
+// "ERROR : <where>: <message>" when services are available and always writes the same line to the
+// debug output. Never throws.
+void report_error(const char* p_where, const char* p_message) noexcept;
+
+// Collects text with <<; its destructor prints it (when not empty) and never lets an exception out.
+class formatter : public zut::string8_t<zut::alloc_fast_aggressive> {
+ public:
+  formatter() = default;
+  formatter(const formatter&) = delete;
+  formatter& operator=(const formatter&) = delete;
+  virtual ~formatter();
+};
+
+}  // namespace console

@@ -1,0 +1,43 @@
+#pragma once
+// A track known to the host: a counted host object that stands for one playable_location and gives
+// access to the track's file information. The information is read under the host's
+// track-information lock: lock (slot 5), get_info_locked (slot 10), unlock (slot 6).
+
+#include <trovaplay/sdk/service.h>
+#include <zut/string.h>
+
+#include <cstdint>
+
+class playable_location;
+class file_info;
+class titleformat_hook;
+class titleformat_text_filter;
+class titleformat_script;
+
+// Size and time stamp of a track's file; all bits set (size) and 0 (time) when unknown.
+struct file_stats {
+  std::uint64_t m_size;
+  std::uint64_t m_timestamp;
+};
+
+// Slots 3 to 11 after the three of service_base.
+class metadb_handle : public service_base {
+ public:
+  virtual const playable_location& get_location() const = 0;  // 3: valid while the handle lives
+  // 4: the track's text by a compiled script; hook and filter may be null.
+  virtual bool format_title(titleformat_hook* p_hook, zut::string_base& p_out,
+                            const service_ptr_t<titleformat_script>& p_script,
+                            titleformat_text_filter* p_filter) = 0;
+  virtual void metadb_lock() = 0;                              // 5
+  virtual void metadb_unlock() = 0;                            // 6
+  virtual file_stats get_filestats() const = 0;                // 7
+  virtual void placeholder_8() {}
+  virtual void placeholder_9() {}
+  // 10: the track's record while the calling thread holds the lock; false (p_out untouched) else.
+  virtual bool get_info_locked(const file_info*& p_out) const = 0;
+  virtual bool has_info() const = 0;                           // 11
+
+ protected:
+  metadb_handle() = default;
+  ~metadb_handle() = default;
+};

@@ -1,0 +1,40 @@
+#pragma once
+// Host service class of the playback control: exactly one; the skin engine keeps it for its whole
+// life. Slots 3 to 20 after the three of service_base; the placeholders are slots the component
+// does not call yet.
+
+#include <trovaplay/sdk/service.h>
+
+#include <cstdint>
+
+class metadb_handle;  // a track known to the host
+
+class play_control : public service_base {
+  TROVA_SERVICE_INTERFACE({0xBF803668, 0x2977, 0x4C71, {0xB9, 0xAB, 0x5C, 0x77, 0xC3, 0x38, 0xC9, 0x70}})
+ public:
+  // Commands of start.
+  enum : std::uint32_t { track_command_play = 1, track_command_next = 2, track_command_prev = 3 };
+
+  virtual bool get_now_playing(service_ptr_t<metadb_handle>& p_out) = 0;  // 3
+  virtual void start(std::uint32_t p_command, bool p_paused) = 0;        // 4
+  virtual void stop() = 0;                                                // 5
+  virtual bool is_playing() = 0;                                          // 6
+  virtual bool is_paused() = 0;                                           // 7
+  virtual void pause(bool p_state) = 0;                                   // 8
+  virtual void placeholder_9() {}
+  virtual void placeholder_10() {}
+  virtual void set_volume(float p_volume) = 0;                            // 11
+  virtual float get_volume() = 0;                                         // 12
+  virtual void placeholder_13() {}
+  virtual void placeholder_14() {}
+  virtual void placeholder_15() {}
+  virtual void playback_seek(double p_seconds) = 0;                       // 16
+  virtual void placeholder_17() {}
+  virtual bool playback_can_seek() = 0;                                   // 18
+  virtual double playback_get_position() = 0;                             // 19
+  virtual void placeholder_20() {}  // format_title of the now-playing track
+
+ protected:
+  play_control() = default;
+  ~play_control() = default;
+};
