@@ -12,8 +12,11 @@
 // A step of 0 is refused. reserve, setSize and addArray reach an exact capacity; only clear, setData
 // and the destructor ever shrink the block.
 //
-// Checks: every failed check is a debug report (debug.h) and the operation is refused: the array is
-// left exactly as it was (a failed reallocation keeps the old block). Counts whose byte size would not
+// Checks: every failed check is a debug report (debug.h) under the fixed line number that the check is
+// known by (128 reallocate, 133 growth by 0, 135 growth beyond 32 bits, 192 removeAt, 199/201 remove,
+// 222 removeLast, 248 at, 253 indexOf, 258 operator[], 270 fromEnd, 314 setData, 402 takeFromEnd,
+// 475 addArray, 491 insertNew), and the operation is refused: the array is left exactly as it was (a
+// failed reallocation keeps the old block). Counts whose byte size would not
 // fit in 31 bits (no object may be larger than 2 GB) are refused the same way.
 //
 // The array holds no pointer into itself, so an array may itself be moved as raw bytes.
@@ -26,6 +29,7 @@
 #include <string.h>
 
 #include <new>
+#include <type_traits>
 #include <utility>
 
 // Element equality used by find, addUnique, removeValue and removeAll. The default compares with ==;
@@ -75,19 +79,24 @@ public:
     uint32_t getSize() const { return mSize; }
     uint32_t getCount() const { return mSize; }
 
-    // Element access. An index outside the used part is reported (operator[] and getAt do not report on
-    // an empty array) and still yields memory that the array owns: the slot in the block when the index
-    // is below mCapacity, else a zero-filled scratch element; nothing outside the block is ever touched.
+    // Element access. An index outside the used part is reported and yields a fresh scratch element
+    // (never a stale slot of the block, which may still hold the bytes of a removed element).
+    // operator[] and getAt do not report on an empty array: there an index below mCapacity gives the
+    // slot of the block, so that a reserved block can be filled as a buffer. Nothing outside the block
+    // is ever touched.
     T& at(uint32_t i) {
-        if (!ZIN_CHECK(i < mSize)) return slotOrScratch(i);
+        if (!ZIN_CHECK_AT(i < mSize, 248)) return scratch();
         return mpData[i];
     }
     const T& at(uint32_t i) const { return const_cast<CDynArray*>(this)->at(i); }
 
     T& operator[](uint32_t i) {
         if (i < mSize) return mpData[i];
-        if (mSize != 0) ZIN_REPORT("i < mSize");
-        return slotOrScratch(i);
+        if (mSize != 0) {
+            ZIN_REPORT_AT("i < mSize", 258);
+            return scratch();
+        }
+        return i < mCapacity ? mpData[i] : scratch();
     }
     const T& operator[](uint32_t i) const { return (*const_cast<CDynArray*>(this))[i]; }
     T& getAt(uint32_t i) { return (*this)[i]; }
@@ -95,7 +104,7 @@ public:
 
     // Element mSize - negPos (negPos 1 is the last one).
     T& fromEnd(uint32_t negPos) {
-        if (!ZIN_CHECK(negPos > 0 && negPos <= mSize)) return scratch();
+        if (!ZIN_CHECK_AT(negPos > 0 && negPos <= mSize, 270)) return scratch();
         return mpData[mSize - negPos];
     }
     const T& fromEnd(uint32_t negPos) const { return const_cast<CDynArray*>(this)->fromEnd(negPos); }
@@ -103,7 +112,7 @@ public:
     // Index of the element at p; reported and 0xFFFFFFFF when p is not a used element.
     uint32_t indexOf(const T* p) const {
         uint32_t index;
-        if (!ZIN_CHECK_MSG(locate(p, index), "p inside the used elements")) return UINT32_MAX;
+        if (!ZIN_CHECK_MSG_AT(locate(p, index), "p inside the used elements", 253)) return UINT32_MAX;
         return index;
     }
 
@@ -124,7 +133,7 @@ public:
     // Appends n elements copied from p (p may point into this array). False when refused.
     bool addArray(const T* p, uint32_t n) {
         if (n == 0) return true;
-        if (!ZIN_CHECK(p != nullptr)) return false;
+        if (!ZIN_CHECK_AT(p != nullptr, 475)) return false;
         if (!ZIN_CHECK_MSG(n <= UINT32_MAX - mSize, "mSize + n fits in 32 bits")) return false;
         uint32_t index;
         bool inside = locateInBlock(p, index);
@@ -151,7 +160,7 @@ public:
     // Opens a slot of undefined bytes at index (index == mSize appends); the later elements move up.
     // Null when index > mSize (reported) or when the array could not grow.
     T* insertNew(uint32_t index, int32_t step) {
-        if (!ZIN_CHECK(index <= mSize)) return nullptr;
+        if (!ZIN_CHECK_AT(index <= mSize, 491)) return nullptr;
         if (mSize >= mCapacity && !grow(step)) return nullptr;
         moveBytes(mpData + index + 1, mpData + index, mSize - index);
         ++mSize;
@@ -169,7 +178,7 @@ public:
     // Removes element index and hands it back; the later elements move down. A bad index is reported,
     // nothing changes and a value-initialized T comes back.
     T removeAt(uint32_t index) {
-        if (!ZIN_CHECK(index < mSize)) return T();
+        if (!ZIN_CHECK_AT(index < mSize, 192)) return T();
         Bytes out(mpData[index]);
         moveBytes(mpData + index, mpData + index + 1, mSize - index - 1);
         --mSize;
@@ -179,9 +188,9 @@ public:
     // Removes the element at p (an element of the used part); the later elements move down. An empty
     // array or an address that is not a used element is reported and nothing changes. True when removed.
     bool remove(T* p) {
-        if (!ZIN_CHECK(mSize > 0)) return false;
+        if (!ZIN_CHECK_AT(mSize > 0, 199)) return false;
         uint32_t index;
-        if (!ZIN_CHECK_MSG(locate(p, index), "p inside the used elements")) return false;
+        if (!ZIN_CHECK_MSG_AT(locate(p, index), "p inside the used elements", 201)) return false;
         moveBytes(mpData + index, mpData + index + 1, mSize - index - 1);
         --mSize;
         return true;
@@ -212,14 +221,14 @@ public:
 
     // Drops the last count elements (their bytes are not touched). Refused when count > mSize.
     bool removeLast(uint32_t count) {
-        if (!ZIN_CHECK(count <= mSize)) return false;
+        if (!ZIN_CHECK_AT(count <= mSize, 222)) return false;
         mSize -= count;
         return true;
     }
 
     // Removes element mSize - negPos and hands it back; the elements after it move down one place.
     T takeFromEnd(uint32_t negPos) {
-        if (!ZIN_CHECK_MSG(negPos > 0 && mSize >= negPos, "negPos > 0 && mSize >= negPos")) return T();
+        if (!ZIN_CHECK_MSG_AT(negPos > 0 && mSize >= negPos, "negPos > 0 && mSize >= negPos", 402)) return T();
         uint32_t index = mSize - negPos;
         Bytes out(mpData[index]);
         moveBytes(mpData + index, mpData + index + 1, negPos - 1);
@@ -257,9 +266,9 @@ public:
             mSize = 0;
             return true;
         }
-        if (!ZIN_CHECK_MSG(n <= kMaxElements, "byte size fits in 31 bits")) return false;
+        if (!ZIN_CHECK_MSG_AT(n <= kMaxElements, "byte size fits in 31 bits", 128)) return false;
         void* block = realloc(static_cast<void*>(mpData), static_cast<size_t>(n) * sizeof(T));
-        if (!ZIN_CHECK_MSG(block != nullptr, "reallocation failed")) return false;
+        if (!ZIN_CHECK_MSG_AT(block != nullptr, "reallocation failed", 128)) return false;
         mpData = static_cast<T*>(block);
         mCapacity = n;
         if (mSize > n) mSize = n;
@@ -268,7 +277,7 @@ public:
 
     // Grows a full array by the step rule (see the top of this file). Step 0 is refused.
     bool grow(int32_t step) {
-        if (!ZIN_CHECK(step != 0)) return false;
+        if (!ZIN_CHECK_AT(step != 0, 133)) return false;
         if (step >= 1) return growBy(static_cast<uint32_t>(step));
         uint32_t divisor = 0u - static_cast<uint32_t>(step);
         return growBy(mCapacity / divisor + 1);
@@ -276,15 +285,15 @@ public:
 
     // Adds n elements of capacity. n == 0 and a capacity beyond 32 bits are refused.
     bool growBy(uint32_t n) {
-        if (!ZIN_CHECK(n != 0)) return false;
-        if (!ZIN_CHECK_MSG(n <= UINT32_MAX - mCapacity, "mCapacity + n fits in 32 bits")) return false;
+        if (!ZIN_CHECK_AT(n != 0, 133)) return false;
+        if (!ZIN_CHECK_MSG_AT(n <= UINT32_MAX - mCapacity, "mCapacity + n fits in 32 bits", 135)) return false;
         return reallocate(mCapacity + n);
     }
 
     // Adopts the block p of n elements (from malloc; the array frees it later). The old block is freed
     // when freeOld is set (never when it is p itself). A null p with n != 0 is refused.
     bool setData(T* p, uint32_t n, bool freeOld) {
-        if (!ZIN_CHECK(p != nullptr || n == 0)) return false;
+        if (!ZIN_CHECK_AT(p != nullptr || n == 0, 314)) return false;
         if (freeOld && mpData && mpData != p) free(mpData);
         mpData = p;
         mCapacity = mSize = n;
@@ -300,12 +309,14 @@ private:
         alignas(T) unsigned char data[sizeof(T)];
         explicit Bytes(const T& v) { memcpy(data, static_cast<const void*>(&v), sizeof(T)); }
         void copyTo(T* dst) const { memcpy(static_cast<void*>(dst), data, sizeof(T)); }
-        // Moves the element living in these bytes into a returned object and ends the old one.
+        // Moves the element living in these bytes into a returned object and ends the old one (also
+        // when the move throws, so that what it holds is not lost).
         T relocate() {
-            T* p = std::launder(reinterpret_cast<T*>(data));
-            T out(std::move(*p));
-            p->~T();
-            return out;
+            struct End {
+                T* p;
+                ~End() { p->~T(); }
+            } end{std::launder(reinterpret_cast<T*>(data))};
+            return T(std::move(*end.p));
         }
     };
 
@@ -334,12 +345,19 @@ private:
     }
     bool locate(const T* p, uint32_t& index) const { return locateInBlock(p, index) && index < mSize; }
 
-    T& slotOrScratch(uint32_t i) { return i < mCapacity ? mpData[i] : scratch(); }
-
-    // Zero-filled element handed out for a refused access, so that nothing outside the block is touched.
+    // The element handed out for a refused access: zero bytes for plain types, a freshly
+    // default-constructed object for classes that need construction (a zero-filled string object would
+    // have no virtual table).
     static T& scratch() {
-        alignas(T) static unsigned char bytes[sizeof(T)];
-        memset(bytes, 0, sizeof(T));
-        return *std::launder(reinterpret_cast<T*>(bytes));
+        if constexpr (std::is_trivially_default_constructible<T>::value || !std::is_default_constructible<T>::value) {
+            alignas(T) static unsigned char bytes[sizeof(T)];
+            memset(bytes, 0, sizeof(T));
+            return *std::launder(reinterpret_cast<T*>(bytes));
+        } else {
+            static T item;
+            item.~T();
+            new (&item) T();
+            return item;
+        }
     }
 };

@@ -59,5 +59,10 @@ uint32_t zin_debug_report_count();
 #define ZIN_ASSERT_MSG(expr, text) ((void)zin_debug_check(!!(expr), __FILE__, __LINE__, (text)))
 #define ZIN_CHECK(expr) zin_debug_check(!!(expr), __FILE__, __LINE__, #expr)
 #define ZIN_CHECK_MSG(expr, text) zin_debug_check(!!(expr), __FILE__, __LINE__, (text))
+// The same reported under a fixed line number (checks known by their number, whatever line of the
+// file they stand on).
+#define ZIN_CHECK_AT(expr, line) zin_debug_check(!!(expr), __FILE__, (line), #expr)
+#define ZIN_CHECK_MSG_AT(expr, text, line) zin_debug_check(!!(expr), __FILE__, (line), (text))
 // Unconditional report (for code paths that are failures by themselves).
 #define ZIN_REPORT(text) zin_debug_report(__FILE__, __LINE__, (text))
+#define ZIN_REPORT_AT(text, line) zin_debug_report(__FILE__, (line), (text))

@@ -9,13 +9,18 @@
 
 #include <trovaplay/sdk/client.h>
 #include <trovaplay/sdk/componentversion.h>
+#include <trovaplay/sdk/play_control.h>
+#include <trovaplay/sdk/playlist_manager.h>
 #include <trovaplay/sdk/service.h>
+#include <trovaplay/sdk/user_interface.h>
 #include <zut/string.h>
 
 #include "blob.h"
 #include "console.h"
+#include "debug_capture.h"
 #include "host_object.h"
 #include "log.h"
+#include "screenshot.h"
 #include "text.h"
 
 namespace host {
@@ -41,7 +46,7 @@ const char* class_name(const GUID& g) {
     };
     static const known table[] = {
         {{0x8E4EED7A, 0xC6B8, 0x49C7, {0x99, 0xFE, 0x97, 0xE0, 0x4A, 0xAA, 0x63, 0xA8}}, "play_callback_static"},
-        {{0x95E9F11B, 0x4C99, 0x4D0A, {0xAB, 0x9B, 0x36, 0x71, 0x96, 0xB1, 0x09, 0x25}},
+        {{0x95E9F11B, 0x4C99, 0x4D0A, {0xAB, 0x9F, 0x36, 0x71, 0x96, 0xB1, 0x09, 0x25}},
          "playlist_callback_single_static"},
         {{0x7255E8D0, 0x3FCF, 0x4781, {0xB9, 0x3B, 0xD0, 0x6C, 0xB8, 0x8D, 0xFA, 0xFA}}, "preferences_page"},
         {{0x10BB3EBD, 0xDDF7, 0x4975, {0xA3, 0xCC, 0x23, 0x08, 0x48, 0x29, 0x45, 0x3E}}, "componentversion"},
@@ -51,6 +56,24 @@ const char* class_name(const GUID& g) {
     for (const known& k : table)
         if (same_guid(k.guid, g)) return k.name;
     return "unknown class";
+}
+
+// The host's hook procedure, offered every message of the user interface's windows first. The
+// reference host leaves them all to the user interface.
+BOOL TROVA_HOOK_CALL host_hook(HWND, UINT, WPARAM, LPARAM, LRESULT*) { return FALSE; }
+
+// The two host services a user interface keeps for its whole life, until the process ends.
+const GUID kKeptByUi[] = {play_control::class_guid, playlist_manager::class_guid};
+
+// References held now on the first service of a class (0 when there is none). The host's objects
+// answer add-reference with their new count.
+long references_of(service_registry& registry, const GUID& guid) {
+    service_base* s = registry.get(guid, 0);
+    if (s == nullptr) return 0;
+    const long n = long(s->service_add_ref()) - 2;  // without the two of this look
+    s->service_release();
+    s->service_release();
+    return n;
 }
 
 // Makes the folder and its parents. True when it exists afterwards.
@@ -86,9 +109,16 @@ bool guarded(const char* what, F&& call) {
 
 }  // namespace
 
-app::app(const options& opts) : m_options(opts) {}
+// Paths from the command line are made absolute at once: the component changes the working
+// directory to its skin folder.
+app::app(const options& opts)
+    : m_options(opts), m_automation(opts.skin.empty() ? opts.skin : full_path(opts.skin), opts.answer) {
+    if (!m_options.screenshot.empty()) m_options.screenshot = full_path(m_options.screenshot);
+}
 
 app::~app() {
+    m_automation.stop();
+    debug_capture_stop();
     if (m_window) DestroyWindow(m_window);
 }
 
@@ -101,8 +131,11 @@ int app::run() {
     start_component();
     start_ui();
     m_registry.set_initializing(false);
+    if (m_options.play) m_player.play();
     message_loop();
+    if (!m_options.screenshot.empty()) save_screenshot(m_options.screenshot);
     m_registry.set_shutting_down(true);
+    m_player.stop_for_exit();  // the user interface still hears the stop
     stop_ui();
     stop_component();
     return release_host_services() ? exit_ok : exit_references_left;
@@ -113,10 +146,9 @@ bool app::prepare() {
     if (!m_options.log_file.empty() && !log_open(full_path(m_options.log_file)))
         log_host("ERROR : cannot open the log file " + to_utf8(m_options.log_file) + "; logging to standard output only");
 
-    const std::pair<const wchar_t*, const std::wstring*> later[] = {
-        {L"--skin", &m_options.skin}, {L"--answer", &m_options.answer}, {L"--screenshot", &m_options.screenshot}};
-    for (const auto& o : later)
-        if (!o.second->empty()) log_host("WARNING : " + to_utf8(o.first) + " is not supported yet; ignored");
+    // Debug output and dialogs of the component are caught from its first moment on.
+    debug_capture_start();
+    if (!m_automation.start()) log_host("ERROR : cannot install the dialog automation; dialogs wait for a person");
 
     m_profile = full_path(m_options.profile.empty() ? default_profile() : m_options.profile);
     while (m_profile.size() > 3 && (m_profile.back() == L'\\' || m_profile.back() == L'/')) m_profile.pop_back();
@@ -130,6 +162,8 @@ bool app::prepare() {
     console_receiver* console = make_console_receiver();
     m_registry.add(console_receiver::class_guid, console, false);
     console->service_release();  // the registry holds it now
+    m_player.register_services(m_registry);
+    m_player.add_items(m_options.items);
 
     WNDCLASSEXW wc = {};
     wc.cbSize = sizeof wc;
@@ -237,26 +271,60 @@ void app::log_component_version() {
     }
 }
 
-// 4. The user interface. No user_interface service is chosen yet: the host runs without one (a later
-// stage picks the component's user_interface service here, calls its init with the host's hook and
-// makes the window it returns the host's main window).
+// 4. The user interface: the first user_interface service offered. Its main window becomes the
+// host's main window; without one (the skin failed or no skin was chosen) the host goes on to exit.
 void app::start_ui() {
-    const std::uint32_t n = m_registry.count_of({0x1ADD4DC4, 0xB278, 0x4A0C, {0xA1, 0x05, 0x26, 0x29, 0xF4, 0xB3, 0x12, 0xF4}});
-    log_host(std::to_string(n) + " user interface services offered; none started");
+    const std::uint32_t n = m_registry.count_of(user_interface::class_guid);
+    service_base* s = n == 0 ? nullptr : m_registry.get(user_interface::class_guid, 0);
+    if (s == nullptr) {
+        log_host("no user interface offered; running without one");
+        return;
+    }
+    m_ui = static_cast<user_interface*>(s);  // the registry's reference is ours until stop_ui
+    const char* name = nullptr;
+    guarded("user interface get_name", [&] { name = m_ui->get_name(); });
+    log_host(std::string("starting the user interface ") + (name ? name : "(no name)") +
+             (n > 1 ? " (the first of " + std::to_string(n) + " offered)" : std::string()));
+    for (size_t i = 0; i < 2; ++i) m_refs_before_ui[i] = references_of(m_registry, kKeptByUi[i]);
+    HWND main_window = nullptr;
+    guarded("user interface init", [&] { main_window = m_ui->init(&host_hook); });
+    if (main_window == nullptr) {
+        m_ui_failed = true;
+        log_host("the user interface gave no main window (its start-up failed or was cancelled)");
+        return;
+    }
+    m_registry.set_main_window(main_window);
+    log_host("user interface started");
 }
 
-// 6. Counterpart of start_ui.
-void app::stop_ui() {}
+// 6. Counterpart of start_ui: shutdown also after a failed init (it unloads whatever was made).
+void app::stop_ui() {
+    if (!m_options.skin.empty() && !m_automation.skin_given())
+        log_host("--skin was not used: the component did not ask for a skin (it remembered one) or did not take it");
+    if (m_ui == nullptr) return;
+    guarded("user interface shutdown", [&] { m_ui->shutdown(); });
+    // The user interface keeps the playback control and the playlist manager until the process
+    // ends: those objects are expected to outlive the host's own references.
+    for (size_t i = 0; i < 2; ++i)
+        if (references_of(m_registry, kKeptByUi[i]) > m_refs_before_ui[i]) ++m_objects_kept_by_ui;
+    m_ui->service_release();
+    m_ui = nullptr;
+    m_registry.set_main_window(m_window);
+    log_host("user interface stopped");
+}
 
-// 5. The message loop. Without a user interface and without --run-for there is nothing to wait for.
+// 5. The message loop, until WM_QUIT or the end of --run-for. Without a running user interface and
+// without --run-for there is nothing to wait for.
 void app::message_loop() {
-    if (m_options.run_for_set) {
+    if (m_ui_failed) {
+        PostQuitMessage(0);
+    } else if (m_options.run_for_set) {
         if (m_options.run_for_ms == 0 || m_window == nullptr) {
             PostQuitMessage(0);
         } else {
             SetTimer(m_window, kRunForTimer, m_options.run_for_ms, nullptr);
         }
-    } else {
+    } else if (m_ui == nullptr) {
         log_host("no user interface and no --run-for: quitting");
         PostQuitMessage(0);
     }
@@ -314,8 +382,14 @@ void app::stop_component() {
 // 8. The host's own services go last: the component's static objects may release host references
 // while the module unloads.
 bool app::release_host_services() {
+    m_player.release();
     m_registry.release_all();
     const long left = live_host_objects();
+    if (left != 0 && left == m_objects_kept_by_ui) {
+        log_host("all host references released but the " + std::to_string(left) +
+                 " services the user interface keeps until the process ends");
+        return true;
+    }
     if (left != 0) {
         log_host("ERROR : " + std::to_string(left) + " host objects still referenced at exit");
         return false;

@@ -6,8 +6,9 @@
 // 2. Load the component: LoadLibrary, GetProcAddress("trovaplay_get_interface"), call the entry.
 // 3. Start it: set_library_path, set_config (the blob saved last time, if any), services_init(true),
 //    walk the factory list and register every service the component offers.
-// 4. Start the user interface (the stage where a chosen user_interface service gets its init call).
-// 5. Run the message loop until WM_QUIT or until --run-for is over.
+// 4. Start the user interface: the first user_interface service gets its init call with the host's
+//    hook; the window it returns becomes the host's main window. No window: the host goes on to exit.
+// 5. Run the message loop until WM_QUIT or until --run-for is over; then the --screenshot.
 // 6. Stop the user interface (its shutdown call).
 // 7. Stop the component: get_config (saved to the profile), services_init(false), release every
 //    pointer into the component, FreeLibrary.
@@ -16,10 +17,13 @@
 
 #include <string>
 
+#include "automation.h"
 #include "options.h"
+#include "player.h"
 #include "registry.h"
 
 class trovaplay_client;
+class user_interface;
 
 namespace host {
 
@@ -60,9 +64,15 @@ private:
 
     options m_options;
     service_registry m_registry;
+    player m_player;             // playlist, playback control and their engine
     std::wstring m_profile;      // absolute profile folder
     HWND m_window = nullptr;     // the host's hidden main window
     HMODULE m_module = nullptr;  // the component
+    automation m_automation;     // answers the component's dialogs
+    user_interface* m_ui = nullptr;  // the started user interface (a reference held)
+    bool m_ui_failed = false;        // its init gave no main window
+    long m_refs_before_ui[2] = {0, 0};  // references on the playback control and playlist manager
+    long m_objects_kept_by_ui = 0;      // host objects the user interface keeps until the process ends
     trovaplay_client* m_client = nullptr;
     bool m_services_on = false;
 };

@@ -12,19 +12,11 @@ std::uint32_t memory_reader::read(void* p_buffer, std::uint32_t p_bytes, trovapl
     return n;
 }
 
-void memory_reader::read_exact(void* p_buffer, std::uint32_t p_bytes, trovaplay_io::abort_callback& p_abort) {
-    if (read(p_buffer, p_bytes, p_abort) != p_bytes) throw trovaplay_io::exception_io_data_truncation();
-}
-
 std::uint64_t memory_reader::skip(std::uint64_t p_bytes, trovaplay_io::abort_callback&) {
     const std::uint64_t left = m_data.size() - m_pos;
     const std::uint64_t n = left < p_bytes ? left : p_bytes;
     m_pos += std::size_t(n);
     return n;
-}
-
-void memory_reader::skip_exact(std::uint64_t p_bytes, trovaplay_io::abort_callback& p_abort) {
-    if (skip(p_bytes, p_abort) != p_bytes) throw trovaplay_io::exception_io_data_truncation();
 }
 
 void memory_writer::write(const void* p_buffer, std::uint32_t p_bytes, trovaplay_io::abort_callback&) {

@@ -12,30 +12,15 @@
 
 namespace host {
 
-// Never aborted; its event exists for callers that wait on it.
-class host_abort final : public trovaplay_io::abort_callback {
-public:
-    host_abort() : m_event(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
-    ~host_abort() {
-        if (m_event) CloseHandle(m_event);
-    }
-    host_abort(const host_abort&) = delete;
-    host_abort& operator=(const host_abort&) = delete;
-    bool is_aborted() override { return false; }
-    HANDLE abort_event() override { return m_event; }
-
-private:
-    HANDLE m_event;
-};
+// The host never aborts a blob transfer: the SDK's plain abort callback (flag and event, never set).
+using host_abort = trovaplay_io::abort_callback_impl;
 
 // Reads from a byte array.
 class memory_reader final : public trovaplay_io::stream_reader {
 public:
     explicit memory_reader(const std::vector<std::uint8_t>& data) : m_data(data) {}
     std::uint32_t read(void* p_buffer, std::uint32_t p_bytes, trovaplay_io::abort_callback& p_abort) override;
-    void read_exact(void* p_buffer, std::uint32_t p_bytes, trovaplay_io::abort_callback& p_abort) override;
     std::uint64_t skip(std::uint64_t p_bytes, trovaplay_io::abort_callback& p_abort) override;
-    void skip_exact(std::uint64_t p_bytes, trovaplay_io::abort_callback& p_abort) override;
     std::size_t position() const { return m_pos; }
 
 private:

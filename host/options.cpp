@@ -1,5 +1,7 @@
 #include "options.h"
 
+#include "automation.h"
+
 namespace host {
 
 namespace {
@@ -34,6 +36,14 @@ bool parse_options(const std::vector<std::wstring>& args, options& out, std::wst
             out.help = true;
             continue;
         }
+        if (name == L"--play" && !has_value) {
+            out.play = true;
+            continue;
+        }
+        if (!name.empty() && name[0] != L'-') {
+            out.items.push_back(args[i]);
+            continue;
+        }
         const bool known = name == L"--profile" || name == L"--log" || name == L"--run-for" ||
                            name == L"--component" || name == L"--skin" || name == L"--answer" ||
                            name == L"--screenshot";
@@ -63,6 +73,10 @@ bool parse_options(const std::vector<std::wstring>& args, options& out, std::wst
         } else if (name == L"--skin") {
             out.skin = value;
         } else if (name == L"--answer") {
+            if (answer_button(value) == 0) {
+                error = L"--answer needs one of ok, cancel, abort, retry, ignore, yes, no: " + value;
+                return false;
+            }
             out.answer = value;
         } else if (name == L"--screenshot") {
             out.screenshot = value;
@@ -84,12 +98,16 @@ bool parse_options(const std::vector<std::wstring>& args, options& out, std::wst
 }
 
 const wchar_t* usage_text() {
-    return L"usage: trovaplay.exe [--profile DIR] [--log FILE] [--run-for MS] [--component DLL]\n"
+    return L"usage: trovaplay.exe [--profile DIR] [--log FILE] [--run-for MS] [--component DLL] [--play] [FILE...]\n"
            L"  --profile DIR  profile folder (default: %APPDATA%\\trovaplay)\n"
            L"  --log FILE     write every console line to FILE (UTF-8)\n"
            L"  --run-for MS   quit normally after MS milliseconds\n"
            L"  --component DLL  the component to load (default: tro_ui_zin.dll beside the program)\n"
-           L"  --skin FILE, --answer WORD, --screenshot FILE  accepted, not acted on yet\n";
+           L"  --play         start playback once the user interface runs\n"
+           L"  FILE...        tracks for the playlist: files or M3U playlists (.m3u, .m3u8)\n"
+           L"  --skin FILE    answer the open-file dialog for a skin with FILE\n"
+           L"  --answer WORD  answer other dialogs: ok, cancel, abort, retry, ignore, yes or no (default ok)\n"
+           L"  --screenshot FILE  save a PNG of the whole screen just before quitting\n";
 }
 
 }  // namespace host

@@ -6,8 +6,12 @@
 //   --run-for MS    quit normally after MS milliseconds
 //   --component DLL the component module to load (default: tro_ui_zin.dll beside the program)
 //   --help          the usage text
-// Accepted already, not yet acted on (the run reports that it ignores them):
-//   --skin FILE, --answer WORD, --screenshot FILE
+//   --play          start playback once the user interface runs
+//   FILE ...        tracks for the playlist: files, or M3U playlists (.m3u, .m3u8) whose entries are taken
+//   --skin FILE     answers the component's open-file dialog with FILE when it asks for a skin
+//   --answer WORD   answers every other dialog of the component: ok, cancel, abort, retry, ignore,
+//                   yes or no (default ok)
+//   --screenshot FILE  a PNG of the whole screen, taken just before the host quits
 //
 // Options are taken in any order; each takes one value, as the next argument or after '='.
 #include <cstdint>
@@ -23,10 +27,11 @@ struct options {
     bool run_for_set = false;
     std::uint32_t run_for_ms = 0;  // with run_for_set
     bool help = false;
-    // Taken from the line, not acted on yet.
-    std::wstring skin;
-    std::wstring answer;
-    std::wstring screenshot;
+    bool play = false;                // --play
+    std::vector<std::wstring> items;  // tracks and playlists, in the order given
+    std::wstring skin;        // empty: the open-file dialog is cancelled
+    std::wstring answer;      // empty: ok
+    std::wstring screenshot;  // empty: none
 };
 
 // Parses argv[1..] (argv[0] is the program). Returns false with a message in `error` on a bad line.

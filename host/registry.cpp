@@ -1,29 +1,14 @@
 #include "registry.h"
 
-#include <cstring>
-
 #include "text.h"
 
 namespace host {
 
-namespace {
+bool same_guid(const GUID& a, const GUID& b) { return service_guid_equal(a, b); }
 
-struct scoped_cs {
-    CRITICAL_SECTION& cs;
-    explicit scoped_cs(CRITICAL_SECTION& c) : cs(c) { EnterCriticalSection(&cs); }
-    ~scoped_cs() { LeaveCriticalSection(&cs); }
-};
+service_registry::service_registry() : m_main_thread(GetCurrentThreadId()) {}
 
-}  // namespace
-
-bool same_guid(const GUID& a, const GUID& b) { return std::memcmp(&a, &b, sizeof(GUID)) == 0; }
-
-service_registry::service_registry() : m_main_thread(GetCurrentThreadId()) { InitializeCriticalSection(&m_lock); }
-
-service_registry::~service_registry() {
-    release_all();
-    DeleteCriticalSection(&m_lock);
-}
+service_registry::~service_registry() { release_all(); }
 
 service_registry::service_class* service_registry::find(const GUID& guid, bool create) {
     for (service_class& c : m_classes)
@@ -36,14 +21,14 @@ service_registry::service_class* service_registry::find(const GUID& guid, bool c
 void service_registry::add(const GUID& guid, service_base* service, bool from_component) {
     if (service == nullptr) return;
     service->service_add_ref();
-    scoped_cs lock(m_lock);
+    zut::scoped_lock lock(m_lock);
     find(guid, true)->services.push_back(kept{service, from_component});
 }
 
 void service_registry::release_component_services() {
     std::vector<service_base*> dropped;
     {
-        scoped_cs lock(m_lock);
+        zut::scoped_lock lock(m_lock);
         for (service_class& c : m_classes) {
             std::vector<kept> left;
             for (const kept& k : c.services) {
@@ -59,7 +44,7 @@ void service_registry::release_component_services() {
 void service_registry::release_all() {
     std::vector<service_base*> dropped;
     {
-        scoped_cs lock(m_lock);
+        zut::scoped_lock lock(m_lock);
         for (service_class& c : m_classes) {
             for (const kept& k : c.services) dropped.push_back(k.service);
             c.services.clear();
@@ -69,13 +54,13 @@ void service_registry::release_all() {
 }
 
 std::uint32_t service_registry::count_of(const GUID& guid) {
-    scoped_cs lock(m_lock);
+    zut::scoped_lock lock(m_lock);
     service_class* c = find(guid, false);
     return c ? std::uint32_t(c->services.size()) : 0;
 }
 
 service_base* service_registry::get(const GUID& guid, std::uint32_t index) {
-    scoped_cs lock(m_lock);
+    zut::scoped_lock lock(m_lock);
     service_class* c = find(guid, false);
     if (c == nullptr || index >= c->services.size()) return nullptr;
     service_base* s = c->services[index].service;
@@ -90,7 +75,7 @@ void service_registry::set_profile_folder(const std::wstring& folder) {
 // ---- host_api
 
 service_class_ref service_registry::enum_find_class(const GUID& p_guid) {
-    scoped_cs lock(m_lock);
+    zut::scoped_lock lock(m_lock);
     find(p_guid, true);
     for (size_t i = 0; i < m_classes.size(); ++i)
         if (same_guid(m_classes[i].guid, p_guid)) return service_class_ref(i + 1);
@@ -101,7 +86,7 @@ bool service_registry::enum_create(service_ptr_t<service_base>& p_out, service_c
                                    std::uint32_t p_index) {
     service_base* s = nullptr;
     {
-        scoped_cs lock(m_lock);
+        zut::scoped_lock lock(m_lock);
         if (p_class == 0 || p_class > m_classes.size()) return false;
         const service_class& c = m_classes[p_class - 1];
         if (p_index >= c.services.size()) return false;
@@ -113,7 +98,7 @@ bool service_registry::enum_create(service_ptr_t<service_base>& p_out, service_c
 }
 
 std::uint32_t service_registry::enum_get_count(service_class_ref p_class) {
-    scoped_cs lock(m_lock);
+    zut::scoped_lock lock(m_lock);
     if (p_class == 0 || p_class > m_classes.size()) return 0;
     return std::uint32_t(m_classes[p_class - 1].services.size());
 }

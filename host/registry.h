@@ -11,6 +11,7 @@
 #include <vector>
 
 #include <trovaplay/sdk/host_api.h>
+#include <zut/sync.h>
 
 namespace host {
 
@@ -64,7 +65,7 @@ private:
 
     service_class* find(const GUID& guid, bool create);
 
-    CRITICAL_SECTION m_lock;
+    zut::critical_section m_lock;
     std::vector<service_class> m_classes;
     DWORD m_main_thread;
     HWND m_main_window = nullptr;

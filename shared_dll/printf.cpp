@@ -2,7 +2,7 @@
 // <trovaplay/shared/shared.h>.
 //
 // 1. Copy literal text up to the next '%'.
-// 2. Parse one specification: flags, width, precision, length modifier, conversion.
+// 2. Parse one conversion: flags, width, precision, length modifier, conversion letter.
 // 3. Fetch the argument the conversion names and format it (integers and texts here, floating-point
 //    numbers by the C runtime).
 // 4. Pad to the width, left or right.
@@ -18,7 +18,10 @@
 
 namespace {
 
-struct spec_t {
+// Widths (and zero-filling precisions) beyond this are cut to it: a format never asks for gigabytes.
+constexpr int kMaxPad = 100000;
+
+struct conversion_t {
     bool left = false, zero = false, plus = false, space = false, alt = false;
     int width = 0;
     int precision = -1;  // -1: none
@@ -27,7 +30,7 @@ struct spec_t {
 };
 
 // 4. Pads `body` (after an optional sign/prefix) to the width.
-void emit_padded(std::string& out, const spec_t& s, const std::string& prefix, const std::string& body,
+void emit_padded(std::string& out, const conversion_t& s, const std::string& prefix, const std::string& body,
                  bool allow_zero_pad) {
     const size_t used = prefix.size() + body.size();
     const size_t pad = s.width > 0 && size_t(s.width) > used ? size_t(s.width) - used : 0;
@@ -54,7 +57,7 @@ size_t utf8_chars(const std::string& t) {
     return n;
 }
 
-void emit_text(std::string& out, const spec_t& s, std::string body) {
+void emit_text(std::string& out, const conversion_t& s, std::string body) {
     if (s.precision >= 0 && body.size() > size_t(s.precision)) {
         size_t cut = size_t(s.precision);
         while (cut > 0 && (static_cast<unsigned char>(body[cut]) & 0xC0) == 0x80) --cut;  // whole characters only
@@ -84,14 +87,16 @@ std::string digits_of(uint64_t v, unsigned radix, bool upper) {
     return r;
 }
 
-void emit_integer(std::string& out, const spec_t& s, char conv, uint64_t magnitude, bool negative) {
+void emit_integer(std::string& out, const conversion_t& s, char conv, uint64_t magnitude, bool negative) {
     unsigned radix = 10;
     bool upper = false;
     if (conv == 'x') radix = 16;
     if (conv == 'X') { radix = 16; upper = true; }
     if (conv == 'o') radix = 8;
     std::string body = (s.precision == 0 && magnitude == 0) ? std::string() : digits_of(magnitude, radix, upper);
-    if (s.precision > 0 && body.size() < size_t(s.precision)) body.insert(0, size_t(s.precision) - body.size(), '0');
+    // A precision taken from the arguments may be huge: zero-fill no further than a width may pad.
+    const size_t min_digits = s.precision > kMaxPad ? size_t(kMaxPad) : size_t(s.precision > 0 ? s.precision : 0);
+    if (body.size() < min_digits) body.insert(0, min_digits - body.size(), '0');
     std::string prefix;
     if (conv == 'd' || conv == 'i') {
         if (negative) prefix = "-";
@@ -104,7 +109,7 @@ void emit_integer(std::string& out, const spec_t& s, char conv, uint64_t magnitu
     emit_padded(out, s, prefix, body, s.precision < 0);
 }
 
-void emit_double(std::string& out, const spec_t& s, char conv, double v) {
+void emit_double(std::string& out, const conversion_t& s, char conv, double v) {
     std::string f = "%";
     if (s.left) f += '-';
     if (s.zero) f += '0';
@@ -147,7 +152,7 @@ std::string format(const char* fmt, va_list args) {
             continue;
         }
         // 2. Flags, width, precision, length.
-        spec_t s;
+        conversion_t s;
         for (;; ++p) {
             if (*p == '-') s.left = true;
             else if (*p == '0') s.zero = true;
@@ -163,7 +168,7 @@ std::string format(const char* fmt, va_list args) {
             ++p;
         } else {
             while (*p >= '0' && *p <= '9') {
-                if (s.width < 100000) s.width = s.width * 10 + (*p - '0');
+                if (s.width < kMaxPad) s.width = s.width * 10 + (*p - '0');
                 ++p;
             }
         }
@@ -176,25 +181,25 @@ std::string format(const char* fmt, va_list args) {
                 ++p;
             } else {
                 while (*p >= '0' && *p <= '9') {
-                    if (s.precision < 100000) s.precision = s.precision * 10 + (*p - '0');
+                    if (s.precision < kMaxPad) s.precision = s.precision * 10 + (*p - '0');
                     ++p;
                 }
             }
         }
-        if (s.width > 100000) s.width = 100000;
-        if (p[0] == 'h' && p[1] == 'h') { s.length = spec_t::len_char; p += 2; }
-        else if (p[0] == 'h') { s.length = spec_t::len_short; ++p; }
-        else if (p[0] == 'l' && p[1] == 'l') { s.length = spec_t::len_long64; p += 2; }
+        if (s.width > kMaxPad) s.width = kMaxPad;
+        if (p[0] == 'h' && p[1] == 'h') { s.length = conversion_t::len_char; p += 2; }
+        else if (p[0] == 'h') { s.length = conversion_t::len_short; ++p; }
+        else if (p[0] == 'l' && p[1] == 'l') { s.length = conversion_t::len_long64; p += 2; }
         else if (p[0] == 'l') { s.wide_text = true; ++p; }
         else if (p[0] == 'L' || p[0] == 'z' || p[0] == 't') { ++p; }
-        else if (p[0] == 'j') { s.length = spec_t::len_long64; ++p; }
-        else if (p[0] == 'I' && p[1] == '6' && p[2] == '4') { s.length = spec_t::len_long64; p += 3; }
+        else if (p[0] == 'j') { s.length = conversion_t::len_long64; ++p; }
+        else if (p[0] == 'I' && p[1] == '6' && p[2] == '4') { s.length = conversion_t::len_long64; p += 3; }
         else if (p[0] == 'I' && p[1] == '3' && p[2] == '2') { p += 3; }
         else if (p[0] == 'I') { ++p; }
 
         // 3. Conversion.
         const char conv = *p;
-        if (conv == 0) {  // the format ends inside a specification: copy it as it stands
+        if (conv == 0) {  // the format ends inside a conversion: copy it as it stands
             out.append(start);
             break;
         }
@@ -203,10 +208,10 @@ std::string format(const char* fmt, va_list args) {
             case 'd':
             case 'i': {
                 int64_t v;
-                if (s.length == spec_t::len_long64) v = va_arg(args, long long);
+                if (s.length == conversion_t::len_long64) v = va_arg(args, long long);
                 else v = va_arg(args, int);
-                if (s.length == spec_t::len_char) v = static_cast<signed char>(v);
-                if (s.length == spec_t::len_short) v = static_cast<short>(v);
+                if (s.length == conversion_t::len_char) v = static_cast<signed char>(v);
+                if (s.length == conversion_t::len_short) v = static_cast<short>(v);
                 const uint64_t mag = v < 0 ? uint64_t(0) - uint64_t(v) : uint64_t(v);
                 emit_integer(out, s, conv, mag, v < 0);
                 break;
@@ -216,17 +221,17 @@ std::string format(const char* fmt, va_list args) {
             case 'X':
             case 'o': {
                 uint64_t v;
-                if (s.length == spec_t::len_long64) v = va_arg(args, unsigned long long);
+                if (s.length == conversion_t::len_long64) v = va_arg(args, unsigned long long);
                 else v = va_arg(args, unsigned);
-                if (s.length == spec_t::len_char) v = static_cast<unsigned char>(v);
-                if (s.length == spec_t::len_short) v = static_cast<unsigned short>(v);
+                if (s.length == conversion_t::len_char) v = static_cast<unsigned char>(v);
+                if (s.length == conversion_t::len_short) v = static_cast<unsigned short>(v);
                 emit_integer(out, s, conv, v, false);
                 break;
             }
             case 'c': {
                 std::string body;
                 shared_dll::append_utf8(body, uint32_t(va_arg(args, int)));
-                emit_text(out, spec_t{s.left, false, false, false, false, s.width, -1, s.length, false}, body);
+                emit_text(out, conversion_t{s.left, false, false, false, false, s.width, -1, s.length, false}, body);
                 break;
             }
             case 's':
@@ -246,7 +251,7 @@ std::string format(const char* fmt, va_list args) {
                 const uintptr_t v = reinterpret_cast<uintptr_t>(va_arg(args, void*));
                 std::string body = digits_of(v, 16, false);
                 if (body.size() < 2 * sizeof(void*)) body.insert(0, 2 * sizeof(void*) - body.size(), '0');
-                emit_padded(out, spec_t{s.left, false, false, false, false, s.width, -1, s.length, false},
+                emit_padded(out, conversion_t{s.left, false, false, false, false, s.width, -1, s.length, false},
                             "0x", body, false);
                 break;
             }

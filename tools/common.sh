@@ -5,7 +5,7 @@ xvfb_pid=
 
 build_all() {
   bash "$top/tools/setup.sh"
-  if [ ! -f "$build_dir/CMakeCache.txt" ]; then
+  if [ ! -f "$build_dir/CMakeCache.txt" ] || [ ! -f "$build_dir/Makefile" ]; then
     cmake -S "$top" -B "$build_dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
   fi
   # ZIN_TARGETS (optional): build only these targets, e.g. while one subsystem is being worked on.

@@ -2,9 +2,10 @@
 """Draws the default skin's pictures as 24-bit BMP files (no external libraries).
 
 1. Paint the background panel: a vertical gradient, a bevel and a dark display well.
-2. Paint each transport button in three states (normal, hover, pressed): a rounded face whose
-   shade depends on the state, with its glyph (previous, play, pause, stop, next) on top.
-3. Write every picture as a bottom-up 24-bit BMP into skins/default/.
+2. Paint each button in three states (normal, hover, pressed): a face whose shade depends on the
+   state, with its glyph (previous, play, pause, stop, next, close) on top.
+3. Paint the status strip: one frame each for stopped, playing and paused, side by side.
+4. Write every picture as a bottom-up 24-bit BMP into skins/default/.
 """
 import os
 import struct
@@ -27,6 +28,7 @@ class Picture:
             for x in range(max(0, x0), min(self.w, x1)):
                 self.px[y][x] = c
 
+    # 4. Bottom-up rows of BGR triples, each padded to four bytes.
     def save(self, name):
         row = (self.w * 3 + 3) & ~3
         data = bytearray()
@@ -86,6 +88,10 @@ def glyph(p, kind, ox, oy):
         p.fill(cx - 5, cy - 4, cx - 3, cy + 5, GLYPH)
         for i in range(7):
             p.fill(cx + 4 - i, cy - 4 + i // 2, cx + 5 - i, cy + 5 - i // 2, GLYPH)
+    elif kind == "close":
+        for i in range(-4, 5):
+            p.fill(cx + i - 1, cy + i, cx + i + 1, cy + i + 1, GLYPH)
+            p.fill(cx - i - 1, cy + i, cx - i + 1, cy + i + 1, GLYPH)
 
 
 def button(kind, state):
@@ -107,12 +113,42 @@ def button(kind, state):
     p.save("%s_%s.bmp" % (kind, state))
 
 
+# 3. Status strip: frames of 40x24 for stopped (red lamp, square), playing (green lamp,
+#    triangle) and paused (amber lamp, two bars), in this order from the left. The skin shows one
+#    frame at a time by moving its image's source rectangle.
+STATUS_FRAMES = (("stop", (220, 40, 40)), ("play", (40, 220, 70)), ("pause", (240, 170, 30)))
+
+
+def status_strip():
+    fw, h = 40, 24
+    p = Picture(fw * len(STATUS_FRAMES), h, (8, 14, 10))
+    for i, (kind, lamp) in enumerate(STATUS_FRAMES):
+        ox = i * fw
+        # The lamp: a filled disc of radius 7 around (ox + 11, 12).
+        for y in range(h):
+            for x in range(ox, ox + 22):
+                if (x - ox - 11) ** 2 + (y - 12) ** 2 <= 49:
+                    p.put(x, y, lamp)
+        # The glyph in the lamp's colour right of it.
+        cx = ox + 30
+        if kind == "stop":
+            p.fill(cx - 4, 8, cx + 5, 17, lamp)
+        elif kind == "play":
+            for j in range(9):
+                p.fill(cx - 4 + j, 8 + j // 2, cx - 3 + j, 17 - j // 2, lamp)
+        else:
+            p.fill(cx - 4, 7, cx - 1, 17, lamp)
+            p.fill(cx + 1, 7, cx + 4, 17, lamp)
+    p.save("status.bmp")
+
+
 def main():
     os.makedirs(OUT, exist_ok=True)
     background()
-    for kind in ("prev", "play", "pause", "stop", "next"):
+    for kind in ("prev", "play", "pause", "stop", "next", "close"):
         for state in ("normal", "hover", "pressed"):
             button(kind, state)
+    status_strip()
     return 0
 
 

@@ -38,6 +38,18 @@ namespace {
 
 user_interface_factory<ui_zin> g_ui_zin_factory;
 
+single_service_ptr_t<play_control>* s_play_control_ref = nullptr;
+single_service_ptr_t<playlist_manager>* s_pl_oper_ref = nullptr;
+
+void release_host_services() noexcept {
+    g_play_control = nullptr;
+    g_pl_oper = nullptr;
+    delete s_play_control_ref;
+    s_play_control_ref = nullptr;
+    delete s_pl_oper_ref;
+    s_pl_oper_ref = nullptr;
+}
+
 void unload_after_failure() noexcept {
     try {
         unload_skin();
@@ -55,10 +67,13 @@ const char* ui_zin::get_name() { return "zin_window_debug"; }
 HWND ui_zin::init(host_hook_proc p_hook) {
     HWND result = nullptr;
     try {
-        // 1. The pointers are made on the heap and never released: the services stay held until the
-        //    process ends. A missing or duplicated service throws.
-        g_play_control = (new single_service_ptr_t<play_control>())->get_ptr();
-        g_pl_oper = (new single_service_ptr_t<playlist_manager>())->get_ptr();
+        // 1. The two services stay held for the engine's whole life; shutdown gives them back, so the
+        //    host sees every reference returned. A missing or duplicated service throws.
+        release_host_services();
+        s_play_control_ref = new single_service_ptr_t<play_control>();
+        g_play_control = s_play_control_ref->get_ptr();
+        s_pl_oper_ref = new single_service_ptr_t<playlist_manager>();
+        g_pl_oper = s_pl_oper_ref->get_ptr();
         // 2.
         g_config_enabled = true;
         // 3.
@@ -101,6 +116,7 @@ void ui_zin::shutdown() {
     } catch (const std::exception& e) {
         console::report_error("ui_zin::shutdown", e.what());
     }
+    release_host_services();
 }
 
 void ui_zin::activate() {

@@ -1,16 +1,17 @@
-// toWide / toAnsi: conversions between the system ANSI code page and wide text into new buffers.
+// toWide / toAnsi: conversions between a code page (the system ANSI code page for toWide and toAnsi)
+// and wide text into new buffers, over the foundation library's code-page converters:
+//   1. The converted length, terminating NUL included, sizes the buffer.
+//   2. The conversion fills it and always terminates it; a failure leaves an empty text, and is
+//      reported.
 #include <misc.h>
+
+#include <zut/string_conv.h>
 
 namespace {
 
-wchar_t* emptyWide() {
-    wchar_t* buffer = new wchar_t[1];
-    buffer[0] = 0;
-    return buffer;
-}
-
-char* emptyNarrow() {
-    char* buffer = new char[1];
+template <class T>
+T* emptyText() {
+    T* buffer = new T[1];
     buffer[0] = 0;
     return buffer;
 }
@@ -18,30 +19,26 @@ char* emptyNarrow() {
 }  // namespace
 
 wchar_t* toWideCP(const char* str, uint32_t codePage) {
-    if (!ZIN_CHECK(str != nullptr)) return emptyWide();
-    // 1. The converted length, terminating NUL included.
-    int length = MultiByteToWideChar(codePage, 0, str, -1, nullptr, 0);
-    if (!ZIN_CHECK_MSG(length > 0, "conversion to wide text failed")) return emptyWide();
-    // 2. Convert into a buffer of exactly that length.
+    if (!ZIN_CHECK(str != nullptr)) return emptyText<wchar_t>();
+    // 1. Size.
+    t_size length = zut::estimate_codepage_to_wide(codePage, str);
     wchar_t* buffer = new wchar_t[length];
-    int converted = MultiByteToWideChar(codePage, 0, str, -1, buffer, length);
-    if (!ZIN_CHECK_MSG(converted == length, "conversion to wide text failed")) buffer[0] = 0;
-    // 3. Always terminated.
-    buffer[length - 1] = 0;
+    // 2. Convert. Any text that is not empty gives at least one unit.
+    t_size converted = zut::convert_codepage_to_wide(codePage, buffer, length, str);
+    ZIN_ASSERT_MSG(converted + 1 == length && (converted > 0 || str[0] == 0),
+                   "conversion to wide text failed");
     return buffer;
 }
 
 char* toAnsiCP(const wchar_t* str, uint32_t codePage) {
-    if (!ZIN_CHECK(str != nullptr)) return emptyNarrow();
-    // 1. The converted length, terminating NUL included (unmappable characters become the default one).
-    int length = WideCharToMultiByte(codePage, 0, str, -1, nullptr, 0, nullptr, nullptr);
-    if (!ZIN_CHECK_MSG(length > 0, "conversion to multibyte text failed")) return emptyNarrow();
-    // 2. Convert into a buffer of exactly that length.
+    if (!ZIN_CHECK(str != nullptr)) return emptyText<char>();
+    // 1. Size (characters the code page lacks become its default character).
+    t_size length = zut::estimate_wide_to_codepage(codePage, str);
     char* buffer = new char[length];
-    int converted = WideCharToMultiByte(codePage, 0, str, -1, buffer, length, nullptr, nullptr);
-    if (!ZIN_CHECK_MSG(converted == length, "conversion to multibyte text failed")) buffer[0] = 0;
-    // 3. Always terminated.
-    buffer[length - 1] = 0;
+    // 2. Convert.
+    t_size converted = zut::convert_wide_to_codepage(codePage, buffer, length, str);
+    ZIN_ASSERT_MSG(converted + 1 == length && (converted > 0 || str[0] == 0),
+                   "conversion to multibyte text failed");
     return buffer;
 }
 

@@ -36,23 +36,43 @@ void scanEntries(DirNode& node, wchar_t* path, uint32_t baseLength, uint32_t cap
     HANDLE search = FindFirstFileW(path, &found);
     path[baseLength] = 0;
     if (search == INVALID_HANDLE_VALUE) return;
+    // The search is closed however the walk ends (a failed allocation throws).
+    struct SearchCloser {
+        HANDLE search;
+        ~SearchCloser() { FindClose(search); }
+    } closer{search};
     do {
-        // 3. Skip names that begin with "."; keep directories and files.
+        // 3. Skip names that begin with "."; keep directories and files. An entry is counted only
+        //    once it is whole, so the node's destructor never meets a half-made one.
         if (found.cFileName[0] == L'.') continue;
         if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
             DirNode* dir = node.mDirs.pushNew();
-            if (dir) new (dir) DirNode(found.cFileName);
+            if (!dir) continue;
+            try {
+                new (dir) DirNode(found.cFileName);
+            } catch (...) {
+                node.mDirs.removeLast(1);
+                throw;
+            }
         } else {
+            wchar_t* name = copyText(found.cFileName);
             FileEntry* file = node.mFiles.pushNew();
-            if (!file) continue;
-            file->mName = copyText(found.cFileName);
+            if (!file) {
+                delete[] name;
+                continue;
+            }
+            file->mName = name;
             file->mSize = found.nFileSizeHigh * 4294967296.0 + found.nFileSizeLow;
             file->mAttributes = found.dwFileAttributes;
             file->mLastWrite = found.ftLastWriteTime;
             node.mTotal += file->mSize;
         }
     } while (FindNextFileW(search, &found));
-    FindClose(search);
+}
+
+bool isReparsePoint(const wchar_t* path) {
+    DWORD attributes = GetFileAttributesW(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
 }
 
 struct ScanFrame {
@@ -114,6 +134,12 @@ void scanDirectory(DirNode& node, wchar_t* path, uint32_t pathCapacity) {
             wmemcpy(path + base + 1, nameOf(child.mName), nameLength);
             uint32_t childLength = static_cast<uint32_t>(base + 1 + nameLength);
             path[childLength] = 0;
+            // A link to a directory (junction, symbolic link) may lead back up the tree: keep its
+            // node, but do not enter it.
+            if (isReparsePoint(path)) {
+                path[base] = 0;
+                continue;
+            }
             scanEntries(child, path, childLength, pathCapacity);
             stack.push(ScanFrame{&child, childLength, 0});  // top is not used past this point
         } else {

@@ -154,4 +154,21 @@ TEST_F(Strings, RefusedRemovalOfAStringLeavesEverythingInPlace) {
     check();
 }
 
+TEST_F(Strings, OutOfRangeAccessGivesAUsableEmptyString) {
+    for (int i = 0; i < 3; ++i) append(i + 1, -2);
+    string8 last = a.pop();  // the freed slot keeps the bytes of the string moved out
+    model.pop_back();
+    zin_debug_report_hook previous = zin_set_debug_report_hook([](const zin_debug_report_info&, void*) {}, nullptr);
+    uint32_t before = zin_debug_report_count();
+    // Past the end but inside the block, and past the block: an empty string that works.
+    EXPECT_STREQ(a[2].get_ptr(), "");
+    EXPECT_EQ(a.at(2).get_length(), 0u);
+    a[9] = "written to scratch";
+    EXPECT_STREQ(a.getAt(9).get_ptr(), "");
+    EXPECT_EQ(zin_debug_report_count() - before, 4u);
+    zin_set_debug_report_hook(previous, nullptr);
+    EXPECT_STREQ(last.get_ptr(), textFor(3).c_str());
+    check();
+}
+
 }  // namespace

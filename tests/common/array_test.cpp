@@ -3,28 +3,14 @@
 
 #include <gtest/gtest.h>
 
+#include "report_capture.h"
+
 #include <string.h>
 
 #include <string>
 #include <vector>
 
 namespace {
-
-// Counts the reports made while it lives and remembers their texts.
-class Reports {
-public:
-    Reports() { previous_ = zin_set_debug_report_hook(&Reports::hook, this, &previousContext_); }
-    ~Reports() { zin_set_debug_report_hook(previous_, previousContext_); }
-    size_t count() const { return texts.size(); }
-    std::vector<std::string> texts;
-
-private:
-    static void hook(const zin_debug_report_info& info, void* context) {
-        static_cast<Reports*>(context)->texts.push_back(info.text ? info.text : "");
-    }
-    zin_debug_report_hook previous_;
-    void* previousContext_ = nullptr;
-};
 
 template <class T>
 std::vector<T> contents(const CDynArray<T>& a) {
@@ -193,13 +179,18 @@ TEST(CDynArrayAccess, OutOfRangeIsReportedAndTouchesNothingOutside) {
     int other = 0;
     EXPECT_EQ(a.indexOf(&other), UINT32_MAX);
     EXPECT_EQ(reports.count(), 5u);
+    EXPECT_EQ(reports.lines, (std::vector<int>{248, 258, 270, 270, 253}));
     EXPECT_EQ(contents(a), (std::vector<int>{7}));
-    // Inside the block but past the used part: reported, and the slot of the block is handed out.
+    // Inside the block but past the used part: reported, and a scratch element is handed out, never
+    // the stale bytes of the slot.
     a.reserve(4);
-    EXPECT_EQ(&a.at(2), a.mpData + 2);
-    EXPECT_EQ(&a[3], a.mpData + 3);
+    a.mpData[2] = 55;
+    EXPECT_EQ(a.at(2), 0);
+    EXPECT_EQ(a[3], 0);
+    a[2] = 66;
+    EXPECT_EQ(a.mpData[2], 55);
     EXPECT_EQ(a.indexOf(a.mpData + 1), UINT32_MAX);
-    EXPECT_EQ(reports.count(), 8u);
+    EXPECT_EQ(reports.count(), 9u);
     EXPECT_EQ(contents(a), (std::vector<int>{7}));
 }
 
@@ -416,6 +407,8 @@ TEST_F(Refused, RemovalFromAnEmptyArray) {
     EXPECT_FALSE(e.removeLast(1));
     EXPECT_EQ(e.takeFromEnd(1), 0);
     EXPECT_EQ(reports.count(), 5u);
+    // Each check reports under the line number it is known by.
+    EXPECT_EQ(reports.lines, (std::vector<int>{402, 192, 199, 222, 402}));
     EXPECT_EQ(e.mSize, 0u);
     EXPECT_EQ(e.mCapacity, 0u);
     EXPECT_EQ(e.mpData, nullptr);
@@ -430,6 +423,7 @@ TEST_F(Refused, RemovalPastTheEnd) {
     EXPECT_EQ(a.takeFromEnd(0), 0);
     EXPECT_FALSE(a.removeLast(4));
     EXPECT_EQ(reports.count(), 5u);
+    EXPECT_EQ(reports.lines, (std::vector<int>{192, 192, 402, 402, 222}));
     EXPECT_EQ(reports.texts[2], "negPos > 0 && mSize >= negPos");
     EXPECT_TRUE(Snapshot(a) == before);
 }
@@ -443,6 +437,7 @@ TEST_F(Refused, RemoveOfAnAbsentElement) {
     EXPECT_FALSE(a.remove(reinterpret_cast<int*>(reinterpret_cast<char*>(a.mpData) + 1)));  // not an element
     EXPECT_FALSE(a.remove(nullptr));
     EXPECT_EQ(reports.count(), 4u);
+    EXPECT_EQ(reports.lines, (std::vector<int>{201, 201, 201, 201}));
     EXPECT_TRUE(Snapshot(a) == before);
     // Removing a value that is not there is no failure at all.
     EXPECT_FALSE(a.removeValue(42));
@@ -463,6 +458,7 @@ TEST_F(Refused, GrowthByZeroAndStepZero) {
     EXPECT_EQ(a.insertNew(0, 0), nullptr);
     EXPECT_FALSE(a.addUnique(6, 0));
     EXPECT_EQ(reports.count(), 6u);
+    EXPECT_EQ(reports.lines, (std::vector<int>{133, 133, 133, 133, 133, 133}));
     EXPECT_TRUE(Snapshot(a) == full);
     (void)before;
 }
@@ -494,6 +490,7 @@ TEST_F(Refused, FailedReallocationKeepsTheOldBlock) {
     EXPECT_FALSE(a.reserve(0x1FFFFF00u));
     EXPECT_FALSE(a.growBy(0x1FFFFF00u));
     EXPECT_EQ(reports.count(), 3u);
+    EXPECT_EQ(reports.lines, (std::vector<int>{128, 128, 128}));
     EXPECT_TRUE(Snapshot(a) == before);
     a.push(4);
     EXPECT_EQ(a.mSize, 4u);
@@ -506,6 +503,7 @@ TEST_F(Refused, NullSourcesAndBadInsertIndex) {
     EXPECT_EQ(a.insertNew(4, -2), nullptr);
     EXPECT_FALSE(a.setData(nullptr, 5, true));
     EXPECT_EQ(reports.count(), 3u);
+    EXPECT_EQ(reports.lines, (std::vector<int>{475, 491, 314}));
     EXPECT_TRUE(Snapshot(a) == before);
 }
 

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include "report_capture.h"
+
 #include <objbase.h>
 
 #include <stdio.h>
@@ -12,21 +14,6 @@
 #include <vector>
 
 namespace {
-
-class Reports {
-public:
-    Reports() { previous_ = zin_set_debug_report_hook(&Reports::hook, this, &previousContext_); }
-    ~Reports() { zin_set_debug_report_hook(previous_, previousContext_); }
-    size_t count() const { return texts.size(); }
-    std::vector<std::string> texts;
-
-private:
-    static void hook(const zin_debug_report_info& info, void* context) {
-        static_cast<Reports*>(context)->texts.push_back(info.text ? info.text : "");
-    }
-    zin_debug_report_hook previous_;
-    void* previousContext_ = nullptr;
-};
 
 std::string narrow(const std::wstring& w) {
     std::string s;
@@ -311,6 +298,32 @@ TEST_F(Files, ScanDirectoryNeverWritesPastThePath) {
     size_t before = reports.count();
     scanDirectory(bad, path.data(), 4);
     EXPECT_EQ(reports.count(), before + 1);
+}
+
+TEST_F(Files, ScanDirectoryDoesNotEnterDirectoryLinks) {
+    makeTree(root);
+    // A link from inside the tree back to its root: entering it would walk round for ever.
+    std::wstring link = root + L"\\loop";
+    if (!CreateSymbolicLinkW(link.c_str(), root.c_str(), SYMBOLIC_LINK_FLAG_DIRECTORY))
+        GTEST_SKIP() << "directory links cannot be made here";
+    struct RemoveLink {
+        std::wstring path;
+        ~RemoveLink() {
+            if (!RemoveDirectoryW(path.c_str())) DeleteFileW(path.c_str());
+        }
+    } removeLink{link};
+    DWORD attributes = GetFileAttributesW(link.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_REPARSE_POINT))
+        GTEST_SKIP() << "links are not reported as reparse points here";
+
+    std::vector<wchar_t> path(MAX_PATH * 4, 0);
+    wcscpy(path.data(), root.c_str());
+    DirNode node(L"root");
+    scanDirectory(node, path.data(), static_cast<uint32_t>(path.size()));
+    const DirNode* loop = dirNamed(node, L"loop");
+    ASSERT_NE(loop, nullptr);
+    EXPECT_EQ(loop->mDirs.mSize + loop->mFiles.mSize, 0u);
+    EXPECT_EQ(node.mTotal, 2115.0);
 }
 
 TEST_F(Files, ScanDirectoryOfAMissingFolderIsEmpty) {

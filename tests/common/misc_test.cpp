@@ -3,25 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include "report_capture.h"
+
 #include <string>
 #include <vector>
 
 namespace {
-
-class Reports {
-public:
-    Reports() { previous_ = zin_set_debug_report_hook(&Reports::hook, this, &previousContext_); }
-    ~Reports() { zin_set_debug_report_hook(previous_, previousContext_); }
-    size_t count() const { return texts.size(); }
-    std::vector<std::string> texts;
-
-private:
-    static void hook(const zin_debug_report_info& info, void* context) {
-        static_cast<Reports*>(context)->texts.push_back(info.text ? info.text : "");
-    }
-    zin_debug_report_hook previous_;
-    void* previousContext_ = nullptr;
-};
 
 std::wstring takeWide(wchar_t* buffer) {
     std::wstring text(buffer);

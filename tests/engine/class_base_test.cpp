@@ -10,15 +10,8 @@
 
 namespace {
 
+using engine_test::fails_with;
 using engine_test::run;
-
-// The script text fails with an error that contains text.
-::testing::AssertionResult fails_with(lua_State* L, const std::string& code,
-                                      const std::string& text) {
-    const std::string error = run(L, code);
-    if (error.find(text) != std::string::npos) return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << "error of `" << code << "` is \"" << error << "\"";
-}
 
 constexpr COLORREF kBackground = RGB(1, 2, 3);
 

@@ -3,6 +3,8 @@
 
 #include "window_test_util.h"
 
+#include <stdexcept>
+
 using namespace window_test;
 
 namespace {
@@ -154,6 +156,35 @@ TEST_F(compositing, repaint_inside_a_repaint_is_deferred_and_merged) {
     EXPECT_EQ(0, under->clips[1].left);
     EXPECT_EQ(100, under->clips[1].right);
     EXPECT_EQ(60, under->clips[1].bottom);
+}
+
+TEST_F(compositing, a_draw_that_throws_gives_back_the_lock_and_the_clip) {
+    part->on_draw = [] { throw std::runtime_error("draw failed"); };
+    EXPECT_THROW(w->redraw_rect(rect(0, 0, 100, 60)), std::runtime_error);
+    EXPECT_EQ(0, g_paint_lock.RecursionCount);
+    HRGN probe = CreateRectRgn(0, 0, 0, 0);
+    EXPECT_EQ(0, GetClipRgn(g_back_buffer.getDC(), probe));  // no clip region left selected
+    DeleteObject(probe);
+    // The next repaint runs normally.
+    part->on_draw = nullptr;
+    part->clips.clear();
+    w->redraw_rect(rect(0, 0, 100, 60));
+    EXPECT_EQ(1u, part->clips.size());
+}
+
+TEST_F(compositing, a_deferred_repaint_of_a_window_gone_meanwhile_is_dropped) {
+    zin_window* other = new_window("other", 300, 0, 50, 50);
+    probe_part* p = add_probe(other, rect(0, 0, 50, 50));
+    EXPECT_EQ("", run("other:create()"));
+    pump();
+    p->clips.clear();
+    part->on_draw = [&] {
+        other->redraw_rect(rect(0, 0, 50, 50));  // deferred
+        g_windows.removeValue(other);             // as when its object is destroyed
+    };
+    w->redraw_rect(rect(0, 0, 100, 60));
+    EXPECT_TRUE(p->clips.empty());
+    g_windows.push(other);
 }
 
 TEST_F(compositing, window_without_native_window_is_not_painted) {

@@ -8,6 +8,8 @@
 #include <lualib.h>
 #include <debug.h>
 
+#include <gtest/gtest.h>
+
 #include <string>
 #include <vector>
 
@@ -81,6 +83,14 @@ inline std::string run(lua_State* L, const std::string& code) {
     }
     lua_settop(L, top);
     return error;
+}
+
+// The script text fails with an error that contains text.
+inline ::testing::AssertionResult fails_with(lua_State* L, const std::string& code,
+                                             const std::string& text) {
+    const std::string error = run(L, code);
+    if (error.find(text) != std::string::npos) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "error of `" << code << "` is \"" << error << "\"";
 }
 
 // Evaluates an expression and hands back its value as text (tostring), or "error: <message>".

@@ -63,4 +63,21 @@ TEST_F(BindingConsole, PrintConvertsScriptTextToUtf8) {
     EXPECT_EQ(receiver.lines, (std::vector<std::string>{utf8}));
 }
 
+// The same for the error text of a failing callback.
+TEST_F(BindingConsole, CallbackErrorsReachTheConsoleAsUtf8) {
+    const char ansi[] = "caf\xE9";
+    wchar_t wide[8] = {};
+    MultiByteToWideChar(CP_ACP, 0, ansi, -1, wide, 8);
+    char utf8[16] = {};
+    WideCharToMultiByte(CP_UTF8, 0, wide, -1, utf8, sizeof utf8, nullptr, nullptr);
+    ASSERT_EQ(engine_test::run(L, std::string("function cb() error('") + ansi + "', 0) end"), "");
+    lua_getglobal(L, "cb");
+    lua_callback cb;
+    cb.slot = lua_class::ref(L, -1);
+    lua_pop(L, 1);
+    cb.call();
+    EXPECT_EQ(receiver.lines, (std::vector<std::string>{std::string("ERROR : ") + utf8}));
+    lua_class::unref(L, cb.slot);
+}
+
 }  // namespace

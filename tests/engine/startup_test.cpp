@@ -231,3 +231,25 @@ TEST_F(Startup, ShutdownCallsOnUnloadAndUnloadsEverything) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(Startup, ShutdownGivesTheTwoHostServicesBack) {
+    const int control_before = control.count();
+    const int playlists_before = playlists.count();
+    ASSERT_NE(init_with(folder.write("held.lua", one_window_skin())), nullptr);
+    EXPECT_EQ(control.count(), control_before + 1);  // held for the engine's life
+    EXPECT_EQ(playlists.count(), playlists_before + 1);
+    get_ui_zin().shutdown();
+    EXPECT_EQ(g_play_control, nullptr);
+    EXPECT_EQ(g_pl_oper, nullptr);
+    EXPECT_EQ(control.count(), control_before);
+    EXPECT_EQ(playlists.count(), playlists_before);
+    // A second start takes them again, once.
+    ASSERT_NE(init_with(folder.write("held2.lua", one_window_skin())), nullptr);
+    EXPECT_EQ(control.count(), control_before + 1);
+    get_ui_zin().shutdown();
+    EXPECT_EQ(control.count(), control_before);
+}
+
+}  // namespace

@@ -12,15 +12,8 @@
 
 namespace {
 
+using engine_test::fails_with;
 using engine_test::run;
-
-// The script text fails with an error that contains text.
-::testing::AssertionResult fails_with(lua_State* L, const std::string& code,
-                                      const std::string& text) {
-    const std::string error = run(L, code);
-    if (error.find(text) != std::string::npos) return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << "error of `" << code << "` is \"" << error << "\"";
-}
 
 // What the script's tick function saw of the tracing flag, one entry per tick.
 std::vector<bool>& traced_ticks() {
@@ -155,6 +148,14 @@ TEST_F(Timers, AFailingTickIsReportedAndTracingComesBack) {
     EXPECT_TRUE(g_trace_calls);
     EXPECT_FALSE(debug.containing("tick broke").empty());
     EXPECT_EQ(lua_gettop(L), 0);
+}
+
+TEST_F(Timers, ATickInsideAnUntracedCallLeavesTracingOff) {
+    ASSERT_EQ(run(L, "t = timer.new(record_tick)"), "");
+    g_trace_calls = false;  // as inside OnTime, when a modal loop dispatches the tick
+    timer_proc(g_hWnd, WM_TIMER, id_of("t"), 0);
+    EXPECT_EQ(traced_ticks().size(), 1u);
+    EXPECT_FALSE(g_trace_calls);
 }
 
 TEST_F(Timers, ConstructorTakesOnlyAFunction) {

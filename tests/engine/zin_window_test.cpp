@@ -3,6 +3,8 @@
 
 #include "window_test_util.h"
 
+#include <lua_class/lua_load.h>
+
 using namespace window_test;
 
 namespace {
@@ -127,6 +129,14 @@ TEST_F(zin_window_script, docking_bitmap_marks_black_pixels) {
     const uint32_t bit = 2 * 4 + 1;
     for (uint32_t i = 0; i < 12; ++i)
         EXPECT_EQ(i == bit, ((w->mDockBits.bits[i / 8] >> (i % 8)) & 1) != 0) << i;
+}
+
+TEST_F(zin_window_script, docking_bitmap_of_a_huge_minimum_size_is_refused) {
+    // 200000 x 200000 bits do not fit the address space (and would wrap a 32-bit size).
+    new_window("huge", 0, 0, 100, 100, 0, 200000, 200000);
+    ASSERT_EQ("", run("b = bitmap.new(8, 8)"));
+    EXPECT_NE(std::string::npos, run("huge:load_docking_bitmap(b)").find("not enough memory"));
+    EXPECT_EQ(nullptr, window("huge")->mDockBits.bits);
 }
 
 // ---- Native window -------------------------------------------------------------------------------
@@ -274,6 +284,31 @@ TEST_F(window_life, switch_to_hands_over_the_native_window) {
     EXPECT_EQ(hwnd, b->mWnd);
     EXPECT_EQ(nullptr, a->mWnd);
     EXPECT_EQ(1u, g_window_handles.getSize());
+}
+
+// While the state closes, the collector destroys windows and parts in no particular order: no
+// open window may be found by its handle then, or a message (an activation moving to it when
+// another window goes) would run its callbacks and paint its parts from a half-destroyed skin.
+int g_records_while_closing = -1;
+int records_while_closing(lua_State*) {
+    g_records_while_closing = static_cast<int>(g_window_handles.getSize());
+    return 0;
+}
+
+TEST_F(window_life, closing_the_state_leaves_no_window_to_find_by_handle) {
+    lua_register(L, "records_while_closing", &records_while_closing);
+    new_window("main", 10, 10, 50, 40);
+    ASSERT_EQ("", run("main:create()"));
+    ASSERT_EQ(1u, g_window_handles.getSize());
+    // Made after the window, so finalised before it.
+    ASSERT_EQ("", run("p = newproxy(true) getmetatable(p).__gc = records_while_closing"));
+    g_records_while_closing = -1;
+    skin_load::close_state();
+    EXPECT_EQ(0, g_records_while_closing);
+    EXPECT_EQ(0u, g_window_handles.getSize());
+    EXPECT_EQ(0u, g_windows.getSize());
+    L = engine_test::new_state();  // for the fixture's tear-down
+    g_lua = L;
 }
 
 }  // namespace

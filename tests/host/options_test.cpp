@@ -61,6 +61,17 @@ TEST(options, BadLinesAreRefused) {
     EXPECT_TRUE(o.help);
 }
 
+TEST(options, PlayAndTracks) {
+    host::options o;
+    std::wstring err;
+    ASSERT_TRUE(host::parse_options(line({L"a.mp3", L"--play", L"--log", L"x.log", L"list.m3u"}), o, err));
+    EXPECT_TRUE(o.play);
+    EXPECT_EQ(o.items, (std::vector<std::wstring>{L"a.mp3", L"list.m3u"}));
+    EXPECT_EQ(o.log_file, L"x.log");
+    EXPECT_FALSE(host::parse_options(line({L"--play=1"}), o, err));  // a switch takes no value
+    EXPECT_FALSE(host::parse_options(line({L"-x"}), o, err));
+}
+
 std::string read_all(const std::wstring& path) {
     std::ifstream f(host::to_utf8(path).c_str(), std::ios::binary);
     std::stringstream s;

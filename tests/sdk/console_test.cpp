@@ -76,6 +76,21 @@ TEST_F(Console, Printf) {
   EXPECT_EQ(r0.lines, (std::vector<std::string>{"n=42"}));
 }
 
+TEST_F(Console, NullTextReachesReceiversAsEmptyText) {
+  console::print(nullptr);
+  console::error(nullptr);
+  EXPECT_EQ(r0.lines, (std::vector<std::string>{"", "ERROR : "}));
+  for (const fake_call& c : fake_call_log()) EXPECT_NE(c.text, "<null>") << c.who;
+}
+
+TEST_F(Console, PrintfWithAHugePrecisionFromTheArguments) {
+  // A zero-fill that large is cut, never an allocation of gigabytes.
+  EXPECT_NO_THROW(console::printf("%.*d|", 0x7FFFFFFF, 7));
+  ASSERT_EQ(r0.lines.size(), 1u);
+  EXPECT_LE(r0.lines[0].size(), 100002u);
+  EXPECT_EQ(r0.lines[0].substr(r0.lines[0].size() - 3), "07|");
+}
+
 TEST_F(Console, NothingWhileServicesAreUnavailable) {
   trovaplay_get_interface(&host, nullptr)->services_init(false);
   console::print("a");

@@ -28,6 +28,7 @@ TEST_F(CoreApi, BeforeTheEntry) {
   EXPECT_STREQ(core_api::get_my_file_name(), "");
   EXPECT_STREQ(core_api::get_my_full_path(), "");
   EXPECT_NO_THROW(core_api::ensure_main_thread());
+  EXPECT_EQ(core_api::get_main_window(), nullptr);  // no host to ask: no window, and no crash
 }
 
 TEST_F(CoreApi, EntryStoresAndReturnsTheSameClient) {

@@ -1,6 +1,8 @@
 // Text conversion: UTF-8/UTF-16 primitives, the bulk converters and the converter objects.
 #include <gtest/gtest.h>
 
+#include "assert_watch.h"
+
 #include <windows.h>
 
 #include <cstring>
@@ -13,16 +15,6 @@ namespace {
 using namespace zut;
 
 const t_size whole = ~t_size(0);
-
-// Counts assertion reports while it lives.
-class assert_watch {
-public:
-    assert_watch() : m_start(get_assert_count()) {}
-    t_size reports() const { return get_assert_count() - m_start; }
-
-private:
-    t_size m_start;
-};
 
 struct decode_case {
     const char* bytes;

@@ -59,7 +59,7 @@ class recording_string : public zut::string_base {
   recording_string() { m_text[0] = 0; }
   void add_string(const char* p, t_size len = zut::infinite_size) override {
     log += "add;";
-    t_size n = zut::strlen_bounded(p, len);
+    t_size n = zut::strlen_max(p, len);
     t_size at = std::strlen(m_text);
     std::memcpy(m_text + at, p, n);
     m_text[at + n] = 0;
@@ -209,6 +209,15 @@ TEST(String8, LockBuffer) {
   str_std empty;
   empty.unlock_buffer();
   EXPECT_EQ(empty.get_length(), 0u);
+
+  // A small buffer asked of a long text: the old length still fits the block while it is locked.
+  str_std long_text(std::string(100, 'x').c_str());
+  long_text.lock_buffer(10);
+  EXPECT_EQ(long_text.get_length(), 100u);
+  EXPECT_GE(long_text.get_block_size(), 101u);
+  long_text.truncate(50);  // writes at index 50
+  long_text.unlock_buffer();
+  EXPECT_EQ(long_text.get_length(), 0u);
 }
 
 TEST(String8, UnlockWithoutNulKeepsEveryByte) {

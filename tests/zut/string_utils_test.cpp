@@ -1,6 +1,8 @@
 // String helpers: formatters, parsers, path helpers, searching and comparing, order arrays.
 #include <gtest/gtest.h>
 
+#include "assert_watch.h"
+
 #include <windows.h>
 
 #include <climits>
@@ -18,15 +20,6 @@ namespace {
 using namespace zut;
 
 const t_size none = ~t_size(0);
-
-class assert_watch {
-public:
-    assert_watch() : m_start(get_assert_count()) {}
-    t_size reports() const { return get_assert_count() - m_start; }
-
-private:
-    t_size m_start;
-};
 
 // ---- Time --------------------------------------------------------------------------------------------
 
@@ -452,11 +445,11 @@ TEST(Strings, AsciiConversion) {
     EXPECT_EQ(watch.reports(), 0u);
 
     string8 s;
-    set_ascii(s, "na\xC3\xAFve", '*');
+    s.set_ascii("na\xC3\xAFve", '*');
     EXPECT_STREQ(s, "na*ve");
     // A text inside the string's own block.
     s = "x\xC3\xA9y";
-    set_ascii(s, s.get_ptr() + 1, '-');
+    s.set_ascii(s.get_ptr() + 1, '-');
     EXPECT_STREQ(s, "-y");
     EXPECT_EQ(watch.reports(), 0u);
 }
@@ -469,29 +462,29 @@ TEST(Strings, AsciiReplacementMustBePositive) {
     EXPECT_STREQ(get_last_assert_expression(), L"replace>0");
     EXPECT_STREQ(out, "?");
     string8 s;
-    set_ascii(s, "\xC3\xA9", '\xE9');
+    s.set_ascii("\xC3\xA9", '\xE9');
     EXPECT_EQ(watch.reports(), 2u);
     EXPECT_STREQ(s, "?");
 }
 
 TEST(Strings, SkipTrailingCharAndFindLast) {
     string8 s("path\\");
-    skip_trailing_char(s, '\\');
+    s.skip_trailing_char('\\');
     EXPECT_STREQ(s, "path");
-    skip_trailing_char(s, '\\');
+    s.skip_trailing_char('\\');
     EXPECT_STREQ(s, "path");
     s = "price \xE2\x82\xAC";
-    skip_trailing_char(s, 0x20AC);
+    s.skip_trailing_char(0x20AC);
     EXPECT_STREQ(s, "price ");
     s = "";
-    skip_trailing_char(s, 'a');
+    s.skip_trailing_char('a');
     EXPECT_STREQ(s, "");
 
     string_fixed_t<32> fixed;
     fixed = "a/b/c";
-    EXPECT_EQ(find_last(fixed, '/'), 3u);
-    EXPECT_EQ(find_last(fixed, '/', 2), 1u);
-    EXPECT_EQ(find_last(fixed, 'z'), none);
+    EXPECT_EQ(fixed.find_last('/'), 3u);
+    EXPECT_EQ(fixed.find_last('/', 2), 1u);
+    EXPECT_EQ(fixed.find_last('z'), none);
 }
 
 // ---- Order arrays and bytes --------------------------------------------------------------------------

@@ -21,6 +21,7 @@
 #include "lua_debug.h"
 
 #include <trovaplay/sdk/console.h>
+#include <zut/string_conv.h>
 
 #include <cstdarg>
 #include <cstdio>
@@ -33,6 +34,8 @@ uint32_t g_reg_slot_count = 0;
 CDynArray<int> g_reg_free_slots;
 
 namespace lua_class {
+
+using lua_compat::absolute_index;
 
 void debug_printf(const char* format, ...) {
     char text[1024];
@@ -51,11 +54,6 @@ int32_t to_int32(lua_Number n) {
 }
 
 namespace {
-
-// A negative stack index (not a pseudo-index) made absolute, so that pushes do not move it.
-int absolute_index(lua_State* L, int index) {
-    return (index < 0 && index > LUA_REGISTRYINDEX) ? lua_gettop(L) + index + 1 : index;
-}
 
 bool is_issued_slot(int slot) {
     return slot >= LUA_REGISTRY_OFFSET &&
@@ -421,6 +419,61 @@ void set_class_metatable(lua_State* L, int index, const char* name) {
     lua_setmetatable(L, index);
 }
 
+namespace {
+// Registry key of the table of live objects (weak values).
+const char kLiveObjects[] = "lua_class.live_objects";
+}  // namespace
+
+void list_live_object(lua_State* L, void* memory) {
+    // Stack: [..., userdata]
+    lua_pushstring(L, kLiveObjects);
+    lua_rawget(L, LUA_REGISTRYINDEX);
+    // Stack: [..., userdata, live or nil]
+    if (!lua_istable(L, -1)) {
+        lua_pop(L, 1);
+        lua_newtable(L);
+        lua_newtable(L);
+        lua_pushliteral(L, "__mode");
+        lua_pushliteral(L, "v");
+        lua_rawset(L, -3);
+        lua_setmetatable(L, -2);
+        lua_pushstring(L, kLiveObjects);
+        lua_pushvalue(L, -2);
+        lua_rawset(L, LUA_REGISTRYINDEX);
+    }
+    // Stack: [..., userdata, live]
+    lua_pushlightuserdata(L, memory);
+    lua_pushvalue(L, -3);
+    lua_rawset(L, -3);
+    lua_pop(L, 1);
+    // Stack: [..., userdata]
+}
+
+bool may_destroy(lua_State* L, int index) {
+    index = absolute_index(L, index);
+    lua_pushstring(L, kLiveObjects);
+    lua_rawget(L, LUA_REGISTRYINDEX);
+    // Stack: [..., live or nil]
+    bool listed = false;
+    if (lua_istable(L, -1)) {
+        lua_pushlightuserdata(L, lua_touserdata(L, index));
+        lua_rawget(L, -2);
+        // Stack: [..., live, live[address]]
+        listed = lua_rawequal(L, -1, index) != 0;
+        lua_pop(L, 1);
+    }
+    lua_pop(L, 1);
+    // Stack: [...]
+    // The collector cleared the entry: it frees the object.
+    if (!listed) return true;
+    // Still listed: either the state closes (its finalizers run on the main thread, called by no
+    // function) or a script calls __gc by hand.
+    const bool main_thread = lua_pushthread(L) == 1;
+    lua_pop(L, 1);
+    lua_Debug caller;
+    return main_thread && !lua_getstack(L, 1, &caller);
+}
+
 bool is_object_of(lua_State* L, int index, const char* name) {
     return lua_type(L, index) == LUA_TUSERDATA && strcasecmp(get_name(L, index), name) == 0;
 }
@@ -458,24 +511,32 @@ bool check_property_args(lua_State* L, const char** key, bool* is_set) {
     return count_ok && key_ok;
 }
 
+bool push_class_entry(lua_State* L) {
+    if (lua_type(L, lua_upvalueindex(1)) != LUA_TTABLE) return false;
+    lua_pushvalue(L, 2);
+    lua_rawget(L, lua_upvalueindex(1));
+    // Stack: [object, key, (value,) T[key]]
+    if (!lua_isnil(L, -1)) return true;
+    lua_pop(L, 1);
+    // Stack: [object, key, (value)]
+    return false;
+}
+
+void raise_not_a_member(lua_State* L) {
+    if (lua_type(L, 2) == LUA_TSTRING || lua_type(L, 2) == LUA_TNUMBER)
+        luaL_error(L, "'%s' not a member of this class", lua_tostring(L, 2));
+    else
+        luaL_error(L, "'<%s>' not a member of this class", luaL_typename(L, 2));
+    for (;;) {}  // luaL_error does not return
+}
+
 int member_access(lua_State* L, void* object, const member_def* members, int count) {
     const char* key = nullptr;
     bool is_set = false;
     // 1. Arguments: (object, key) reads, (object, key, value) writes. Any other key is no member.
-    if (!check_property_args(L, &key, &is_set) || !key) {
-        if (!lua_isstring(L, 2))
-            return luaL_error(L, "'<%s>' not a member of this class", luaL_typename(L, 2));
-        return luaL_error(L, "'%s' not a member of this class", key ? key : "?");
-    }
+    if (!check_property_args(L, &key, &is_set) || !key) raise_not_a_member(L);
     // Reading: the class table's entries (methods, "new", "__metatable") win over members.
-    if (!is_set && lua_type(L, lua_upvalueindex(1)) == LUA_TTABLE) {
-        lua_pushvalue(L, 2);
-        lua_rawget(L, lua_upvalueindex(1));
-        // Stack: [object, key, T[key]]
-        if (!lua_isnil(L, -1)) return 1;
-        lua_pop(L, 1);
-        // Stack: [object, key]
-    }
+    if (!is_set && push_class_entry(L)) return 1;
     // 2. The member table, case-sensitive.
     for (int i = 0; i < count; ++i) {
         if (!members[i].name || strcmp(members[i].name, key) != 0) continue;
@@ -543,8 +604,10 @@ bool lua_callback::pcall(int nargs, int nresults) {
         snprintf(fallback, sizeof fallback, "(error object is a %s value)", luaL_typename(L, -1));
         text = fallback;
     }
-    console::error(text);
-    lua_class::debug_printf("%s\r\n", text);
+    // Script text is in the system ANSI code page; the console and the debug output take UTF-8.
+    const zut::utf8_from_codepage utf8(text);
+    console::error(utf8);
+    lua_class::debug_printf("%s\r\n", static_cast<const char*>(utf8));
     // nils stand in for the promised results, so the stack is as after a successful call.
     lua_settop(L, base < 0 ? 0 : base);
     for (int i = 0; i < nresults; ++i) lua_pushnil(L);

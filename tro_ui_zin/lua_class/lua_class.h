@@ -109,6 +109,14 @@ struct member_def {
 bool check_property_args(lua_State* L, const char** key, bool* is_set);
 int member_access(lua_State* L, void* object, const member_def* members, int count);
 
+// For a member function reading a key (at index 2): the class table's entry of that name (upvalue
+// 1), so that methods, "new" and "__metatable" win over members. Pushes it and answers true when
+// there is one; otherwise leaves the stack as it was.
+bool push_class_entry(lua_State* L);
+// Raises "'<key>' not a member of this class" for the key at index 2 ("'<type>'" in angle brackets
+// when it is no string).
+[[noreturn]] void raise_not_a_member(lua_State* L);
+
 // ---- Objects of class T --------------------------------------------------------------------------
 // T supplies `static const char* get_name()` and `static lua_class::method_table get_methods()`.
 // Optional: `static constexpr bool lua_has_new = false;` for classes without constructor and
@@ -138,6 +146,13 @@ struct object_anchor {
 };
 // Sets the metatable registered under name on the value at index.
 void set_class_metatable(lua_State* L, int index, const char* name);
+// Objects built by T.new are listed, by address, in a registry table with weak values. The
+// collector drops an object's entry before it calls the object's __gc; a script that reaches the
+// class metatable (T.__metatable.__gc) and calls it on a live object finds the entry still there.
+void list_live_object(lua_State* L, void* memory);  // the userdata on top; Stack: unchanged
+// Whether __gc may destroy the object at index: the collector frees it, or the state closes.
+// False for a hand call on an object that is still alive (the engine may still point at it).
+bool may_destroy(lua_State* L, int index);
 // True when the value at index is a full userdata whose class name equals name (case-insensitive).
 bool is_object_of(lua_State* L, int index, const char* name);
 void report_wrong_delete(const char* expected, const char* got);
@@ -178,6 +193,7 @@ template <class T> struct binding {
         // 2. Constructed: now the class metatable (and with it __gc) applies.
         detail::push_anchored_object(L, memory);
         detail::set_class_metatable(L, -1, T::get_name());
+        if constexpr (detail::has_delete<T>::value) detail::list_live_object(L, memory);
         // Stack: [arguments..., (what the constructor left,) userdata]
         return 1;
     }
@@ -189,6 +205,9 @@ template <class T> struct binding {
             detail::report_wrong_delete(T::get_name(), get_name(L, 1));
             return 0;
         }
+        // A hand call on a live object leaves it alone: windows and parts are pointed at by the
+        // engine's lists until the collector (or the closing state) frees them.
+        if (!detail::may_destroy(L, 1)) return 0;
         T* object = static_cast<T*>(lua_touserdata(L, 1));
         object->~T();
         // The object is gone: without a metatable the userdata can neither be destroyed again

@@ -36,11 +36,6 @@ namespace {
 wchar_t* g_skin_dir = nullptr;      // the skin folder with its trailing backslash; null: none
 output_function g_print_output = nullptr;
 
-// A negative stack index (not a pseudo-index) made absolute.
-int absolute_index(lua_State* L, int index) {
-    return (index < 0 && index > LUA_REGISTRYINDEX) ? lua_gettop(L) + index + 1 : index;
-}
-
 // ---- File loader -------------------------------------------------------------------------------
 
 struct load_state {
@@ -264,12 +259,7 @@ int table_remove(lua_State* L) {
 }  // namespace
 
 void set_skin_dir(const wchar_t* dir) {
-    wchar_t* copy = nullptr;
-    if (dir) {
-        const size_t length = wcslen(dir);
-        copy = static_cast<wchar_t*>(malloc((length + 1) * sizeof(wchar_t)));
-        if (copy) wmemcpy(copy, dir, length + 1);
-    }
+    wchar_t* copy = dir ? wcsdup(dir) : nullptr;
     free(g_skin_dir);
     g_skin_dir = copy;
 }

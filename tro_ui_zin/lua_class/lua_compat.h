@@ -17,6 +17,11 @@
 
 namespace lua_compat {
 
+// A negative stack index (not a pseudo-index) made absolute, so that later pushes do not move it.
+inline int absolute_index(lua_State* L, int index) {
+    return (index < 0 && index > LUA_REGISTRYINDEX) ? lua_gettop(L) + index + 1 : index;
+}
+
 // Where print's output goes: a zero-terminated text.
 using output_function = void (*)(const char* text);
 

@@ -23,6 +23,7 @@
 #include <zin_classes/button.h>
 #include <zin_window/callbacks.h>
 #include <zin_window/zin_window.h>
+#include <trova_commands.h>
 
 #include <trovaplay/sdk/console.h>
 #include <zut/string_conv.h>
@@ -96,9 +97,10 @@ void register_script_interface(lua_State* L) {
     // 3. globals new_base_class (later), set_global_callback, add_tray_icon, remove_tray_icon,
     //    get_winamp_pl_info (later)
     lua_register(L, "set_global_callback", &set_global_callback);
-    // 4. classes docking (later), trova (later), bitmap, color, font, window, point, rect, image,
+    // 4. classes docking (later), trova, bitmap, color, font, window, point, rect, image,
     //    button, color_rect, base_class (later), textfield (later), progbar (later),
     //    text_scroll (later), timer, playlist (later)
+    register_trova_commands(L);
     lua_class::binding<bitmap>::register_type(L);
     lua_class::binding<color>::register_type(L);
     lua_class::binding<font>::register_type(L);
@@ -148,6 +150,10 @@ void close_state() {
     if (closing) return;
     g_reg_free_slots.clear();
     if (!g_lua) return;
+    // The collector destroys windows and parts in no particular order: from here on no window is
+    // found by its handle, so no message (an activation that moves when a window goes) reaches a
+    // half-destroyed skin.
+    clear_window_lists();
     closing = true;
     lua_close(g_lua);
     g_lua = nullptr;

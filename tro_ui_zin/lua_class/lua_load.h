@@ -34,9 +34,10 @@ int load_skin_file(lua_State* L, const wchar_t* skin_path);
 // main chunk is traced), true. Checking that the skin defined a window is the caller's part.
 bool run_skin_chunk();
 
-// Closes g_lua (when there is one) and sets it to null afterwards. The freed-slot list is emptied
-// first; the slots that objects free while the state closes are reused by the next skin (whose
-// registry is empty at them). Safe to repeat, and safe when called again while closing.
+// Closes g_lua (when there is one) and sets it to null afterwards. The freed-slot list and the
+// window lists are emptied first; the slots that objects free while the state closes are reused by
+// the next skin (whose registry is empty at them). Safe to repeat, and safe when called again while
+// closing.
 void close_state();
 
 // Where the loader's message boxes go: MessageBoxW without owner by default; tests replace it.

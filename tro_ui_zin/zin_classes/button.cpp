@@ -255,23 +255,13 @@ int button_member_access(lua_State* L) {
     button* b = check_button(L, 1);
     const char* key = nullptr;
     bool is_set = false;
-    if (!lua_class::check_property_args(L, &key, &is_set) || !key) {
-        if (!lua_isstring(L, 2))
-            return luaL_error(L, "'<%s>' not a member of this class", luaL_typename(L, 2));
-        return luaL_error(L, "'%s' not a member of this class", key ? key : "?");
-    }
+    if (!lua_class::check_property_args(L, &key, &is_set) || !key) lua_class::raise_not_a_member(L);
     // Stack: [button, key] or [button, key, value]
     // 1. Reading: methods first.
-    if (!is_set && lua_type(L, lua_upvalueindex(1)) == LUA_TTABLE) {
-        lua_pushvalue(L, 2);
-        lua_rawget(L, lua_upvalueindex(1));
-        // Stack: [button, key, T[key]]
-        if (!lua_isnil(L, -1)) return 1;
-        lua_pop(L, 1);
-        // Stack: [button, key]
-    }
+    if (!is_set && lua_class::push_class_entry(L)) return 1;
+    // Stack: [button, key, (value)]
     // 2. Any key beginning with "s" is the state index.
-    if (key[0] != 's') return luaL_error(L, "'%s' not a member of this class", key);
+    if (key[0] != 's') lua_class::raise_not_a_member(L);
     if (is_set) {
         b->set_state(static_cast<uint32_t>(lua_class::to_int32(luaL_checknumber(L, 3))));
         return 0;

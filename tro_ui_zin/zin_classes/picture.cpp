@@ -12,10 +12,6 @@
 
 namespace {
 const luaL_Reg kNoMethods[] = {{nullptr, nullptr}};
-
-int absolute_index(lua_State* L, int index) {
-    return (index < 0 && index > LUA_REGISTRYINDEX) ? lua_gettop(L) + index + 1 : index;
-}
 }  // namespace
 
 lPaintPart::lPaintPart(lua_State* L, int rect_index, int image_index)
@@ -28,8 +24,8 @@ lPaintPart::lPaintPart(lua_State* L, int rect_index, int image_index)
 lPaintPart::~lPaintPart() { lua_class::unref(g_lua, mImageRef); }
 
 lPaintPart* lPaintPart::push_new(lua_State* L, int rect_index, int image_index) {
-    rect_index = absolute_index(L, rect_index);
-    image_index = absolute_index(L, image_index);
+    rect_index = lua_compat::absolute_index(L, rect_index);
+    image_index = lua_compat::absolute_index(L, image_index);
     // "picture" has no class metatable: the userdata stays without one.
     void* memory = lua_class::binding<lPaintPart>::push_new_userdata(L);
     // Stack: [..., picture]

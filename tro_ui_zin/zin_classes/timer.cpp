@@ -7,7 +7,7 @@
 //   4. Unloading a skin empties both lists, so each skin's ids start again at 44.
 // Tick (timer_proc)
 //   1. Find the live timer of the id; none, or one without a function: nothing happens.
-//   2. Call its function with tracing off, then turn tracing on again.
+//   2. Call its function with tracing off, then put the trace flag back as it was.
 
 #include "timer.h"
 
@@ -97,6 +97,9 @@ lua_class::method_table timer::get_methods() {
 }
 
 void CALLBACK timer_proc(HWND, UINT, UINT_PTR id, DWORD) {
+    // A tick can arrive inside an untraced call (a modal loop run from a callback): the trace flag
+    // is put back as it was, not forced on.
+    const bool tracing = g_trace_calls;
     // Nothing may unwind into the system's message dispatch. The function runs protected, so no
     // script error reaches the handlers below: they only meet the engine's own failures.
     try {
@@ -108,12 +111,10 @@ void CALLBACK timer_proc(HWND, UINT, UINT_PTR id, DWORD) {
         // 2.
         g_trace_calls = false;
         callback.call();
-        g_trace_calls = true;
     } catch (const std::exception& e) {
-        g_trace_calls = true;
         console::report_error("timer", e.what());
     } catch (...) {
-        g_trace_calls = true;
         console::report_error("timer", "unknown exception");
     }
+    g_trace_calls = tracing;
 }

@@ -103,30 +103,25 @@ int rect_mouse_inside(lua_State* L) {
     return 1;
 }
 
-// rect.new_size(left, top, width, height)
-int rect_new_size(lua_State* L) {
+// rect.new_size and rect.new1: four numbers from index 1, a new rect made of them returned.
+enum class rect_form { size, inclusive };
+int push_new_rect(lua_State* L, rect_form form) {
     lua_class::debug_printf("new rect\n");
-    const int32_t left = check_int(L, 1);
-    const int32_t top = check_int(L, 2);
-    const int32_t width = check_int(L, 3);
-    const int32_t height = check_int(L, 4);
-    const rect* r =
-        push_rect(L, rect(left, top, add_clamped(left, width), add_clamped(top, height)));
+    int32_t v[4];
+    for (int i = 0; i < 4; ++i) v[i] = check_int(L, i + 1);
+    const rect made = form == rect_form::size
+                          ? rect(v[0], v[1], add_clamped(v[0], v[2]), add_clamped(v[1], v[3]))
+                          : rect(v[0], v[1], add_clamped(v[2], 1), add_clamped(v[3], 1));
+    const rect* r = push_rect(L, made);
     write_size_line(r->width(), r->height());
     return 1;
 }
 
+// rect.new_size(left, top, width, height)
+int rect_new_size(lua_State* L) { return push_new_rect(L, rect_form::size); }
+
 // rect.new1(left, top, right, bottom): inclusive corners made exclusive.
-int rect_new1(lua_State* L) {
-    lua_class::debug_printf("new rect\n");
-    const int32_t left = check_int(L, 1);
-    const int32_t top = check_int(L, 2);
-    const int32_t right = check_int(L, 3);
-    const int32_t bottom = check_int(L, 4);
-    const rect* r = push_rect(L, rect(left, top, add_clamped(right, 1), add_clamped(bottom, 1)));
-    write_size_line(r->width(), r->height());
-    return 1;
-}
+int rect_new1(lua_State* L) { return push_new_rect(L, rect_form::inclusive); }
 
 const luaL_Reg kRectMethods[] = {
     {"mouse_inside", &rect_mouse_inside},
@@ -148,14 +143,8 @@ int rect_member_access(lua_State* L) {
         zin_classes::raise_not_a_member(L, "rect");
     // Stack: [rect, key] or [rect, key, value]
     // 1. Reading: the class table's entries (methods, "new") come first.
-    if (!is_set) {
-        lua_pushvalue(L, 2);
-        lua_rawget(L, lua_upvalueindex(1));
-        // Stack: [rect, key, T[key]]
-        if (!lua_isnil(L, -1)) return 1;
-        lua_pop(L, 1);
-        // Stack: [rect, key]
-    }
+    if (!is_set && lua_class::push_class_entry(L)) return 1;
+    // Stack: [rect, key] or [rect, key, value]
     // 2. The member by the key's first letter.
     int32_t* field = nullptr;
     switch (key[0]) {

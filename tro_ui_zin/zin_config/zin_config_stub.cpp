@@ -18,12 +18,8 @@
 wchar_t* g_skin_path = nullptr;
 
 void set_skin_path(const wchar_t* path) {
-    wchar_t* copy = nullptr;
-    if (path) {
-        const size_t length = wcslen(path);
-        copy = static_cast<wchar_t*>(malloc((length + 1) * sizeof(wchar_t)));
-        if (copy) wmemcpy(copy, path, length + 1);
-    }
+    // The copy is made first: path may be the current g_skin_path itself.
+    wchar_t* copy = path ? wcsdup(path) : nullptr;
     free(g_skin_path);
     g_skin_path = copy;
 }

@@ -51,6 +51,28 @@ void defer(zin_window* w, const rect& r) {
     g_deferred.push(deferred_repaint{w, r});
 }
 
+// Holds the paint lock and the back buffer's clip region for one repaint; both are given back
+// however the repaint ends (a part's draw may throw).
+class paint_scope {
+public:
+    paint_scope(HDC back, const rect& r) : m_back(back) {
+        paint_lock_enter();
+        m_clip = CreateRectRgn(r.left, r.top, r.right, r.bottom);
+    }
+    ~paint_scope() {
+        SelectClipRgn(m_back, nullptr);
+        if (m_clip) DeleteObject(m_clip);
+        paint_lock_leave();
+    }
+    paint_scope(const paint_scope&) = delete;
+    paint_scope& operator=(const paint_scope&) = delete;
+    HRGN clip() const { return m_clip; }
+
+private:
+    HDC m_back;
+    HRGN m_clip = nullptr;
+};
+
 void paint(zin_window* w, const rect& r) {
     // 3.
     g_back_buffer.create(w->width(), w->height(), w->mDC, false);
@@ -58,13 +80,12 @@ void paint(zin_window* w, const rect& r) {
     if (!back) return;
     SetBkMode(back, TRANSPARENT);
     // 4.
-    paint_lock_enter();
+    paint_scope scope(back, r);
     const RECT area = r.to_RECT();
     const HBRUSH background = CreateSolidBrush(ZIN_BACKGROUND_COLOR);
     FillRect(back, &area, background);
     DeleteObject(background);
-    const HRGN clip = CreateRectRgn(r.left, r.top, r.right, r.bottom);
-    SelectClipRgn(back, clip);
+    SelectClipRgn(back, scope.clip());
     // Parts are walked by index: a part's draw may run script code.
     for (uint32_t i = 0; i < w->mParts.getSize(); ++i) {
         class_base* part = w->mParts[i];
@@ -73,12 +94,10 @@ void paint(zin_window* w, const rect& r) {
         if (overlap.intersect(r)) composite_part(part, overlap);
     }
     SelectClipRgn(back, nullptr);
-    DeleteObject(clip);
     if (w->mWnd) {
         ValidateRect(w->mWnd, &area);
         BitBlt(w->mDC, r.left, r.top, r.width(), r.height(), back, r.left, r.top, SRCCOPY);
     }
-    paint_lock_leave();
 }
 
 }  // namespace
@@ -102,7 +121,9 @@ void zin_window::redraw_rect(const rect& requested) {
     // Repaints asked for meanwhile, each window once with the union of its rectangles.
     while (g_deferred.getSize() != 0) {
         const deferred_repaint next = g_deferred.removeAt(0);
-        if (!find_window(next.window->mWnd)) continue;  // closed meanwhile
+        // A window destroyed meanwhile has left g_windows: never touch it. One closed meanwhile
+        // has no record any more.
+        if (!g_windows.find(next.window, 0) || !find_window(next.window->mWnd)) continue;
         rect again = next.r;
         if (again.intersect(rect(0, 0, next.window->width(), next.window->height())))
             paint(next.window, again);

@@ -7,6 +7,8 @@
 #include <zin_classes/bitmap_image.h>
 #include <zin_classes/picture.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 
@@ -233,14 +235,19 @@ int method_load_docking_bitmap(lua_State* L) {
     if (!b->is_loaded()) luaL_error(L, "bitmap not loaded");
     const uint32_t width = w->mMinWidth > 0 ? static_cast<uint32_t>(w->mMinWidth) : 0;
     const uint32_t height = w->mMinHeight > 0 ? static_cast<uint32_t>(w->mMinHeight) : 0;
-    const size_t bytes = (static_cast<size_t>(width) * height + 8) / 8;
-    uint8_t* bits = static_cast<uint8_t*>(calloc(bytes, 1));
+    // The mask's size is worked out in 64 bits: a large minimum size must not wrap around.
+    const uint64_t bytes = (static_cast<uint64_t>(width) * height + 8) / 8;
+    uint8_t* bits = bytes <= SIZE_MAX ? static_cast<uint8_t*>(calloc(static_cast<size_t>(bytes), 1))
+                                      : nullptr;
     if (!bits) luaL_error(L, "not enough memory");
+    // Pixels beyond the bitmap are never black: only the part of the mask it covers is looked at.
     const HDC dc = b->get_dc();
-    for (uint32_t y = 0; y < height; ++y) {
-        for (uint32_t x = 0; x < width; ++x) {
+    const uint32_t bitmap_w = static_cast<uint32_t>(std::max<int32_t>(b->mBitmap.getWidth(), 0));
+    const uint32_t bitmap_h = static_cast<uint32_t>(std::max<int32_t>(b->mBitmap.getHeight(), 0));
+    for (uint32_t y = 0; y < std::min(height, bitmap_h); ++y) {
+        for (uint32_t x = 0; x < std::min(width, bitmap_w); ++x) {
             if (GetPixel(dc, static_cast<int>(x), static_cast<int>(y)) != 0) continue;
-            const size_t i = static_cast<size_t>(y) * width + x;
+            const uint64_t i = static_cast<uint64_t>(y) * width + x;
             bits[i / 8] = static_cast<uint8_t>(bits[i / 8] | (1u << (i % 8)));
         }
     }

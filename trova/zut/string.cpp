@@ -18,7 +18,14 @@ namespace zut {
 
 const char string8_empty_text[1] = {0};
 
-t_size strlen_bounded(const char* p_text, t_size p_max) {
+t_size strlen_max(const char* p_text, t_size p_max) {
+  if (p_text == nullptr) return 0;
+  t_size n = 0;
+  while (n < p_max && p_text[n] != 0) n++;
+  return n;
+}
+
+t_size wcslen_max(const wchar_t* p_text, t_size p_max) {
   if (p_text == nullptr) return 0;
   t_size n = 0;
   while (n < p_max && p_text[n] != 0) n++;
@@ -59,10 +66,6 @@ void append_signed(string_base& p_out, t_int64 p_value) {
 void append_unsigned(string_base& p_out, t_uint64 p_value) {
   char text[24];
   p_out.add_string(text, format_decimal(text, p_value, false));
-}
-
-bool is_separator(char p_char) {
-  return p_char == '\\' || p_char == '/' || p_char == '|' || p_char == ':';
 }
 
 }  // namespace
@@ -139,15 +142,6 @@ void string_base::end_with(char p_char) {
   if (length == 0 || text[length - 1] != p_char) add_byte(p_char);
 }
 
-t_size string_base::scan_filename() const {
-  const char* text = get_ptr();
-  t_size start = 0;
-  for (t_size n = 0; text[n] != 0; n++) {
-    if (is_separator(text[n])) start = n + 1;
-  }
-  return start;
-}
-
 // ---------------------------------------------------------------------------------------------
 // string8_t
 // ---------------------------------------------------------------------------------------------
@@ -180,7 +174,7 @@ void string8_t<A>::add_string(const char* p_text, t_size p_length) {
     return;
   }
   // 2. Bounded length.
-  const t_size count = strlen_bounded(p_text, p_length);
+  const t_size count = strlen_max(p_text, p_length);
   // 3. Room, copy, terminate.
   makespace(add_sizes(add_sizes(m_length, count), 1));
   char* block = m_data.get_ptr();
@@ -196,7 +190,7 @@ void string8_t<A>::set_string(const char* p_text, t_size p_length) {
     set_string(temporary.get_ptr(), infinite_size);
     return;
   }
-  const t_size count = strlen_bounded(p_text, p_length);
+  const t_size count = strlen_max(p_text, p_length);
   makespace(add_sizes(count, 1));
   char* block = m_data.get_ptr();
   if (count > 0) std::memcpy(block, p_text, count);
@@ -214,7 +208,9 @@ void string8_t<A>::truncate(t_size p_length) {
 
 template <template <typename> class A>
 char* string8_t<A>::lock_buffer(t_size p_count) {
-  makespace(add_sizes(p_count, 1));
+  // The length keeps its old value until unlock_buffer, so the block never becomes shorter than that
+  // length needs: anything that reads or writes at the old length meanwhile stays inside the block.
+  makespace(add_sizes(p_count > m_length ? p_count : m_length, 1));
   std::memset(m_data.get_ptr(), 0, m_data.get_size());
   return m_data.get_ptr();
 }
@@ -227,7 +223,7 @@ void string8_t<A>::unlock_buffer() {
     return;
   }
   // The text ends at its NUL; a buffer filled to its end without one keeps all its bytes.
-  m_length = strlen_bounded(m_data.get_ptr(), size);
+  m_length = strlen_max(m_data.get_ptr(), size);
   makespace(add_sizes(m_length, 1));
   m_data.get_ptr()[m_length] = 0;
 }
@@ -246,7 +242,7 @@ void plain_string::set(const char* p_text, t_size p_length) {
     set(temporary.get_ptr(), infinite_size);
     return;
   }
-  const t_size count = strlen_bounded(p_text, p_length);
+  const t_size count = strlen_max(p_text, p_length);
   m_data.set_size(add_sizes(count, 1));
   char* dest = m_data.get_ptr();
   if (count > 0) std::memcpy(dest, p_text, count);
@@ -258,6 +254,6 @@ const char* plain_string::get_ptr() const {
   return block != nullptr ? block : string8_empty_text;
 }
 
-t_size plain_string::get_length() const { return strlen_bounded(get_ptr()); }
+t_size plain_string::get_length() const { return strlen_max(get_ptr()); }
 
 }  // namespace zut

@@ -9,8 +9,9 @@
 
 namespace zut {
 
-// Bytes before the first NUL, at most p_max; 0 for a null text.
-t_size strlen_bounded(const char* p_text, t_size p_max = infinite_size);
+// Bytes (units) before the first NUL, at most p_max; 0 for a null text.
+t_size strlen_max(const char* p_text, t_size p_max = infinite_size);
+t_size wcslen_max(const wchar_t* p_text, t_size p_max = infinite_size);
 
 // Receives appended text. One virtual slot: add_string.
 class string_receiver {
@@ -81,6 +82,13 @@ class string_base : public string_receiver {
   t_size length() const { return get_length(); }
   // Index after the last path separator ("\", "/", "|", ":"); 0 when there is none.
   t_size scan_filename() const;
+  // The text becomes p_text with every non-ASCII or invalid UTF-8 character replaced by the one byte
+  // p_replace (which must be above 0). p_text may lie in this string's own text.
+  void set_ascii(const char* p_text, char p_replace = '?');
+  // Removes the last character when it is the code point p_char.
+  void skip_trailing_char(unsigned p_char);
+  // Index of the last p_char at or below p_start (strrchr_ex on the text), or ~0.
+  t_size find_last(char p_char, t_size p_start = infinite_size) const;
 
   operator const char*() const { return get_ptr(); }
 
@@ -192,7 +200,7 @@ class string_fixed_t : public string_base {
   }
 
   void add_string(const char* p_text, t_size p_length = infinite_size) override {
-    const t_size count = strlen_bounded(p_text, p_length);
+    const t_size count = strlen_max(p_text, p_length);
     if (count > N - 1 - m_length) throw exception_overflow();
     if (p_text != nullptr && count > 0) std::memmove(m_buffer + m_length, p_text, count);
     m_length += count;
@@ -202,7 +210,7 @@ class string_fixed_t : public string_base {
   // Replace. A text that lies in the own buffer keeps its bytes; an overlong one throws before
   // anything changes.
   void set_string(const char* p_text, t_size p_length = infinite_size) override {
-    const t_size count = strlen_bounded(p_text, p_length);
+    const t_size count = strlen_max(p_text, p_length);
     if (count > N - 1) throw exception_overflow();
     if (p_text != nullptr && count > 0) std::memmove(m_buffer, p_text, count);
     m_length = count;
@@ -224,7 +232,7 @@ class string_fixed_t : public string_base {
   }
   void unlock_buffer() override {
     m_buffer[N - 1] = 0;
-    m_length = strlen_bounded(m_buffer, N - 1);
+    m_length = strlen_max(m_buffer, N - 1);
   }
 
   operator const char*() const { return m_buffer; }

@@ -18,6 +18,7 @@
 // Code-page conversions hand the NUL-bounded input to the Windows conversion functions, for the
 // estimate and the conversion alike; a failed conversion leaves an empty, zero-filled result.
 #include <zut/string_conv.h>
+#include <zut/string.h>
 
 #include <windows.h>
 
@@ -33,24 +34,8 @@ const unsigned char lead_value[6] = {0x00, 0xC0, 0xE0, 0xF0, 0xF8, 0xFC};
 // Smallest code point that needs a sequence of i + 1 bytes; anything below is an overlong form.
 const unsigned min_for_length[6] = {0, 0x80, 0x800, 0x10000, 0x200000, 0x4000000};
 
-const t_size none = ~t_size(0);
-
 void check_step(bool ok, unsigned line) {
     if (!ok) assert_failed(L"inptr + delta <= insize", ZUT_WIDEN(__FILE__), line);
-}
-
-t_size bounded_strlen(const char* p, t_size max) {
-    if (p == nullptr) return 0;
-    t_size n = 0;
-    while (n < max && p[n] != 0) ++n;
-    return n;
-}
-
-t_size bounded_wcslen(const wchar_t* p, t_size max) {
-    if (p == nullptr) return 0;
-    t_size n = 0;
-    while (n < max && p[n] != 0) ++n;
-    return n;
 }
 
 // The Windows conversion functions take int lengths.
@@ -323,7 +308,7 @@ t_size convert_wide_to_utf8(char* out, t_size out_max, const wchar_t* in, t_size
 // ---- Code page <-> UTF-16 ----------------------------------------------------------------------------
 
 t_size estimate_codepage_to_wide(unsigned codepage, const char* in, t_size in_len) {
-    int len = to_int_length(bounded_strlen(in, in_len));
+    int len = to_int_length(strlen_max(in, in_len));
     if (len == 0) return 1;
     int units = MultiByteToWideChar(codepage, 0, in, len, nullptr, 0);
     return (units > 0 ? t_size(units) : 0) + 1;
@@ -333,7 +318,7 @@ t_size convert_codepage_to_wide(unsigned codepage, wchar_t* out, t_size out_len,
                                 t_size in_len) {
     if (out_len == 0 || out == nullptr) return 0;
     for (t_size i = 0; i < out_len; ++i) out[i] = 0;
-    int len = to_int_length(bounded_strlen(in, in_len));
+    int len = to_int_length(strlen_max(in, in_len));
     if (len > 0) {
         if (MultiByteToWideChar(codepage, 0, in, len, out, to_int_length(out_len)) == 0) {
             // A failed conversion (e.g. a buffer too small) leaves an empty result.
@@ -341,11 +326,11 @@ t_size convert_codepage_to_wide(unsigned codepage, wchar_t* out, t_size out_len,
         }
     }
     out[out_len - 1] = 0;
-    return bounded_wcslen(out, out_len);
+    return wcslen_max(out, out_len);
 }
 
 t_size estimate_wide_to_codepage(unsigned codepage, const wchar_t* in, t_size in_len) {
-    int len = to_int_length(bounded_wcslen(in, in_len));
+    int len = to_int_length(wcslen_max(in, in_len));
     if (len == 0) return 1;
     int bytes = WideCharToMultiByte(codepage, 0, in, len, nullptr, 0, nullptr, nullptr);
     return (bytes > 0 ? t_size(bytes) : 0) + 1;
@@ -355,7 +340,7 @@ t_size convert_wide_to_codepage(unsigned codepage, char* out, t_size out_len, co
                                 t_size in_len) {
     if (out_len == 0 || out == nullptr) return 0;
     for (t_size i = 0; i < out_len; ++i) out[i] = 0;
-    int len = to_int_length(bounded_wcslen(in, in_len));
+    int len = to_int_length(wcslen_max(in, in_len));
     if (len > 0) {
         if (WideCharToMultiByte(codepage, 0, in, len, out, to_int_length(out_len), nullptr, nullptr) ==
             0) {
@@ -363,7 +348,7 @@ t_size convert_wide_to_codepage(unsigned codepage, char* out, t_size out_len, co
         }
     }
     out[out_len - 1] = 0;
-    return bounded_strlen(out, out_len);
+    return strlen_max(out, out_len);
 }
 
 // ---- Converter objects -------------------------------------------------------------------------------
@@ -390,14 +375,14 @@ codepage_from_wide::codepage_from_wide(const wchar_t* src, t_size len) {
 
 utf8_from_codepage::utf8_from_codepage(const char* src, t_size len) {
     wide_from_codepage wide(src, len);
-    t_size n = estimate_wide_to_utf8(wide.get_ptr(), none);
-    convert_wide_to_utf8(m_buffer.set_size(n), n, wide.get_ptr(), none);
+    t_size n = estimate_wide_to_utf8(wide.get_ptr(), infinite_size);
+    convert_wide_to_utf8(m_buffer.set_size(n), n, wide.get_ptr(), infinite_size);
 }
 
 codepage_from_utf8::codepage_from_utf8(const char* src, t_size len) {
     wide_from_utf8 wide(src, len);
-    t_size n = estimate_wide_to_codepage(CP_ACP, wide.get_ptr(), none);
-    convert_wide_to_codepage(CP_ACP, m_buffer.set_size(n), n, wide.get_ptr(), none);
+    t_size n = estimate_wide_to_codepage(CP_ACP, wide.get_ptr(), infinite_size);
+    convert_wide_to_codepage(CP_ACP, m_buffer.set_size(n), n, wide.get_ptr(), infinite_size);
 }
 
 }  // namespace zut

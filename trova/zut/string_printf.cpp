@@ -102,7 +102,7 @@ void string_printf::run_va(string_base& p_out, const char* p_format, va_list p_a
       case 'S': {
         const char* text = va_arg(p_args, const char*);
         if (text == nullptr) text = "";
-        const t_size length = strlen_bounded(text);
+        const t_size length = strlen_max(text);
         if (width > length) add_fill(p_out, fill, width - length);
         p_out.add_string(text, length);
         numeric = false;

@@ -186,20 +186,14 @@ t_size string_find_first(const char* p_text, t_size p_text_length, const char* p
 
 // Heap copy (malloc) of at most max bytes plus the NUL; null when allocation fails.
 char* strdup_n(const char* p_text, t_size p_max);
-t_size strlen_max(const char* p_text, t_size p_max);
-t_size wcslen_max(const wchar_t* p_text, t_size p_max);
+// strlen_max and wcslen_max (bounded lengths) are declared in string.h.
 
 // The text with every non-ASCII or invalid UTF-8 character replaced by the byte replace (> 0), into
 // out (room for max bytes and the NUL), NUL-terminated.
 void convert_to_ascii(const char* p_text, t_size p_max, char* p_out, char p_replace = '?');
 
-// The string helpers that work on any string_base (they call only its virtual operations).
-// out becomes text with every non-ASCII or invalid UTF-8 character replaced by replace (> 0).
-void set_ascii(string_base& p_out, const char* p_text, char p_replace = '?');
-// Removes the last character of the string when it is the code point c.
-void skip_trailing_char(string_base& p_string, unsigned p_char);
-// strrchr_ex on the string's text.
-t_size find_last(const string_base& p_string, char p_char, t_size p_start = infinite_size);
+// string_base::set_ascii, skip_trailing_char and find_last live with the other searches
+// (string_utils_search.cpp).
 
 // ---- Order arrays and raw bytes ---------------------------------------------------------------------
 

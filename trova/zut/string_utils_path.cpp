@@ -52,6 +52,8 @@ t_size scan_filename(const char* p_path) {
     return start;
 }
 
+t_size string_base::scan_filename() const { return zut::scan_filename(get_ptr()); }
+
 string_filename::string_filename(const char* p_path) {
     if (p_path == nullptr) return;
     t_size start = zut::scan_filename(p_path);

@@ -45,20 +45,6 @@ void ascii_into(const char* p_text, t_size p_length, char* p_out, char p_replace
 
 }  // namespace
 
-t_size strlen_max(const char* p_text, t_size p_max) {
-    if (p_text == nullptr) return 0;
-    t_size n = 0;
-    while (n < p_max && p_text[n] != 0) ++n;
-    return n;
-}
-
-t_size wcslen_max(const wchar_t* p_text, t_size p_max) {
-    if (p_text == nullptr) return 0;
-    t_size n = 0;
-    while (n < p_max && p_text[n] != 0) ++n;
-    return n;
-}
-
 int strcmp_partial(const char* p_text, t_size p_text_length, const char* p_pattern,
                    t_size p_pattern_length) {
     t_size pattern_length = strlen_max(p_pattern, p_pattern_length);
@@ -174,19 +160,19 @@ void convert_to_ascii(const char* p_text, t_size p_max, char* p_out, char p_repl
     ascii_into(p_text, strlen_max(p_text, p_max), p_out, p_replace);
 }
 
-void set_ascii(string_base& p_out, const char* p_text, char p_replace) {
+void string_base::set_ascii(const char* p_text, char p_replace) {
     p_replace = checked_replacement(p_replace);
-    // Built in a buffer of its own first, so a text inside p_out's own block is read before it changes.
+    // Built in a buffer of its own first, so a text inside the own block is read before it changes.
     t_size length = strlen_max(p_text, infinite_size);
     array_t<char, alloc_standard> buffer;
     if (length == infinite_size) throw_bad_alloc();
     buffer.set_size(length + 1);
     ascii_into(p_text, length, buffer.get_ptr(), p_replace);
-    p_out.set_string(buffer.get_ptr());
+    set_string(buffer.get_ptr());
 }
 
-void skip_trailing_char(string_base& p_string, unsigned p_char) {
-    const char* text = p_string.get_ptr();
+void string_base::skip_trailing_char(unsigned p_char) {
+    const char* text = get_ptr();
     t_size pos = 0, last = none;
     unsigned last_char = 0;
     while (text[pos] != 0) {
@@ -197,11 +183,11 @@ void skip_trailing_char(string_base& p_string, unsigned p_char) {
         last_char = c;
         pos += delta;
     }
-    if (last != none && last_char == p_char) p_string.truncate(last);
+    if (last != none && last_char == p_char) truncate(last);
 }
 
-t_size find_last(const string_base& p_string, char p_char, t_size p_start) {
-    return strrchr_ex(p_string.get_ptr(), p_string.get_length(), p_char, p_start);
+t_size string_base::find_last(char p_char, t_size p_start) const {
+    return strrchr_ex(get_ptr(), get_length(), p_char, p_start);
 }
 
 // ---- Order arrays and raw bytes ---------------------------------------------------------------------

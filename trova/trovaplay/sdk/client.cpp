@@ -17,35 +17,19 @@ class trovaplay_client_impl : public trovaplay_client {
   service_factory_base* get_service_list() override { return service_factory_base::get_list_head(); }
 
   void get_config(trovaplay_io::stream_writer& p_stream, trovaplay_io::abort_callback& p_abort) override {
-    try {
-      cfg_var_write_all(p_stream, p_abort);
-    } catch (const std::exception& e) {
-      console::report_error("get_config", e.what());
-    } catch (...) {
-      console::report_error("get_config", "unknown exception");
-    }
+    console::guarded("get_config", [&] { cfg_var_write_all(p_stream, p_abort); });
   }
 
   void set_config(trovaplay_io::stream_reader& p_stream, trovaplay_io::abort_callback& p_abort) override {
-    try {
-      cfg_var_read_all(p_stream, p_abort);
-    } catch (const std::exception& e) {
-      console::report_error("set_config", e.what());
-    } catch (...) {
-      console::report_error("set_config", "unknown exception");
-    }
+    console::guarded("set_config", [&] { cfg_var_read_all(p_stream, p_abort); });
   }
 
   // A null text is taken as empty.
   void set_library_path(const char* p_full_path, const char* p_file_name) override {
-    try {
+    console::guarded("set_library_path", [&] {
       trova_module::g_full_path.set(p_full_path ? p_full_path : "");
       trova_module::g_file_name.set(p_file_name ? p_file_name : "");
-    } catch (const std::exception& e) {
-      console::report_error("set_library_path", e.what());
-    } catch (...) {
-      console::report_error("set_library_path", "unknown exception");
-    }
+    });
   }
 
   void services_init(bool p_available) override {

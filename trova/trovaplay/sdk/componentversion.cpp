@@ -11,13 +11,7 @@ componentversion_impl_simple::componentversion_impl_simple(const char* p_name, c
 
 // Writes the whole text (an empty one for null) and never lets an exception out.
 static void write_text(zut::string_base& p_out, const char* p_text, const char* p_where) {
-  try {
-    p_out.set_string(p_text ? p_text : "");
-  } catch (const std::exception& e) {
-    console::report_error(p_where, e.what());
-  } catch (...) {
-    console::report_error(p_where, "unknown exception");
-  }
+  console::guarded(p_where, [&] { p_out.set_string(p_text ? p_text : ""); });
 }
 
 void componentversion_impl_simple::get_file_name(zut::string_base& p_out) {

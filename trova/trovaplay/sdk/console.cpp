@@ -9,6 +9,7 @@
 #include <trovaplay/sdk/core_api.h>
 #include <trovaplay/sdk/service.h>
 #include <trovaplay/shared/shared.h>
+#include <zut/string_conv.h>
 
 #include <cstdarg>
 
@@ -17,6 +18,8 @@ namespace console {
 void print(const char* p_text) {
   // 1. Nothing is printed or kept while services are unavailable.
   if (!core_api::are_services_available()) return;
+  // A null pointer is no text: receivers get the empty text instead.
+  if (p_text == nullptr) p_text = "";
   service_enumerator_t<console_receiver> receivers;
   service_ptr_t<console_receiver> receiver;
   while (receivers.next(receiver)) receiver->print(p_text, ~std::uint32_t(0));
@@ -63,16 +66,9 @@ void report_error(const char* p_where, const char* p_message) noexcept {
     zut::string8_t<zut::alloc_fast_aggressive> line;
     line << "ERROR : " << (p_where ? p_where : "") << ": " << (p_message ? p_message : "");
     // The debug output, as wide text.
-    int n = MultiByteToWideChar(CP_UTF8, 0, line.get_ptr(), -1, nullptr, 0);
-    if (n > 0) {
-      zut::array_t<wchar_t, zut::alloc_standard> wide;
-      wide.set_size(static_cast<t_size>(n) + 1);
-      if (MultiByteToWideChar(CP_UTF8, 0, line.get_ptr(), -1, wide.get_ptr(), n) > 0) {
-        wide[static_cast<t_size>(n)] = 0;
-        OutputDebugStringW(wide.get_ptr());
-        OutputDebugStringW(L"\n");
-      }
-    }
+    zut::wide_from_utf8 wide(line.get_ptr());
+    OutputDebugStringW(wide.get_ptr());
+    OutputDebugStringW(L"\n");
     print(line.get_ptr());
   } catch (...) {
   }

@@ -5,6 +5,8 @@
 #include <trovaplay/sdk/console_receiver.h>
 #include <zut/string.h>
 
+#include <exception>
+
 namespace console {
 
 void print(const char* p_text);
@@ -18,6 +20,19 @@ void printf(const char* p_format, ...);
 // "ERROR : <where>: <message>" when services are available and always writes the same line to the
 // debug output. Never throws.
 void report_error(const char* p_where, const char* p_message) noexcept;
+
+// Runs `p_body` and keeps every exception in, reporting it with report_error(p_where, ...). For the
+// methods the host calls; never around script calls (a script error must unwind to its own handler).
+template <typename F>
+void guarded(const char* p_where, F&& p_body) noexcept {
+  try {
+    p_body();
+  } catch (const std::exception& e) {
+    report_error(p_where, e.what());
+  } catch (...) {
+    report_error(p_where, "unknown exception");
+  }
+}
 
 // Collects text with <<; its destructor prints it (when not empty) and never lets an exception out.
 class formatter : public zut::string8_t<zut::alloc_fast_aggressive> {

@@ -38,7 +38,7 @@ typedef struct shared_sort_key* uSortStringHandle;
 //   p        pointer as 0x + 8 hexadecimal digits
 //   f F e E g G a A   double, as the C runtime formats it
 //   %        a literal '%'
-// An unknown conversion, or a format that ends inside a specification, is copied as it stands.
+// An unknown conversion, or a format that ends inside a conversion, is copied as it stands.
 SHARED_API void SHARED_CALL uPrintfV(zut::string_receiver& out, const char* fmt, va_list args);
 
 // Same as uPrintfV with a variable argument list.
@@ -68,7 +68,8 @@ SHARED_API void SHARED_CALL uAddStringUpper(zut::string_base& out, const char* s
 SHARED_API void SHARED_CALL uAddStringLower(zut::string_base& out, const char* src, uint32_t len);
 
 // Sort keys: a locale-aware, case-insensitive order, consistent for the life of the keys.
-// uSortStringCreate never returns null (an unconvertible text gives an empty key).
+// uSortStringCreate returns null only when out of memory (an unconvertible text gives an empty key);
+// uSortStringCompare orders a null key first and uSortStringFree accepts it.
 SHARED_API uSortStringHandle SHARED_CALL uSortStringCreate(const char* text);
 SHARED_API int SHARED_CALL uSortStringCompare(uSortStringHandle a, uSortStringHandle b);
 SHARED_API void SHARED_CALL uSortStringFree(uSortStringHandle key);

@@ -1,0 +1,198 @@
+// The dialog automation.
+//
+// 1. The CBT hook sees a top-level window being created on this thread; a dialog box ("#32770")
+//    is posted to the automation window. The dialog cannot be answered yet: it is still being built.
+// 2. The posted message arrives through the dialog's own modal loop, once the dialog stands.
+// 3. An open-file dialog (it has a file-name box) gets the --skin file and OK, or Cancel without
+//    --skin. A second later, a dialog that is still open did not take the file: it is cancelled.
+// 4. Any other dialog: caption and text are logged with the answer, and the button is pressed.
+#include "automation.h"
+
+#include "log.h"
+#include "text.h"
+
+namespace host {
+
+namespace {
+
+const wchar_t kWindowClass[] = L"trovaplay_automation";
+const UINT kAnswerMessage = WM_APP + 1;
+const UINT kFileDialogCheckMs = 1000;
+
+// Control ids of the open-file dialog's file-name box: the combo box of the newer dialog and the
+// edit box of the older one.
+const int kFileNameCombo = 0x47C;
+const int kFileNameEdit = 0x480;
+// The message box's text.
+const int kMessageBoxText = 0xFFFF;
+
+automation* g_active = nullptr;  // the one automation whose hook is installed
+
+struct answer_word {
+    const wchar_t* word;
+    int button;
+};
+const answer_word kAnswerWords[] = {{L"ok", IDOK},     {L"cancel", IDCANCEL}, {L"abort", IDABORT}, {L"retry", IDRETRY},
+                                    {L"ignore", IDIGNORE}, {L"yes", IDYES},   {L"no", IDNO}};
+
+std::string word_of(int button) {
+    for (const answer_word& a : kAnswerWords)
+        if (a.button == button) return to_utf8(a.word);
+    return "button " + std::to_string(button);
+}
+
+std::wstring window_text(HWND wnd) {
+    const int n = GetWindowTextLengthW(wnd);
+    if (n <= 0) return std::wstring();
+    std::wstring text(size_t(n) + 1, L'\0');
+    text.resize(size_t(GetWindowTextW(wnd, &text[0], n + 1)));
+    return text;
+}
+
+std::wstring class_of(HWND wnd) {
+    wchar_t name[64] = {};
+    GetClassNameW(wnd, name, 64);
+    return name;
+}
+
+// A dialog's text on one line: the message box's text, or the texts of all its static controls.
+std::string dialog_text(HWND dialog) {
+    std::wstring text;
+    if (HWND box = GetDlgItem(dialog, kMessageBoxText)) {
+        text = window_text(box);
+    } else {
+        for (HWND c = GetWindow(dialog, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+            if (!IsWindowVisible(c) || _wcsicmp(class_of(c).c_str(), L"Static") != 0) continue;
+            const std::wstring t = window_text(c);
+            if (t.empty()) continue;
+            if (!text.empty()) text += L" ";
+            text += t;
+        }
+    }
+    std::wstring line;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == L'\r') continue;
+        line += text[i] == L'\n' ? L' ' : text[i];
+    }
+    return to_utf8(line);
+}
+
+void press(HWND dialog, int button) {
+    SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), LPARAM(GetDlgItem(dialog, button)));
+}
+
+bool has_button(HWND dialog, int button) {
+    HWND b = GetDlgItem(dialog, button);
+    return b != nullptr && IsWindowEnabled(b);
+}
+
+}  // namespace
+
+int answer_button(const std::wstring& word) {
+    for (const answer_word& a : kAnswerWords)
+        if (_wcsicmp(word.c_str(), a.word) == 0) return a.button;
+    return 0;
+}
+
+automation::automation(const std::wstring& skin, const std::wstring& answer)
+    : m_skin(skin), m_answer(answer.empty() ? IDOK : answer_button(answer)) {
+    if (m_answer == 0) m_answer = IDOK;
+}
+
+bool automation::start() {
+    if (m_hook != nullptr) return true;
+    if (g_active != nullptr) return false;  // one hook per process is enough
+    WNDCLASSEXW wc = {};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = &automation::window_proc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = kWindowClass;
+    RegisterClassExW(&wc);
+    m_window = CreateWindowExW(0, kWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
+    if (m_window == nullptr) return false;
+    SetWindowLongPtrW(m_window, GWLP_USERDATA, LONG_PTR(this));
+    m_hook = SetWindowsHookExW(WH_CBT, &automation::cbt_hook, nullptr, GetCurrentThreadId());
+    if (m_hook == nullptr) {
+        DestroyWindow(m_window);
+        m_window = nullptr;
+        return false;
+    }
+    g_active = this;
+    return true;
+}
+
+void automation::stop() {
+    if (m_hook != nullptr) UnhookWindowsHookEx(m_hook);
+    m_hook = nullptr;
+    if (g_active == this) g_active = nullptr;
+    if (m_window != nullptr) DestroyWindow(m_window);
+    m_window = nullptr;
+}
+
+// 1.
+LRESULT CALLBACK automation::cbt_hook(int code, WPARAM wp, LPARAM lp) {
+    automation* self = g_active;
+    if (code == HCBT_CREATEWND && self != nullptr) {
+        const HWND wnd = reinterpret_cast<HWND>(wp);
+        const CBT_CREATEWNDW* create = reinterpret_cast<const CBT_CREATEWNDW*>(lp);
+        const bool top_level = create == nullptr || create->lpcs == nullptr || !(create->lpcs->style & WS_CHILD);
+        if (top_level && class_of(wnd) == L"#32770") PostMessageW(self->m_window, kAnswerMessage, WPARAM(wnd), 0);
+    }
+    return CallNextHookEx(nullptr, code, wp, lp);
+}
+
+// 2.
+LRESULT CALLBACK automation::window_proc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
+    automation* self = reinterpret_cast<automation*>(GetWindowLongPtrW(wnd, GWLP_USERDATA));
+    if (self != nullptr && msg == kAnswerMessage) {
+        const HWND dialog = reinterpret_cast<HWND>(wp);
+        if (IsWindow(dialog)) self->answer_dialog(dialog);
+        return 0;
+    }
+    if (self != nullptr && msg == WM_TIMER) {
+        KillTimer(wnd, wp);
+        self->check_file_dialog(reinterpret_cast<HWND>(wp));
+        return 0;
+    }
+    return DefWindowProcW(wnd, msg, wp, lp);
+}
+
+void automation::answer_dialog(HWND dialog) {
+    HWND name_box = GetDlgItem(dialog, kFileNameCombo);
+    if (name_box == nullptr) name_box = GetDlgItem(dialog, kFileNameEdit);
+    if (name_box != nullptr) {
+        answer_file_dialog(dialog, name_box);
+        return;
+    }
+    // 4.
+    int button = m_answer;
+    if (!has_button(dialog, button)) button = has_button(dialog, IDCANCEL) ? IDCANCEL : IDOK;
+    log_line(log_kind::msgbox, to_utf8(window_text(dialog)) + ": " + dialog_text(dialog) + " -> " + word_of(button));
+    press(dialog, button);
+}
+
+// 3.
+void automation::answer_file_dialog(HWND dialog, HWND name_box) {
+    const std::string caption = to_utf8(window_text(dialog));
+    if (m_skin.empty()) {
+        log_line(log_kind::msgbox, caption + ": open-file dialog -> cancel (no --skin)");
+        press(dialog, IDCANCEL);
+        return;
+    }
+    const std::wstring file = full_path(m_skin);
+    log_line(log_kind::msgbox, caption + ": open-file dialog -> " + to_utf8(file));
+    SetWindowTextW(name_box, file.c_str());
+    m_skin_given = true;
+    press(dialog, IDOK);
+    if (IsWindow(dialog)) SetTimer(m_window, UINT_PTR(dialog), kFileDialogCheckMs, nullptr);
+}
+
+void automation::check_file_dialog(HWND dialog) {
+    if (!IsWindow(dialog) || class_of(dialog) != L"#32770") return;
+    m_skin_given = false;
+    log_line(log_kind::msgbox, to_utf8(window_text(dialog)) + ": the open-file dialog did not take " +
+                                   to_utf8(full_path(m_skin)) + " -> cancel");
+    press(dialog, IDCANCEL);
+}
+
+}  // namespace host

@@ -1,0 +1,367 @@
+// The player's time line.
+//
+// 1. Bring the position up to now: while playing and not paused, the clock's advance since the
+//    last update is added to the position.
+// 2. At the end of a track (only tracks with a known length end) go on to the next track of the
+//    playback order, carrying the time past the end over; with no next track, stop (end of file).
+// 3. Each whole second that the position reaches while a track plays is told once (on_time).
+// 4. Deliver the queued events to every listener, in order.
+#include "playback_engine.h"
+
+#include <cmath>
+#include <exception>
+#include <vector>
+
+#include <trovaplay/sdk/play_callback.h>
+#include <trovaplay/sdk/play_control.h>
+
+#include "log.h"
+#include "tracks.h"
+
+namespace host {
+
+namespace {
+
+const wchar_t kTimerClass[] = L"trovaplay_playback";
+const UINT_PTR kTimerId = 1;
+const UINT kTimerMs = 100;
+// A long pause of the whole process (a debugger, a suspended machine) skips at most this many
+// tracks at once; the rest of the time is dropped.
+const int kMaxTrackSkips = 1000;
+
+enum slot : int {
+    slot_start = 0,
+    slot_new_track = 1,
+    slot_stop = 2,
+    slot_seek = 3,
+    slot_pause = 4,
+    slot_time = 8,
+    slot_volume = 9,
+};
+
+std::string describe(const service_ptr_t<metadb_handle>& t) {
+    const track* tr = static_cast<const track*>(t.get_ptr());
+    if (tr == nullptr) return "(none)";
+    const std::string artist = tr->artist();
+    return (artist.empty() ? "" : artist + " - ") + tr->title();
+}
+
+}  // namespace
+
+playback_engine::playback_engine(service_registry& registry, playlist_manager_impl& playlists, clock_fn clock)
+    : m_registry(registry), m_playlists(playlists), m_clock(std::move(clock)) {
+    if (!m_clock) m_clock = [] { return std::uint64_t(GetTickCount64()); };
+    m_clock_ms = m_clock();
+}
+
+playback_engine::~playback_engine() { shutdown(); }
+
+bool playback_engine::create_timer_window() {
+    if (m_window) return true;
+    WNDCLASSEXW wc = {};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = &playback_engine::timer_proc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = kTimerClass;
+    RegisterClassExW(&wc);  // fails harmlessly when the class exists
+    m_window = CreateWindowExW(0, kTimerClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
+    if (m_window == nullptr) return false;
+    SetWindowLongPtrW(m_window, GWLP_USERDATA, LONG_PTR(this));
+    if (m_playing) set_timer(true);
+    return true;
+}
+
+LRESULT CALLBACK playback_engine::timer_proc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_TIMER && wp == kTimerId) {
+        auto* self = reinterpret_cast<playback_engine*>(GetWindowLongPtrW(wnd, GWLP_USERDATA));
+        if (self) {
+            try {
+                self->tick();
+            } catch (const std::exception& e) {
+                log_host(std::string("ERROR : playback timer: ") + e.what());
+            } catch (...) {
+                log_host("ERROR : playback timer: unknown exception");
+            }
+        }
+        return 0;
+    }
+    return DefWindowProcW(wnd, msg, wp, lp);
+}
+
+void playback_engine::set_timer(bool on) {
+    if (m_window == nullptr || on == m_timer_on) return;
+    if (on) m_timer_on = SetTimer(m_window, kTimerId, kTimerMs, nullptr) != 0;
+    else {
+        KillTimer(m_window, kTimerId);
+        m_timer_on = false;
+    }
+}
+
+void playback_engine::shutdown() {
+    if (m_playing) {
+        end(stop_reason_shutting_down);
+        flush();
+    }
+    set_timer(false);
+    if (m_window) {
+        DestroyWindow(m_window);
+        m_window = nullptr;
+    }
+    m_events.clear();
+    m_track.release();
+}
+
+// ---- Time line
+
+void playback_engine::tick() {
+    advance(m_clock());
+    flush();
+}
+
+double playback_engine::track_length() const {
+    const track* t = static_cast<const track*>(m_track.get_ptr());
+    return t ? t->length() : 0.0;
+}
+
+// 0 when the length is unknown: such a track plays on until it is stopped or left.
+std::int64_t playback_engine::track_length_ms() const {
+    const double length = track_length();
+    return length > 0 ? std::int64_t(std::llround(length * 1000.0)) : 0;
+}
+
+void playback_engine::advance(std::uint64_t now) {
+    // 1. The clock's advance.
+    const std::uint64_t elapsed_ms = now > m_clock_ms ? now - m_clock_ms : 0;
+    m_clock_ms = now;
+    if (!m_playing || m_paused) return;
+    m_position_ms += std::int64_t(elapsed_ms);
+
+    // 2. Track ends.
+    for (int skips = 0;; ++skips) {
+        const std::int64_t length = track_length_ms();
+        if (length <= 0 || m_position_ms < length) break;
+        const std::int64_t over = m_position_ms - length;
+        const std::uint32_t next = neighbour(+1, true);
+        if (next == playlist_manager::none) {
+            end(stop_reason_eof);
+            return;
+        }
+        m_item = next;
+        m_track = m_playlists.get_item(m_playlist, next);
+        m_position_ms = skips < kMaxTrackSkips ? over : 0;
+        m_second = 0;
+        log_host("playback: next track " + std::to_string(m_item + 1) + ": " + describe(m_track));
+        queue(event{slot_new_track, 0, false, 0, 0, m_track});
+    }
+
+    // 3. Whole seconds.
+    const long long second = m_position_ms / 1000;
+    if (second > m_second) {
+        m_second = second;
+        queue(event{slot_time, 0, false, double(second), 0, {}});
+    }
+}
+
+double playback_engine::position() const {
+    if (!m_playing) return 0.0;
+    std::int64_t pos = m_position_ms;
+    if (!m_paused) {
+        const std::uint64_t now = m_clock();
+        if (now > m_clock_ms) pos += std::int64_t(now - m_clock_ms);
+    }
+    const std::int64_t length = track_length_ms();
+    return double((length > 0 && pos > length) ? length : pos) / 1000.0;
+}
+
+// The item `step` places away from the playing one (or from the focus when stopped) in the
+// playback order; none when there is none. `automatic`: a track ended by itself.
+std::uint32_t playback_engine::neighbour(std::int32_t step, bool automatic) const {
+    std::uint32_t playlist = m_playlist;
+    std::uint32_t from = m_item;
+    if (!m_playing) {
+        playlist = m_playlists.get_active_playlist();
+        from = m_playlists.playlist_get_focus_item(playlist);
+    }
+    const std::uint32_t count = m_playlists.playlist_get_item_count(playlist);
+    if (count == 0) return playlist_manager::none;
+    const std::uint32_t order = m_playlists.order();
+    if (automatic && order == order_repeat_track && from < count) return from;
+    if (from >= count) return step > 0 ? 0 : playlist_manager::none;  // nothing before "no item"
+    const std::int64_t to = std::int64_t(from) + step;
+    if (to >= 0 && to < std::int64_t(count)) return std::uint32_t(to);
+    if (order == order_repeat_playlist) return std::uint32_t((to % count + count) % count);
+    return playlist_manager::none;
+}
+
+// ---- Commands
+
+void playback_engine::begin(std::uint32_t playlist, std::uint32_t item, std::int32_t command, bool paused) {
+    service_ptr_t<metadb_handle> t = m_playlists.get_item(playlist, item);
+    if (t.is_empty()) return;
+    advance(m_clock());
+    if (m_playing) queue(event{slot_stop, stop_reason_starting_another, false, 0, 0, {}});
+    m_playing = true;
+    m_paused = paused;
+    m_playlist = playlist;
+    m_item = item;
+    m_track = t;
+    m_position_ms = 0;
+    m_second = 0;
+    m_clock_ms = m_clock();
+    set_timer(true);
+    log_host("playback: track " + std::to_string(item + 1) + ": " + describe(t) + (paused ? " (paused)" : ""));
+    queue(event{slot_start, command, paused, 0, 0, {}});
+    queue(event{slot_new_track, 0, false, 0, 0, t});
+}
+
+void playback_engine::end(stop_reason reason) {
+    if (!m_playing) return;
+    m_playing = false;
+    m_paused = false;
+    m_position_ms = 0;
+    m_second = 0;
+    m_track.release();
+    set_timer(false);
+    log_host("playback: stopped (reason " + std::to_string(int(reason)) + ")");
+    queue(event{slot_stop, reason, false, 0, 0, {}});
+}
+
+bool playback_engine::get_now_playing(service_ptr_t<metadb_handle>& out) {
+    if (!m_playing || m_track.is_empty()) return false;
+    out = m_track;
+    return true;
+}
+
+void playback_engine::start(std::uint32_t command, bool paused) {
+    std::uint32_t playlist = m_playing ? m_playlist : m_playlists.get_active_playlist();
+    std::uint32_t item = playlist_manager::none;
+    switch (command) {
+        case play_control::track_command_play:
+            if (m_playing && m_paused && !paused) {  // play while paused resumes
+                pause(false);
+                return;
+            }
+            item = m_playing ? m_item : m_playlists.playlist_get_focus_item(playlist);
+            if (item >= m_playlists.playlist_get_item_count(playlist)) item = 0;
+            break;
+        case play_control::track_command_next:
+            item = neighbour(+1, false);
+            break;
+        case play_control::track_command_prev:
+            item = neighbour(-1, false);
+            break;
+        default:
+            log_host("ERROR : play_control start: unknown command " + std::to_string(command));
+            return;
+    }
+    if (m_playlists.get_item(playlist, item).is_empty()) {
+        log_host("playback: nothing to play");
+        return;
+    }
+    begin(playlist, item, std::int32_t(command), paused);
+    flush();
+}
+
+bool playback_engine::play_item(std::uint32_t playlist, std::uint32_t item) {
+    if (m_playlists.get_item(playlist, item).is_empty()) return false;
+    begin(playlist, item, play_control::track_command_play, false);
+    flush();
+    return true;
+}
+
+void playback_engine::on_playlist_inserted(std::uint32_t index) {
+    if (m_playing && m_playlist >= index) ++m_playlist;
+}
+
+void playback_engine::stop() {
+    advance(m_clock());
+    end(stop_reason_user);
+    flush();
+}
+
+void playback_engine::pause(bool state) {
+    advance(m_clock());
+    if (m_playing && m_paused != state) {
+        m_paused = state;
+        queue(event{slot_pause, 0, state, 0, 0, {}});
+    }
+    flush();
+}
+
+void playback_engine::set_volume(float volume) {
+    if (std::isnan(volume)) return;
+    if (volume < volume_min) volume = volume_min;
+    if (volume > volume_max) volume = volume_max;
+    if (volume == m_volume) return;
+    m_volume = volume;
+    queue(event{slot_volume, 0, false, 0, volume, {}});
+    flush();
+}
+
+bool playback_engine::can_seek() const { return m_playing && track_length_ms() > 0; }
+
+void playback_engine::seek(double seconds) {
+    if (!std::isfinite(seconds)) return;
+    advance(m_clock());
+    if (!can_seek()) {
+        flush();
+        return;
+    }
+    const double length = track_length();
+    if (seconds < 0) seconds = 0;
+    if (seconds > length) seconds = length;
+    m_position_ms = std::int64_t(std::llround(seconds * 1000.0));
+    m_second = m_position_ms / 1000;
+    queue(event{slot_seek, 0, false, seconds, 0, {}});
+    advance(m_clock());  // a seek to the very end ends the track now
+    flush();
+}
+
+// ---- Listeners
+
+void playback_engine::flush() {
+    // 4. Deliver in order. A listener's own commands queue behind the events already waiting; the
+    // outer flush delivers them.
+    if (m_delivering) return;
+    m_delivering = true;
+    while (!m_events.empty()) {
+        const event e = m_events.front();
+        m_events.pop_front();
+        deliver(e);
+    }
+    m_delivering = false;
+}
+
+void playback_engine::deliver(const event& e) {
+    // Taken first: a listener may change the registry while it is called.
+    std::vector<service_ptr_t<service_base>> listeners;
+    for (std::uint32_t i = 0;; ++i) {
+        service_ptr_t<service_base> s;
+        s.attach(m_registry.get(play_callback_static::class_guid, i));
+        if (s.is_empty()) break;
+        listeners.push_back(s);
+    }
+    for (const service_ptr_t<service_base>& s : listeners) {
+        play_callback_static* listener = static_cast<play_callback_static*>(s.get_ptr());
+        try {
+            if ((listener->get_flags() & (1u << e.slot)) == 0) continue;
+            play_callback* pc = listener;
+            switch (e.slot) {
+                case slot_start: pc->on_start(e.number, e.flag); break;
+                case slot_new_track: pc->on_new_track(e.track.get_ptr()); break;
+                case slot_stop: pc->on_stop(e.number); break;
+                case slot_seek: pc->on_seek(e.time); break;
+                case slot_pause: pc->on_pause(e.flag); break;
+                case slot_time: pc->on_time(e.time); break;
+                case slot_volume: pc->on_volume_change(e.volume); break;
+                default: break;
+            }
+        } catch (const std::exception& ex) {
+            log_host(std::string("ERROR : a play listener threw: ") + ex.what());
+        } catch (...) {
+            log_host("ERROR : a play listener threw an unknown exception");
+        }
+    }
+}
+
+}  // namespace host

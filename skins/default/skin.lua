@@ -1,0 +1,65 @@
+-- The default skin: one small window with a display well, a status lamp and the transport
+-- buttons. Its pictures come from tools/make_skin_art.py; file names are relative to this folder.
+
+-- The window: 300x110, fixed size.
+main = window.new("main", 300, 110, rect.new(400, 300, 700, 410))
+
+-- The background panel (the display well lies at 10,10 .. 290,58).
+main:add_paint_part(rect.new(0, 0, 300, 110), image.new(bitmap.new("main.bmp"), 0, 0, 300, 110))
+
+-- The status lamp: status.bmp holds three 40x24 frames side by side, stopped, playing and paused.
+-- The lamp shows one frame; moving the image's source rectangle picks another.
+STOPPED, PLAYING, PAUSED = 0, 1, 2
+status_rect = rect.new(20, 22, 60, 46)
+status_image = image.new(bitmap.new("status.bmp"), 0, 0, 40, 24)
+main:add_paint_part(status_rect, status_image)
+
+function show_status(frame)
+    status_image.rect = rect.new(frame * 40, 0, frame * 40 + 40, 24)
+    main:redraw(status_rect)
+end
+
+-- A 32x22 button in the bottom row at x, with its normal, hover and pressed pictures
+-- (<name>_<state>.bmp); click runs when the button is released over itself.
+function add_button(name, x, click)
+    local function look(state)
+        return image.new(bitmap.new(name .. "_" .. state .. ".bmp"), 0, 0, 32, 22)
+    end
+    local normal = look("normal")
+    local b = button.new(rect.new(x, 76, x + 32, 98), normal, -1, click)
+    b:add_state(normal, look("hover"), look("pressed"))
+    main:add(b)
+    return b
+end
+
+add_button("prev", 10, function() trova.prev() end)
+add_button("play", 46, function() trova.play() end)
+add_button("pause", 82, function() trova.pause() end)
+add_button("stop", 118, function() trova.stop() end)
+add_button("next", 154, function() trova.next() end)
+add_button("close", 258, function() trova.quit() end)
+
+-- Playback events: a line on the console for each, and the lamp follows the player.
+set_global_callback("OnStart", function()
+    print("OnStart")
+    show_status(PLAYING)
+end)
+set_global_callback("OnNewTrack", function()
+    print("OnNewTrack")
+    show_status(PLAYING)
+end)
+set_global_callback("OnStop", function()
+    print("OnStop")
+    show_status(STOPPED)
+end)
+set_global_callback("OnPause", function()
+    print("OnPause")
+    -- The event carries no argument: ask the player whether it is paused now.
+    if trova.is_playing() == 2 then show_status(PAUSED) else show_status(PLAYING) end
+end)
+
+-- The lamp starts as the player is now (the skin may be loaded while a track plays).
+local state = trova.is_playing()
+show_status((state == 2 and PAUSED) or (state == 1 and PLAYING) or STOPPED)
+
+main:create()

@@ -1,0 +1,56 @@
+// --screenshot: the whole screen as a PNG, taken while the skin's window is still on it.
+#include <gtest/gtest.h>
+
+#include "host_run.h"
+#include "png_read.h"
+
+namespace {
+
+using host_run::has;
+
+TEST(screenshot, ShowsTheSkinWindowWhereTheSkinPutIt) {
+    const std::wstring work = host_run::temp_folder(L"screenshot");
+    const std::wstring skin = work + L"\\skin.lua";
+    // A red window at (100, 100) - (300, 250) with a blue square at (20, 20) - (60, 60) inside.
+    host_run::write_text(skin,
+                         "main = window.new('main', 50, 50, rect.new(100, 100, 300, 250))\n"
+                         "main:add(color_rect.new(rect.new(0, 0, 200, 150), color.new(255, 0, 0)))\n"
+                         "main:add(color_rect.new(rect.new(20, 20, 60, 60), color.new(0, 0, 255)))\n"
+                         "main:create()\n");
+    const std::wstring shot = work + L"\\shot.png";
+    const host_run::result r = host_run::run({L"--skin", skin, L"--run-for", L"1500", L"--screenshot", shot}, work);
+    EXPECT_EQ(r.exit_code, 0u) << r.log;
+    EXPECT_TRUE(has(r.log, "host: screenshot ")) << r.log;
+
+    png_read::image img;
+    ASSERT_EQ(png_read::decode(host_run::read_bytes(shot), img), "");
+    EXPECT_EQ(img.width, std::uint32_t(GetSystemMetrics(SM_CXVIRTUALSCREEN)));
+    EXPECT_EQ(img.height, std::uint32_t(GetSystemMetrics(SM_CYVIRTUALSCREEN)));
+    ASSERT_GE(img.width, 400u);
+    ASSERT_GE(img.height, 300u);
+    EXPECT_EQ(img.pixel(100, 100), 0xFF0000u);  // the window's corners
+    EXPECT_EQ(img.pixel(299, 249), 0xFF0000u);
+    EXPECT_EQ(img.pixel(200, 200), 0xFF0000u);
+    EXPECT_EQ(img.pixel(120, 120), 0x0000FFu);  // the square
+    EXPECT_EQ(img.pixel(159, 159), 0x0000FFu);
+    EXPECT_EQ(img.pixel(160, 160), 0xFF0000u);
+    EXPECT_NE(img.pixel(99, 99), 0xFF0000u);    // just outside
+    EXPECT_NE(img.pixel(300, 250), 0xFF0000u);
+}
+
+TEST(screenshot, AnUnwritablePathIsAnErrorNotACrash) {
+    const std::wstring work = host_run::temp_folder(L"screenshot_bad");
+    const host_run::result r =
+        host_run::run({L"--component", L"no_such.dll", L"--screenshot", work + L"\\missing\\shot.png"}, work);
+    // Without a component there is no run at all, so no screenshot either; with one (below), the
+    // bad folder is reported.
+    EXPECT_EQ(r.exit_code, 2u) << r.log;
+    const host_run::result bad = host_run::run(
+        {L"--component", host::folder_of(host::module_path()) + L"\\host_probe.dll", L"--run-for", L"0",
+         L"--screenshot", work + L"\\missing\\shot.png"},
+        work);
+    EXPECT_EQ(bad.exit_code, 0u) << bad.log;
+    EXPECT_TRUE(has(bad.log, "host: ERROR : cannot write the screenshot ")) << bad.log;
+}
+
+}  // namespace

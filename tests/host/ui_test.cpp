@@ -1,0 +1,87 @@
+// The reference host with the real component and its user interface: the skin given through the
+// open-file dialog, failing skins answered and logged, debug output in the log.
+#include <gtest/gtest.h>
+
+#include "host_run.h"
+
+namespace {
+
+using host_run::has;
+
+const char kWindowSkin[] =
+    "main = window.new('main', 50, 50, rect.new(100, 100, 300, 250))\n"
+    "main:add(color_rect.new(rect.new(0, 0, 200, 150), color.new(255, 0, 0)))\n"
+    "main:create()\n"
+    "print('window skin loaded')\n";
+
+TEST(ui, TheSkinFileAnswersTheDialogAndTheSkinRuns) {
+    const std::wstring work = host_run::temp_folder(L"ui_skin");
+    const std::wstring skin = work + L"\\skin.lua";
+    host_run::write_text(skin, kWindowSkin);
+    const host_run::result r = host_run::run({L"--skin", skin, L"--run-for", L"300"}, work);
+    EXPECT_EQ(r.exit_code, 0u) << r.log;
+    EXPECT_TRUE(has(r.log, "host: starting the user interface zin_window_debug\n")) << r.log;
+    EXPECT_TRUE(has(r.log, "msgbox: Open: open-file dialog -> " + host::to_utf8(skin) + "\n")) << r.log;
+    EXPECT_TRUE(has(r.log, "console: window skin loaded\n")) << r.log;
+    EXPECT_TRUE(has(r.log, "host: user interface started\n")) << r.log;
+    EXPECT_TRUE(has(r.log, "host: --run-for time is over\n")) << r.log;
+    EXPECT_TRUE(has(r.log, "host: user interface stopped\n")) << r.log;
+    // The component's debug output, line by line in its order.
+    EXPECT_TRUE(has(r.log, "debug: locating skin\n")) << r.log;
+    EXPECT_LT(r.log.find("debug: loading lua\n"), r.log.find("debug: executing skin-script\n")) << r.log;
+    EXPECT_FALSE(has(r.log, "debug: \n")) << r.log;
+    EXPECT_FALSE(has(r.log, "ERROR")) << r.log;
+}
+
+TEST(ui, ASkinFileNobodyAskedForIsReported) {
+    const std::wstring work = host_run::temp_folder(L"ui_unused");
+    const host_run::result r = host_run::run({L"--skin", work + L"\\skin.lua", L"--run-for", L"0", L"--component",
+                                              host::folder_of(host::module_path()) + L"\\host_probe.dll"},
+                                             work);
+    EXPECT_EQ(r.exit_code, 0u) << r.log;
+    EXPECT_TRUE(has(r.log, "host: no user interface offered; running without one\n")) << r.log;
+    EXPECT_TRUE(has(r.log, "host: --skin was not used")) << r.log;
+}
+
+TEST(ui, FailingSkinsShowTheirMessageBoxInTheLogAndTheHostExitsCleanly) {
+    const std::wstring work = host_run::temp_folder(L"ui_fail");
+    struct failing {
+        const char* script;
+        std::string box;
+    };
+    const failing cases[] = {
+        {"this is not lua\n", "msgbox: zin_window_debug: lua-load error: "},
+        {"error('boom')\n", "msgbox: zin_window_debug: lua-execute error: "},
+        {"x = 1\n", "msgbox: zin_window_debug: no window defined! -> ok\n"},
+    };
+    int n = 0;
+    for (const failing& c : cases) {
+        SCOPED_TRACE(c.script);
+        const std::wstring dir = work + L"\\" + std::to_wstring(++n);
+        CreateDirectoryW(dir.c_str(), nullptr);
+        const std::wstring skin = dir + L"\\skin.lua";
+        host_run::write_text(skin, c.script);
+        const host_run::result r = host_run::run({L"--skin", skin, L"--answer", L"cancel", L"--run-for", L"5000"}, dir);
+        EXPECT_EQ(r.exit_code, 0u) << r.log;
+        EXPECT_TRUE(has(r.log, c.box)) << r.log;
+        EXPECT_TRUE(has(r.log, "host: the user interface gave no main window")) << r.log;
+        // No wait for --run-for after a failed start-up.
+        EXPECT_FALSE(has(r.log, "--run-for time is over")) << r.log;
+        EXPECT_TRUE(has(r.log, "host: user interface stopped\n")) << r.log;
+    }
+    // The load error names the file and the line.
+    const std::string first = host_run::read_text(work + L"\\1\\log.txt");
+    EXPECT_TRUE(has(first, "lua-load error: " + host::to_utf8(work) + "\\1\\skin.lua:1:")) << first;
+    EXPECT_TRUE(has(first, " -> ok\n")) << first;  // a box with only OK gets OK for "cancel"
+}
+
+TEST(ui, WithoutASkinTheDialogIsCancelled) {
+    const std::wstring work = host_run::temp_folder(L"ui_none");
+    const host_run::result r = host_run::run({L"--run-for", L"5000"}, work);
+    EXPECT_EQ(r.exit_code, 0u) << r.log;
+    EXPECT_TRUE(has(r.log, "msgbox: Open: open-file dialog -> cancel (no --skin)\n")) << r.log;
+    EXPECT_TRUE(has(r.log, "host: the user interface gave no main window")) << r.log;
+    EXPECT_TRUE(has(r.log, "host: all host references released")) << r.log;
+}
+
+}  // namespace
