@@ -62,20 +62,6 @@ const char* class_name(const GUID& g) {
 // reference host leaves them all to the user interface.
 BOOL TROVA_HOOK_CALL host_hook(HWND, UINT, WPARAM, LPARAM, LRESULT*) { return FALSE; }
 
-// The two host services a user interface keeps for its whole life, until the process ends.
-const GUID kKeptByUi[] = {play_control::class_guid, playlist_manager::class_guid};
-
-// References held now on the first service of a class (0 when there is none). The host's objects
-// answer add-reference with their new count.
-long references_of(service_registry& registry, const GUID& guid) {
-    service_base* s = registry.get(guid, 0);
-    if (s == nullptr) return 0;
-    const long n = long(s->service_add_ref()) - 2;  // without the two of this look
-    s->service_release();
-    s->service_release();
-    return n;
-}
-
 // Makes the folder and its parents. True when it exists afterwards.
 bool make_folder(const std::wstring& folder) {
     const int r = SHCreateDirectoryExW(nullptr, folder.c_str(), nullptr);
@@ -285,7 +271,6 @@ void app::start_ui() {
     guarded("user interface get_name", [&] { name = m_ui->get_name(); });
     log_host(std::string("starting the user interface ") + (name ? name : "(no name)") +
              (n > 1 ? " (the first of " + std::to_string(n) + " offered)" : std::string()));
-    for (size_t i = 0; i < 2; ++i) m_refs_before_ui[i] = references_of(m_registry, kKeptByUi[i]);
     HWND main_window = nullptr;
     guarded("user interface init", [&] { main_window = m_ui->init(&host_hook); });
     if (main_window == nullptr) {
@@ -303,10 +288,6 @@ void app::stop_ui() {
         log_host("--skin was not used: the component did not ask for a skin (it remembered one) or did not take it");
     if (m_ui == nullptr) return;
     guarded("user interface shutdown", [&] { m_ui->shutdown(); });
-    // The user interface keeps the playback control and the playlist manager until the process
-    // ends: those objects are expected to outlive the host's own references.
-    for (size_t i = 0; i < 2; ++i)
-        if (references_of(m_registry, kKeptByUi[i]) > m_refs_before_ui[i]) ++m_objects_kept_by_ui;
     m_ui->service_release();
     m_ui = nullptr;
     m_registry.set_main_window(m_window);
@@ -385,11 +366,6 @@ bool app::release_host_services() {
     m_player.release();
     m_registry.release_all();
     const long left = live_host_objects();
-    if (left != 0 && left == m_objects_kept_by_ui) {
-        log_host("all host references released but the " + std::to_string(left) +
-                 " services the user interface keeps until the process ends");
-        return true;
-    }
     if (left != 0) {
         log_host("ERROR : " + std::to_string(left) + " host objects still referenced at exit");
         return false;

@@ -71,8 +71,6 @@ private:
     automation m_automation;     // answers the component's dialogs
     user_interface* m_ui = nullptr;  // the started user interface (a reference held)
     bool m_ui_failed = false;        // its init gave no main window
-    long m_refs_before_ui[2] = {0, 0};  // references on the playback control and playlist manager
-    long m_objects_kept_by_ui = 0;      // host objects the user interface keeps until the process ends
     trovaplay_client* m_client = nullptr;
     bool m_services_on = false;
 };

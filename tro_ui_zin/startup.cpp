@@ -126,7 +126,18 @@ DWORD WINAPI bring_to_front_thread(void*) {
     Sleep(100);
     // The window lists belong to the user-interface thread: ask it.
     if (g_hWnd) PostMessageW(g_hWnd, WM_ZIN_BRING_TO_FRONT, 0, 0);
+    // Give back the module reference that init took for this thread.
+    if (HMODULE self = engine_module()) FreeLibraryAndExitThread(self, 0);
     return 0;
+}
+
+HMODULE engine_module() {
+    HMODULE self = nullptr;
+    if (!GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
+                                GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                            reinterpret_cast<LPCWSTR>(&engine_module), &self))
+        return nullptr;
+    return self == GetModuleHandleW(nullptr) ? nullptr : self;
 }
 
 void bring_first_window_to_front() {

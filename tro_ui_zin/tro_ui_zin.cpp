@@ -88,10 +88,19 @@ HWND ui_zin::init(host_hook_proc p_hook) {
     }
     // A start-up that failed by an exception leaves nothing of the skin behind either.
     if (!result) unload_after_failure();
-    // 4. Default stack, no flags; the handle is not kept.
+    // 4. Default stack, no flags; the handle is not kept. The thread holds a reference to this
+    //    module, so that a host unloading it right after a failed start cannot pull the code from
+    //    under the sleeping thread; the thread gives it back as it ends.
+    HMODULE self = engine_module();
+    HMODULE held = nullptr;
+    if (self) GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
+                                 reinterpret_cast<LPCWSTR>(self), &held);
     HANDLE thread = CreateThread(nullptr, 0, &bring_to_front_thread,
                                  reinterpret_cast<void*>(p_hook), 0, nullptr);
-    if (thread) CloseHandle(thread);
+    if (thread)
+        CloseHandle(thread);
+    else if (held)
+        FreeLibrary(held);
     // 5.
     return result;
 }

@@ -51,6 +51,8 @@ void create_main_window(WNDPROC window_proc);
 // The one extra thread: waits 100 ms, then asks the user-interface thread (through the main window)
 // to bring the first open skin window to the foreground. It never reads the engine's lists itself.
 DWORD WINAPI bring_to_front_thread(void* parameter);
+// The component's own module, or null when the engine is linked into a program (the tests).
+HMODULE engine_module();
 // The private message of that request, below the tray icons' messages (0x801B on) and clear of the
 // window procedure's own two (0x8019, 0x801A).
 constexpr UINT WM_ZIN_BRING_TO_FRONT = WM_APP + 0x18;

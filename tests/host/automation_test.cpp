@@ -99,17 +99,6 @@ TEST_F(automation_log, AFileTheDialogDoesNotTakeEndsInCancelNotInAWait) {
     EXPECT_TRUE(has(text, "the open-file dialog did not take " + host::to_utf8(work) + " -> cancel\n")) << text;
 }
 
-TEST_F(automation_log, OnlyOneAutomationRunsAtATime) {
-    host::automation a(L"", L"");
-    host::automation b(L"", L"");
-    EXPECT_TRUE(a.start());
-    EXPECT_FALSE(b.start());
-    a.stop();
-    EXPECT_TRUE(b.start());
-    b.stop();
-    log();
-}
-
 TEST_F(automation_log, DebugOutputArrivesAsWholeMarkedLines) {
     host::debug_capture_start();
     host::debug_capture_start();  // twice: still one line per text

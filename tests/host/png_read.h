@@ -1,6 +1,7 @@
 #pragma once
 // Reads back the PNG files the host writes (8-bit RGB, stored deflate blocks, no filtering) and
 // checks every checksum on the way. Anything else is refused with a reason.
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <vector>

@@ -1,8 +1,6 @@
 // The screenshot's PNG writer, read back by an independent reader that checks every checksum.
 #include <gtest/gtest.h>
 
-#include <cstring>
-
 #include "png_read.h"
 
 namespace {
@@ -41,13 +39,6 @@ TEST(png, BadSizesGiveNoFile) {
     EXPECT_TRUE(host::encode_png(0, 5, {}).empty());
     EXPECT_TRUE(host::encode_png(2, 2, std::vector<std::uint8_t>(11)).empty());
     EXPECT_TRUE(host::encode_png(0x7FFFFFFF, 1, std::vector<std::uint8_t>(3)).empty());
-}
-
-TEST(png, TheReaderNoticesDamage) {
-    std::vector<std::uint8_t> file = host::encode_png(4, 4, pattern(4, 4));
-    file[file.size() / 2] ^= 0x01;
-    png_read::image img;
-    EXPECT_NE(png_read::decode(file, img), "");
 }
 
 }  // namespace
