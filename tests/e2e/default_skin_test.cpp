@@ -2,8 +2,9 @@
 // window shows where the skin puts it, and clicks on its buttons drive the player, whose events
 // come back to the script and onto the screen.
 
-#include "host_process.h"
-#include "png_reader.h"
+#include <support/files.h>
+#include <support/host_process.h>
+#include <support/png_read.h>
 
 #include <gtest/gtest.h>
 
@@ -12,6 +13,8 @@
 
 namespace {
 
+using namespace test_support;
+
 // Where skins/default/skin.lua puts its window (clear of where the other tests put theirs), and
 // what tools/make_skin_art.py paints there (window coordinates).
 constexpr int kLeft = 400, kTop = 300;
@@ -19,11 +22,11 @@ constexpr POINT kLamp = {31, 34};        // centre of the status lamp
 constexpr POINT kPlayButton = {62, 87};  // centre of the play button (its glyph)
 constexpr POINT kPauseButton = {98, 87};
 constexpr POINT kCloseButton = {274, 87};
-const e2e::rgb kBevel = {120, 130, 150};  // the panel's top-left edge
-const e2e::rgb kWell = {8, 14, 10};       // inside the display well
-const e2e::rgb kGlyph = {230, 236, 245};  // button glyphs
-const e2e::rgb kStopped = {220, 40, 40};
-const e2e::rgb kPaused = {240, 170, 30};
+constexpr std::uint32_t kBevel = rgb(120, 130, 150);  // the panel's top-left edge
+constexpr std::uint32_t kWell = rgb(8, 14, 10);       // inside the display well
+constexpr std::uint32_t kGlyph = rgb(230, 236, 245);  // button glyphs
+constexpr std::uint32_t kStopped = rgb(220, 40, 40);
+constexpr std::uint32_t kPaused = rgb(240, 170, 30);
 constexpr int kTolerance = 8;
 
 struct skin_run {
@@ -32,42 +35,41 @@ struct skin_run {
     std::wstring shot_file;
     std::vector<std::wstring> args;
 
-    explicit skin_run(const wchar_t* name) : work(e2e::temp_folder(name)) {
+    explicit skin_run(const wchar_t* name) : work(temp_folder(name)) {
         log_file = work + L"\\log.txt";
         shot_file = work + L"\\shot.png";
-        args = {L"--skin", e2e::source_file("skins/default/skin.lua"), L"--profile", work + L"\\profile",
+        args = {L"--skin", source_file("skins/default/skin.lua"), L"--profile", work + L"\\profile",
                 L"--log", log_file, L"--screenshot", shot_file};
     }
-    std::string log() const { return e2e::read_file(log_file); }
+    std::string log() const { return read_file(log_file); }
 };
 
-void expect_clean_exit(const e2e::host_process& host, const std::string& log) {
+void expect_clean_exit(const host_process& host, const std::string& log) {
     EXPECT_EQ(0u, host.exit_code()) << log;
-    EXPECT_EQ(std::vector<std::string>(), e2e::lines_containing(log, "ERROR")) << log;
-    EXPECT_EQ(std::vector<std::string>(), e2e::lines_containing(log, "WARNING")) << log;
+    EXPECT_EQ(std::vector<std::string>(), lines_containing(log, "ERROR")) << log;
+    EXPECT_EQ(std::vector<std::string>(), lines_containing(log, "WARNING")) << log;
     EXPECT_NE(std::string::npos, log.find("host: all host references released")) << log;
     // The only dialog is the skin's open-file dialog, answered with the skin.
-    for (const std::string& line : e2e::lines_containing(log, "msgbox: "))
+    for (const std::string& line : lines_containing(log, "msgbox: "))
         EXPECT_NE(std::string::npos, line.find("open-file dialog -> ")) << line;
 }
 
 // The screenshot's pixel at a window position.
-e2e::rgb pixel(const e2e::png_image& shot, POINT at) {
-    return shot.at(static_cast<std::uint32_t>(kLeft + at.x), static_cast<std::uint32_t>(kTop + at.y));
+std::uint32_t pixel(const png_image& shot, POINT at) {
+    return shot.pixel(static_cast<std::uint32_t>(kLeft + at.x), static_cast<std::uint32_t>(kTop + at.y));
 }
 
-void expect_color(const e2e::png_image& shot, POINT at, const e2e::rgb& expected, const char* what) {
-    const e2e::rgb got = pixel(shot, at);
-    EXPECT_TRUE(e2e::close_to(got, expected, kTolerance))
-        << what << " at (" << at.x << ", " << at.y << "): " << e2e::to_text(got) << ", expected "
-        << e2e::to_text(expected);
+void expect_color(const png_image& shot, POINT at, std::uint32_t expected, const char* what) {
+    const std::uint32_t got = pixel(shot, at);
+    EXPECT_TRUE(close_to(got, expected, kTolerance))
+        << what << " at (" << at.x << ", " << at.y << "): " << colour_text(got) << ", expected "
+        << colour_text(expected);
 }
 
-bool load_shot(const std::wstring& file, e2e::png_image& shot) {
-    std::string error;
-    const bool ok = e2e::read_png(e2e::read_file(file), shot, error);
-    EXPECT_TRUE(ok) << "screenshot " << e2e::narrow(file) << ": " << error;
-    return ok;
+bool load_shot(const std::wstring& file, png_image& shot) {
+    const std::string error = decode_png(read_bytes(file), shot);
+    EXPECT_EQ("", error) << "screenshot " << narrow(file);
+    return error.empty();
 }
 
 // Index of the first line containing text at or after from; npos when none.
@@ -78,13 +80,13 @@ size_t find_after(const std::string& log, const std::string& text, size_t from) 
 TEST(default_skin, loads_without_errors_and_shows_its_window_stopped) {
     skin_run run(L"show");
     run.args.insert(run.args.end(), {L"--run-for", L"45000"});
-    e2e::host_process host(run.args, run.work + L"\\stdout.txt");
-    ASSERT_TRUE(host.started());
+    host_process host(run.args, run.work + L"\\stdout.txt");
+    ASSERT_TRUE(host.started()) << host.start_error();
     const HWND window = host.wait_for_window(L"zin_window_debug", L"main", 30000);
     ASSERT_NE(nullptr, window) << run.log();
     // The screenshot is taken as the host quits: let the first paint reach the screen, then close.
     Sleep(1000);
-    e2e::post_left_click(window, kCloseButton.x, kCloseButton.y);
+    post_left_click(window, kCloseButton.x, kCloseButton.y);
     ASSERT_TRUE(host.wait(30000)) << "the close button did not end the host\n" << run.log();
     const std::string log = run.log();
     expect_clean_exit(host, log);
@@ -93,7 +95,7 @@ TEST(default_skin, loads_without_errors_and_shows_its_window_stopped) {
     // Nothing played: no play event reached the script.
     EXPECT_EQ(std::string::npos, log.find("console: OnStart")) << log;
 
-    e2e::png_image shot;
+    png_image shot;
     if (!load_shot(run.shot_file, shot)) return;
     expect_color(shot, {0, 0}, kBevel, "panel edge");
     expect_color(shot, {150, 30}, kWell, "display well");
@@ -101,29 +103,29 @@ TEST(default_skin, loads_without_errors_and_shows_its_window_stopped) {
     expect_color(shot, kCloseButton, kGlyph, "close glyph");
     expect_color(shot, kLamp, kStopped, "status lamp");
     // Outside the window's right edge the panel does not go on.
-    EXPECT_FALSE(e2e::close_to(pixel(shot, {305, 30}), kWell, kTolerance));
+    EXPECT_FALSE(close_to(pixel(shot, {305, 30}), kWell, kTolerance));
 }
 
 TEST(default_skin, play_pause_and_close_buttons_drive_the_player) {
     skin_run run(L"click");
     // The close button ends the run; the time limit only guards against a hang.
-    run.args.insert(run.args.end(), {L"--run-for", L"45000", e2e::source_file("skins/default/demo.m3u")});
-    e2e::host_process host(run.args, run.work + L"\\stdout.txt");
-    ASSERT_TRUE(host.started());
+    run.args.insert(run.args.end(), {L"--run-for", L"45000", source_file("skins/default/demo.m3u")});
+    host_process host(run.args, run.work + L"\\stdout.txt");
+    ASSERT_TRUE(host.started()) << host.start_error();
     const HWND window = host.wait_for_window(L"zin_window_debug", L"main", 30000);
     ASSERT_NE(nullptr, window) << run.log();
     EXPECT_EQ(std::string::npos, run.log().find("host: playback: track")) << "played before the click";
 
     // Play: the host starts the first track and the script hears of it.
-    e2e::post_left_click(window, kPlayButton.x, kPlayButton.y);
-    EXPECT_TRUE(e2e::wait_for_text(run.log_file, "console: OnNewTrack", 20000)) << run.log();
+    post_left_click(window, kPlayButton.x, kPlayButton.y);
+    EXPECT_TRUE(wait_for_text(run.log_file, "console: OnNewTrack", 20000)) << run.log();
     // Pause: the toggle pauses what plays.
-    e2e::post_left_click(window, kPauseButton.x, kPauseButton.y);
-    EXPECT_TRUE(e2e::wait_for_text(run.log_file, "console: OnPause", 20000)) << run.log();
+    post_left_click(window, kPauseButton.x, kPauseButton.y);
+    EXPECT_TRUE(wait_for_text(run.log_file, "console: OnPause", 20000)) << run.log();
     // Close: the skin quits the host, which takes its screenshot at once. Wine copies a window's
     // drawing to the screen a moment after it is made: give the paused lamp that moment.
     Sleep(1000);
-    e2e::post_left_click(window, kCloseButton.x, kCloseButton.y);
+    post_left_click(window, kCloseButton.x, kCloseButton.y);
     ASSERT_TRUE(host.wait(30000)) << "the close button did not end the host\n" << run.log();
 
     const std::string log = run.log();
@@ -140,7 +142,7 @@ TEST(default_skin, play_pause_and_close_buttons_drive_the_player) {
     EXPECT_NE(std::string::npos, at) << log;
 
     // The lamp shows what the script last heard: paused.
-    e2e::png_image shot;
+    png_image shot;
     if (!load_shot(run.shot_file, shot)) return;
     expect_color(shot, kLamp, kPaused, "status lamp");
     expect_color(shot, {150, 30}, kWell, "display well");

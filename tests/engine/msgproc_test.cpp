@@ -3,6 +3,8 @@
 
 #include "window_test_util.h"
 
+#include <stdexcept>
+
 using namespace window_test;
 
 namespace {
@@ -24,6 +26,23 @@ TEST_F(window_messages, private_messages_come_before_the_hook) {
     SendMessageW(w->mWnd, WM_CLOSE, 0, 0);
     EXPECT_EQ(nullptr, w->mWnd);
     g_host_hook = &test_hook;
+}
+
+TEST_F(window_messages, exceptions_never_leave_the_window_procedure) {
+    zin_window* w = new_window("w", 0, 0, 50, 50);
+    probe_part* p = add_probe(w, rect(0, 0, 50, 50));
+    ASSERT_EQ("", run("w:create()"));
+    pump();
+    p->on_draw = [] { throw std::runtime_error("draw failed"); };
+    const RECT all{0, 0, 50, 50};
+    InvalidateRect(w->mWnd, &all, FALSE);
+    EXPECT_EQ(0, SendMessageW(w->mWnd, WM_NCPAINT, 1, 0));
+    // The next paint runs normally.
+    p->on_draw = nullptr;
+    p->clips.clear();
+    InvalidateRect(w->mWnd, &all, FALSE);
+    SendMessageW(w->mWnd, WM_NCPAINT, 1, 0);
+    EXPECT_EQ(1u, p->clips.size());
 }
 
 TEST_F(window_messages, wheel_and_activation) {

@@ -3,6 +3,7 @@
 
 #include "startup_test_util.h"
 
+#include <zin_classes/button.h>
 #include <zin_window/callbacks.h>
 #include <zin_window/zin_window.h>
 
@@ -218,7 +219,9 @@ TEST_F(Startup, ShutdownCallsOnUnloadAndUnloadsEverything) {
         one_window_skin("set_global_callback('OnUnload', function() print('bye') end)\n"));
     ASSERT_NE(init_with(path), nullptr);
     const HWND first = g_window_handles[0].handle;
+    g_pressed_button = 7;  // released over no button before the skin went away
     get_ui_zin().shutdown();
+    EXPECT_EQ(g_pressed_button, -1);  // a new skin's button 7 must not look pressed
     EXPECT_TRUE(console_has("bye"));
     EXPECT_EQ(g_lua, nullptr);
     EXPECT_FALSE(g_skin_running);

@@ -6,10 +6,9 @@
 
 #include <zin_classes/zin_classes.h>
 #include <zin_window/zin_window.h>
+#include <tro_ui_zin.h>
 
 #include <gtest/gtest.h>
-
-#include <trovaplay/sdk/core_api.h>
 
 #include <cstring>
 
@@ -36,19 +35,6 @@ inline BOOL TROVA_HOOK_CALL test_hook(HWND, UINT msg, WPARAM, LPARAM, LRESULT* r
         return TRUE;
     }
     return FALSE;
-}
-
-inline void register_window_class() {
-    static bool done = false;
-    if (done) return;
-    WNDCLASSW wc = {};
-    wc.style = CS_OWNDC | CS_DBLCLKS;
-    wc.lpfnWndProc = &zin_window_proc;
-    wc.hInstance = core_api::get_my_instance();
-    wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
-    wc.lpszClassName = L"zin_window_debug";
-    RegisterClassW(&wc);
-    done = true;
 }
 
 // Delivers what is waiting in the thread's queue (posted messages, paints), but never a window
@@ -128,11 +114,10 @@ protected:
         zin_window::register_script_class(L);
         g_lua = L;
         g_trace_calls = false;
-        g_host_hook = &test_hook;
         hook() = hook_state{};
         g_quitting = false;
-        register_window_class();
-        init_paint_lock();
+        // The start-up's own step: the window class, the host hook and the paint lock.
+        register_window_class(&test_hook);
     }
 
     void TearDown() override {

@@ -4,6 +4,7 @@
 #include "window_test_util.h"
 
 #include <lua_class/lua_load.h>
+#include <zin_classes/button.h>
 
 using namespace window_test;
 
@@ -66,7 +67,8 @@ TEST_F(zin_window_script, add_takes_parts_and_rects_only) {
 TEST_F(zin_window_script, parts_in_the_lists_stay_alive) {
     zin_window* w = new_window("w", 0, 0, 100, 100);
     ASSERT_EQ("", run("w:add(color_rect.new(rect.new(0, 0, 5, 5), color.new(0, 0, 0)))"));
-    ASSERT_EQ("", run("w:add_paint_part(rect.new(0, 0, 5, 5), image.new(bitmap.new(4, 4), 0, 0, 4, 4))"));
+    ASSERT_EQ("", run("assert(select('#', w:add_paint_part(rect.new(0, 0, 5, 5), "
+                      "image.new(bitmap.new(4, 4), 0, 0, 4, 4))) == 0)"));
     lua_gc(L, LUA_GCCOLLECT, 0);
     ASSERT_EQ(2u, w->mParts.getSize());
     EXPECT_EQ(w, w->mParts[0]->mpWin);
@@ -81,6 +83,25 @@ TEST_F(zin_window_script, add_active_takes_parts_that_answer_the_mouse) {
     EXPECT_TRUE(contains(run("w:add_active(7)"), "part expected, got number"));
     EXPECT_EQ(0u, w->mActive.getSize());
     EXPECT_EQ("", run("w:remove_active(rect.new(0, 0, 1, 1))"));
+}
+
+TEST_F(zin_window_script, active_parts_stay_alive_while_listed) {
+    zin_window* w = new_window("w", 0, 0, 100, 100);
+    register_button_class(L);
+    ASSERT_EQ("", run("w:add_active(button.new(rect.new(0, 0, 9, 9), image.new(bitmap.new(4, 4), 0, 0, 4, 4))) "
+                      "collectgarbage()"));
+    ASSERT_EQ(1u, w->mActive.getSize());
+    ASSERT_EQ(1u, w->mActiveRefs.getSize());
+    // The reference holds the very part that is listed.
+    lua_rawgeti(L, LUA_REGISTRYINDEX, w->mActiveRefs[0].slot);
+    EXPECT_EQ(w->mActive[0], to_paint_part(L, -1));
+    lua_pop(L, 1);
+    // Leaving the list gives the reference back.
+    lua_rawgeti(L, LUA_REGISTRYINDEX, w->mActiveRefs[0].slot);
+    lua_setglobal(L, "b");
+    ASSERT_EQ("", run("w:remove_active(b)"));
+    EXPECT_EQ(0u, w->mActive.getSize());
+    EXPECT_EQ(0u, w->mActiveRefs.getSize());
 }
 
 TEST_F(zin_window_script, callbacks_by_name) {
@@ -284,6 +305,40 @@ TEST_F(window_life, switch_to_hands_over_the_native_window) {
     EXPECT_EQ(hwnd, b->mWnd);
     EXPECT_EQ(nullptr, a->mWnd);
     EXPECT_EQ(1u, g_window_handles.getSize());
+}
+
+TEST_F(window_life, switching_to_a_minimised_window_takes_it_off_the_queue) {
+    zin_window* a = new_window("a", 0, 0, 50, 50);
+    zin_window* b = new_window("b", 60, 0, 50, 50);
+    ASSERT_EQ("", run("a:create() b:create() b:minimize()"));
+    pump();
+    ASSERT_EQ(1u, g_pending_windows.getSize());
+    ASSERT_EQ("", run("a:switch_to(b)"));
+    EXPECT_EQ(0u, g_pending_windows.getSize());
+    // Closed now, it stays closed when the pending windows are made.
+    ASSERT_EQ("", run("b:close()"));
+    create_queued_windows();
+    EXPECT_EQ(nullptr, b->mWnd);
+    EXPECT_EQ(nullptr, a->mWnd);
+    EXPECT_EQ(0u, g_window_handles.getSize());
+}
+
+TEST_F(window_life, resize_starts_sizing_only_for_the_eight_edges) {
+    zin_window* w = new_window("w", 30, 40, 120, 80, 1);
+    ASSERT_EQ("", run("w:create()"));
+    pump();
+    g_mouse_pos = point(5, 6);
+    ASSERT_EQ("", run("w:resize(7)"));
+    MSG msg;
+    ASSERT_TRUE(PeekMessageW(&msg, w->mWnd, WM_NCLBUTTONDOWN, WM_NCLBUTTONDOWN, PM_REMOVE));
+    EXPECT_EQ(static_cast<WPARAM>(HTBOTTOMRIGHT), msg.wParam);
+    EXPECT_EQ(35, static_cast<int16_t>(LOWORD(msg.lParam)));  // the mouse on the screen
+    EXPECT_EQ(46, static_cast<int16_t>(HIWORD(msg.lParam)));
+    // Out of range: reported, and no hit-test code of another meaning (caption, close) is posted.
+    const uint32_t reports = zin_debug_report_count();
+    ASSERT_EQ("", run("w:resize(8) w:resize(-8)"));
+    EXPECT_EQ(2u, zin_debug_report_count() - reports);
+    EXPECT_FALSE(PeekMessageW(&msg, w->mWnd, WM_NCLBUTTONDOWN, WM_NCLBUTTONDOWN, PM_REMOVE));
 }
 
 // While the state closes, the collector destroys windows and parts in no particular order: no

@@ -9,25 +9,26 @@
 #include <debug_capture.h>
 #include <log.h>
 #include <options.h>
+#include <text.h>
 
-#include "host_run.h"
+#include <support/files.h>
 
 namespace {
 
-using host_run::has;
+using test_support::has;
 
 // Every test logs to its own file and reads back what the automation wrote.
 class automation_log : public ::testing::Test {
 protected:
     std::wstring work, log_file;
     void SetUp() override {
-        work = host_run::temp_folder(L"automation");
+        work = test_support::temp_folder(L"automation");
         log_file = work + L"\\log.txt";
         ASSERT_TRUE(host::log_open(log_file));
     }
     std::string log() {
         host::log_close();
-        return host_run::read_text(log_file);
+        return test_support::read_file(log_file);
     }
 };
 
@@ -67,7 +68,7 @@ BOOL ask_for_file(wchar_t (&file)[260]) {
 
 TEST_F(automation_log, TheOpenFileDialogGetsTheSkinFile) {
     const std::wstring skin = work + L"\\my skin.lua";
-    host_run::write_text(skin, "-- nothing\n");
+    ASSERT_TRUE(test_support::write_file(skin, "-- nothing\n"));
     wchar_t file[260];
     {
         host::automation a(skin, L"cancel");  // the answer word is for other dialogs

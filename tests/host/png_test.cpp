@@ -1,7 +1,9 @@
 // The screenshot's PNG writer, read back by an independent reader that checks every checksum.
 #include <gtest/gtest.h>
 
-#include "png_read.h"
+#include <png.h>
+
+#include <support/png_read.h>
 
 namespace {
 
@@ -27,11 +29,11 @@ TEST(png, ImagesComeBackPixelForPixel) {
     for (const auto& s : sizes) {
         SCOPED_TRACE(std::to_string(s[0]) + "x" + std::to_string(s[1]));
         const std::vector<std::uint8_t> rgb = pattern(s[0], s[1]);
-        png_read::image img;
-        ASSERT_EQ(png_read::decode(host::encode_png(s[0], s[1], rgb), img), "");
+        test_support::png_image img;
+        ASSERT_EQ(test_support::decode_png(host::encode_png(s[0], s[1], rgb), img), "");
         EXPECT_EQ(img.width, s[0]);
         EXPECT_EQ(img.height, s[1]);
-        EXPECT_EQ(img.rgb, rgb);
+        EXPECT_EQ(img.pixels, rgb);
     }
 }
 

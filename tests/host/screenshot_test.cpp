@@ -1,29 +1,30 @@
 // --screenshot: the whole screen as a PNG, taken while the skin's window is still on it.
 #include <gtest/gtest.h>
 
-#include "host_run.h"
-#include "png_read.h"
+#include <support/files.h>
+#include <support/host_process.h>
+#include <support/png_read.h>
 
 namespace {
 
-using host_run::has;
+using namespace test_support;
 
 TEST(screenshot, ShowsTheSkinWindowWhereTheSkinPutIt) {
-    const std::wstring work = host_run::temp_folder(L"screenshot");
+    const std::wstring work = temp_folder(L"screenshot");
     const std::wstring skin = work + L"\\skin.lua";
     // A red window at (100, 100) - (300, 250) with a blue square at (20, 20) - (60, 60) inside.
-    host_run::write_text(skin,
-                         "main = window.new('main', 50, 50, rect.new(100, 100, 300, 250))\n"
-                         "main:add(color_rect.new(rect.new(0, 0, 200, 150), color.new(255, 0, 0)))\n"
-                         "main:add(color_rect.new(rect.new(20, 20, 60, 60), color.new(0, 0, 255)))\n"
-                         "main:create()\n");
+    ASSERT_TRUE(write_file(skin,
+                           "main = window.new('main', 50, 50, rect.new(100, 100, 300, 250))\n"
+                           "main:add(color_rect.new(rect.new(0, 0, 200, 150), color.new(255, 0, 0)))\n"
+                           "main:add(color_rect.new(rect.new(20, 20, 60, 60), color.new(0, 0, 255)))\n"
+                           "main:create()\n"));
     const std::wstring shot = work + L"\\shot.png";
-    const host_run::result r = host_run::run({L"--skin", skin, L"--run-for", L"1500", L"--screenshot", shot}, work);
+    const run_result r = run_host({L"--skin", skin, L"--run-for", L"1500", L"--screenshot", shot}, work);
     EXPECT_EQ(r.exit_code, 0u) << r.log;
     EXPECT_TRUE(has(r.log, "host: screenshot ")) << r.log;
 
-    png_read::image img;
-    ASSERT_EQ(png_read::decode(host_run::read_bytes(shot), img), "");
+    png_image img;
+    ASSERT_EQ(decode_png(read_bytes(shot), img), "");
     EXPECT_EQ(img.width, std::uint32_t(GetSystemMetrics(SM_CXVIRTUALSCREEN)));
     EXPECT_EQ(img.height, std::uint32_t(GetSystemMetrics(SM_CYVIRTUALSCREEN)));
     ASSERT_GE(img.width, 400u);
@@ -39,11 +40,10 @@ TEST(screenshot, ShowsTheSkinWindowWhereTheSkinPutIt) {
 }
 
 TEST(screenshot, AnUnwritablePathIsAnErrorNotACrash) {
-    const std::wstring work = host_run::temp_folder(L"screenshot_bad");
-    const host_run::result r = host_run::run(
-        {L"--component", host::folder_of(host::module_path()) + L"\\host_probe.dll", L"--run-for", L"0",
-         L"--screenshot", work + L"\\missing\\shot.png"},
-        work);
+    const std::wstring work = temp_folder(L"screenshot_bad");
+    const run_result r = run_host({L"--component", beside_this_program(L"host_probe.dll"), L"--run-for", L"0",
+                                   L"--screenshot", work + L"\\missing\\shot.png"},
+                                  work);
     EXPECT_EQ(r.exit_code, 0u) << r.log;
     EXPECT_TRUE(has(r.log, "host: ERROR : cannot write the screenshot ")) << r.log;
 }

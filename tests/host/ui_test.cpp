@@ -2,11 +2,14 @@
 // open-file dialog, failing skins answered and logged, debug output in the log.
 #include <gtest/gtest.h>
 
-#include "host_run.h"
+#include <text.h>
+
+#include <support/files.h>
+#include <support/host_process.h>
 
 namespace {
 
-using host_run::has;
+using namespace test_support;
 
 const char kWindowSkin[] =
     "main = window.new('main', 50, 50, rect.new(100, 100, 300, 250))\n"
@@ -15,10 +18,10 @@ const char kWindowSkin[] =
     "print('window skin loaded')\n";
 
 TEST(ui, TheSkinFileAnswersTheDialogAndTheSkinRuns) {
-    const std::wstring work = host_run::temp_folder(L"ui_skin");
+    const std::wstring work = temp_folder(L"ui_skin");
     const std::wstring skin = work + L"\\skin.lua";
-    host_run::write_text(skin, kWindowSkin);
-    const host_run::result r = host_run::run({L"--skin", skin, L"--run-for", L"300"}, work);
+    ASSERT_TRUE(write_file(skin, kWindowSkin));
+    const run_result r = run_host({L"--skin", skin, L"--run-for", L"300"}, work);
     EXPECT_EQ(r.exit_code, 0u) << r.log;
     EXPECT_TRUE(has(r.log, "host: starting the user interface zin_window_debug\n")) << r.log;
     EXPECT_TRUE(has(r.log, "msgbox: Open: open-file dialog -> " + host::to_utf8(skin) + "\n")) << r.log;
@@ -34,17 +37,17 @@ TEST(ui, TheSkinFileAnswersTheDialogAndTheSkinRuns) {
 }
 
 TEST(ui, ASkinFileNobodyAskedForIsReported) {
-    const std::wstring work = host_run::temp_folder(L"ui_unused");
-    const host_run::result r = host_run::run({L"--skin", work + L"\\skin.lua", L"--run-for", L"0", L"--component",
-                                              host::folder_of(host::module_path()) + L"\\host_probe.dll"},
-                                             work);
+    const std::wstring work = temp_folder(L"ui_unused");
+    const run_result r = run_host(
+        {L"--skin", work + L"\\skin.lua", L"--run-for", L"0", L"--component", beside_this_program(L"host_probe.dll")},
+        work);
     EXPECT_EQ(r.exit_code, 0u) << r.log;
     EXPECT_TRUE(has(r.log, "host: no user interface offered; running without one\n")) << r.log;
     EXPECT_TRUE(has(r.log, "host: --skin was not used")) << r.log;
 }
 
 TEST(ui, FailingSkinsShowTheirMessageBoxInTheLogAndTheHostExitsCleanly) {
-    const std::wstring work = host_run::temp_folder(L"ui_fail");
+    const std::wstring work = temp_folder(L"ui_fail");
     struct failing {
         const char* script;
         std::string box;
@@ -60,8 +63,8 @@ TEST(ui, FailingSkinsShowTheirMessageBoxInTheLogAndTheHostExitsCleanly) {
         const std::wstring dir = work + L"\\" + std::to_wstring(++n);
         CreateDirectoryW(dir.c_str(), nullptr);
         const std::wstring skin = dir + L"\\skin.lua";
-        host_run::write_text(skin, c.script);
-        const host_run::result r = host_run::run({L"--skin", skin, L"--answer", L"cancel", L"--run-for", L"5000"}, dir);
+        ASSERT_TRUE(write_file(skin, c.script));
+        const run_result r = run_host({L"--skin", skin, L"--answer", L"cancel", L"--run-for", L"5000"}, dir);
         EXPECT_EQ(r.exit_code, 0u) << r.log;
         EXPECT_TRUE(has(r.log, c.box)) << r.log;
         EXPECT_TRUE(has(r.log, "host: the user interface gave no main window")) << r.log;
@@ -70,14 +73,14 @@ TEST(ui, FailingSkinsShowTheirMessageBoxInTheLogAndTheHostExitsCleanly) {
         EXPECT_TRUE(has(r.log, "host: user interface stopped\n")) << r.log;
     }
     // The load error names the file and the line.
-    const std::string first = host_run::read_text(work + L"\\1\\log.txt");
+    const std::string first = read_file(work + L"\\1\\log.txt");
     EXPECT_TRUE(has(first, "lua-load error: " + host::to_utf8(work) + "\\1\\skin.lua:1:")) << first;
     EXPECT_TRUE(has(first, " -> ok\n")) << first;  // a box with only OK gets OK for "cancel"
 }
 
 TEST(ui, WithoutASkinTheDialogIsCancelled) {
-    const std::wstring work = host_run::temp_folder(L"ui_none");
-    const host_run::result r = host_run::run({L"--run-for", L"5000"}, work);
+    const std::wstring work = temp_folder(L"ui_none");
+    const run_result r = run_host({L"--run-for", L"5000"}, work);
     EXPECT_EQ(r.exit_code, 0u) << r.log;
     EXPECT_TRUE(has(r.log, "msgbox: Open: open-file dialog -> cancel (no --skin)\n")) << r.log;
     EXPECT_TRUE(has(r.log, "host: the user interface gave no main window")) << r.log;

@@ -99,7 +99,7 @@ int method_add_paint_part(lua_State* L) {
     // Stack: [window, rect, image, ..., picture]
     w->add_part(part, "picture");
     w->mRefs.push(lua_class::ref(L, -1));
-    return 1;
+    return 0;
 }
 
 int method_minimize(lua_State* L) {
@@ -121,7 +121,8 @@ int method_set_callback(lua_State* L) {
 int method_resize(lua_State* L) {
     zin_window* w = check_window(L, 1);
     const int32_t p = check_int(L, 2);
-    ZIN_ASSERT_MSG(p >= 0 && p <= 7, "p >= 0 && p <= 7");
+    // Any other value would post an unrelated hit-test code (a caption drag, the close button).
+    if (!ZIN_CHECK_MSG(p >= 0 && p <= 7, "p >= 0 && p <= 7")) return 0;
     ReleaseCapture();
     if (!w->mWnd) return 0;
     // The sizing loop takes the press point in screen coordinates.

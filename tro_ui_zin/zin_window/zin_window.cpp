@@ -275,7 +275,9 @@ void zin_window::switch_to(zin_window* other) {
     // 3.
     RECT r;
     GetWindowRect(hwnd, &r);
-    // 4.
+    // 4. An open window is no longer pending (a minimised one would otherwise come back after a
+    //    later close).
+    g_pending_windows.removeAll(other);
     other->mWnd = hwnd;
     other->mDC = mDC;
     other->load();

@@ -1,28 +1,13 @@
 #pragma once
 // Driving the reference host from a test: trovaplay.exe (beside the test program) started as its
-// own process, waiting for its window and its log lines, and the files it leaves behind.
+// own process, run to its end or watched for its window and its log lines.
 
 #include <windows.h>
 
 #include <string>
 #include <vector>
 
-namespace e2e {
-
-// UTF-16 to UTF-8.
-std::string narrow(const std::wstring& text);
-
-// A file of the source tree (path relative to its top, with '/'), as a Windows path.
-std::wstring source_file(const char* relative);
-
-// A fresh, empty folder under the temporary folder, named after the test and this process.
-std::wstring temp_folder(const wchar_t* name);
-
-// The whole file; empty when it cannot be read. The file may still be open for writing.
-std::string read_file(const std::wstring& path);
-
-// The lines of text that contain what.
-std::vector<std::string> lines_containing(const std::string& text, const std::string& what);
+namespace test_support {
 
 // trovaplay.exe with the given arguments, its standard output and error to a file. The destructor
 // ends a process that is still running.
@@ -34,6 +19,8 @@ public:
     host_process& operator=(const host_process&) = delete;
 
     bool started() const { return m_process != nullptr; }
+    // Why it did not start: the program and the system's error code.
+    const std::string& start_error() const { return m_start_error; }
     // Waits until the process has ended; on time-out it is ended (exit code 99) and false returned.
     bool wait(DWORD timeout_ms);
     DWORD exit_code() const;
@@ -44,7 +31,19 @@ public:
 private:
     HANDLE m_process = nullptr;
     DWORD m_process_id = 0;
+    std::string m_start_error;
 };
+
+struct run_result {
+    DWORD exit_code = 0xFFFFFFFF;
+    std::string log;  // <work>\log.txt
+    std::string out;  // standard output and error
+};
+
+// Runs the host with args plus --log <work>\log.txt and --profile <work>\profile, its standard
+// output to <work>\stdout.txt, and waits at most a minute for its end. A host that does not start
+// or does not end in time fails the test.
+run_result run_host(const std::vector<std::wstring>& args, const std::wstring& work);
 
 // Polls the file until it contains text; false when it did not within the time.
 bool wait_for_text(const std::wstring& file, const std::string& text, DWORD timeout_ms);
@@ -53,4 +52,4 @@ bool wait_for_text(const std::wstring& file, const std::string& text, DWORD time
 // onto the point, the press and the release (posted, in this order).
 void post_left_click(HWND window, int x, int y);
 
-}  // namespace e2e
+}  // namespace test_support

@@ -1,0 +1,35 @@
+#pragma once
+// Files of the tests that run trovaplay.exe: fresh work folders, whole files written and read back,
+// and the paths of the programs and source files the tests use.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace test_support {
+
+// UTF-16 to UTF-8.
+std::string narrow(const std::wstring& text);
+
+// A fresh, empty folder under the temporary folder, named after the test and this process.
+std::wstring temp_folder(const std::wstring& name);
+
+// The whole file; empty when it cannot be read. The file may still be open for writing.
+std::string read_file(const std::wstring& path);
+std::vector<std::uint8_t> read_bytes(const std::wstring& path);
+
+// Writes the file anew; false when it cannot be written.
+bool write_file(const std::wstring& path, const std::string& text);
+
+// A file in the folder of this test program (where trovaplay.exe and the DLLs are built).
+std::wstring beside_this_program(const std::wstring& name);
+
+// A file of the source tree (path relative to its top, with '/'), as a Windows path.
+std::wstring source_file(const char* relative);
+
+bool has(const std::string& text, const std::string& what);
+
+// The lines of text that contain what.
+std::vector<std::string> lines_containing(const std::string& text, const std::string& what);
+
+}  // namespace test_support

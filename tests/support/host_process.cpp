@@ -1,0 +1,115 @@
+// Starting and watching the reference host for the tests.
+
+#include "host_process.h"
+
+#include "files.h"
+
+#include <gtest/gtest.h>
+
+namespace test_support {
+
+namespace {
+
+std::wstring quote(const std::wstring& a) { return L"\"" + a + L"\""; }
+
+}  // namespace
+
+host_process::host_process(const std::vector<std::wstring>& args, const std::wstring& stdout_file) {
+    const std::wstring exe = beside_this_program(L"trovaplay.exe");
+    std::wstring command = quote(exe);
+    for (const std::wstring& a : args) command += L" " + quote(a);
+    SECURITY_ATTRIBUTES sa = {sizeof sa, nullptr, TRUE};
+    HANDLE out = CreateFileW(stdout_file.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &sa,
+                             CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    STARTUPINFOW si = {};
+    si.cb = sizeof si;
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    si.hStdOutput = out;
+    si.hStdError = out;
+    PROCESS_INFORMATION pi = {};
+    std::vector<wchar_t> line(command.begin(), command.end());
+    line.push_back(0);
+    if (CreateProcessW(exe.c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi)) {
+        CloseHandle(pi.hThread);
+        m_process = pi.hProcess;
+        m_process_id = pi.dwProcessId;
+    } else {
+        m_start_error = "cannot start " + narrow(exe) + " (error " + std::to_string(GetLastError()) + ")";
+    }
+    if (out != INVALID_HANDLE_VALUE) CloseHandle(out);
+}
+
+host_process::~host_process() {
+    if (!m_process) return;
+    if (WaitForSingleObject(m_process, 0) != WAIT_OBJECT_0) {
+        TerminateProcess(m_process, 99);
+        WaitForSingleObject(m_process, 5000);
+    }
+    CloseHandle(m_process);
+}
+
+bool host_process::wait(DWORD timeout_ms) {
+    if (!m_process) return false;
+    if (WaitForSingleObject(m_process, timeout_ms) == WAIT_OBJECT_0) return true;
+    TerminateProcess(m_process, 99);
+    WaitForSingleObject(m_process, 5000);
+    return false;
+}
+
+DWORD host_process::exit_code() const {
+    DWORD code = 0xFFFFFFFF;
+    if (m_process) GetExitCodeProcess(m_process, &code);
+    return code;
+}
+
+HWND host_process::wait_for_window(const wchar_t* class_name, const wchar_t* title, DWORD timeout_ms) const {
+    const DWORD start = GetTickCount();
+    for (;;) {
+        for (HWND w = FindWindowExW(nullptr, nullptr, class_name, title); w;
+             w = FindWindowExW(nullptr, w, class_name, title)) {
+            DWORD owner = 0;
+            GetWindowThreadProcessId(w, &owner);
+            if (owner == m_process_id && IsWindowVisible(w)) return w;
+        }
+        if (GetTickCount() - start > timeout_ms) return nullptr;
+        Sleep(100);
+    }
+}
+
+run_result run_host(const std::vector<std::wstring>& args, const std::wstring& work) {
+    std::vector<std::wstring> all = args;
+    all.insert(all.end(), {L"--log", work + L"\\log.txt", L"--profile", work + L"\\profile"});
+    const std::wstring out_file = work + L"\\stdout.txt";
+    run_result r;
+    {
+        host_process host(all, out_file);
+        if (!host.started()) {
+            ADD_FAILURE() << host.start_error();
+            return r;
+        }
+        if (!host.wait(60000)) ADD_FAILURE() << "trovaplay.exe did not end within 60 s";
+        r.exit_code = host.exit_code();
+    }
+    r.log = read_file(work + L"\\log.txt");
+    r.out = read_file(out_file);
+    return r;
+}
+
+bool wait_for_text(const std::wstring& file, const std::string& text, DWORD timeout_ms) {
+    const DWORD start = GetTickCount();
+    for (;;) {
+        if (has(read_file(file), text)) return true;
+        if (GetTickCount() - start > timeout_ms) return false;
+        Sleep(100);
+    }
+}
+
+void post_left_click(HWND window, int x, int y) {
+    const LPARAM at = MAKELPARAM(x, y);
+    PostMessageW(window, WM_MOUSEMOVE, 0, at);
+    PostMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    PostMessageW(window, WM_LBUTTONUP, 0, at);
+}
+
+}  // namespace test_support
