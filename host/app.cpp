@@ -3,12 +3,13 @@
 #include <shlobj.h>
 
 #include <cstdio>
-#include <exception>
 #include <utility>
 #include <vector>
 
 #include <trovaplay/sdk/client.h>
 #include <trovaplay/sdk/componentversion.h>
+#include <trovaplay/sdk/console_receiver.h>
+#include <trovaplay/sdk/play_callback.h>
 #include <trovaplay/sdk/play_control.h>
 #include <trovaplay/sdk/playlist_manager.h>
 #include <trovaplay/sdk/service.h>
@@ -18,7 +19,9 @@
 #include "blob.h"
 #include "console.h"
 #include "debug_capture.h"
+#include "guard.h"
 #include "host_object.h"
+#include "host_window.h"
 #include "log.h"
 #include "screenshot.h"
 #include "text.h"
@@ -45,13 +48,13 @@ const char* class_name(const GUID& g) {
         const char* name;
     };
     static const known table[] = {
-        {{0x8E4EED7A, 0xC6B8, 0x49C7, {0x99, 0xFE, 0x97, 0xE0, 0x4A, 0xAA, 0x63, 0xA8}}, "play_callback_static"},
+        {play_callback_static::class_guid, "play_callback_static"},
         {{0x95E9F11B, 0x4C99, 0x4D0A, {0xAB, 0x9F, 0x36, 0x71, 0x96, 0xB1, 0x09, 0x25}},
          "playlist_callback_single_static"},
         {{0x7255E8D0, 0x3FCF, 0x4781, {0xB9, 0x3B, 0xD0, 0x6C, 0xB8, 0x8D, 0xFA, 0xFA}}, "preferences_page"},
-        {{0x10BB3EBD, 0xDDF7, 0x4975, {0xA3, 0xCC, 0x23, 0x08, 0x48, 0x29, 0x45, 0x3E}}, "componentversion"},
-        {{0x1ADD4DC4, 0xB278, 0x4A0C, {0xA1, 0x05, 0x26, 0x29, 0xF4, 0xB3, 0x12, 0xF4}}, "user_interface"},
-        {{0x90DF5270, 0x65BB, 0x4DBA, {0xBA, 0xF5, 0x86, 0xBE, 0x9E, 0x59, 0xDC, 0x20}}, "console_receiver"},
+        {componentversion::class_guid, "componentversion"},
+        {user_interface::class_guid, "user_interface"},
+        {console_receiver::class_guid, "console_receiver"},
     };
     for (const known& k : table)
         if (same_guid(k.guid, g)) return k.name;
@@ -77,20 +80,6 @@ std::wstring default_profile() {
     if (SUCCEEDED(SHGetFolderPathW(nullptr, CSIDL_APPDATA | CSIDL_FLAG_CREATE, nullptr, 0, buf)))
         return std::wstring(buf) + L"\\trovaplay";
     return folder_of(module_path()) + L"\\profile";
-}
-
-// Runs a call into the component; an exception that comes out of it is logged, never passed on.
-template <typename F>
-bool guarded(const char* what, F&& call) {
-    try {
-        call();
-        return true;
-    } catch (const std::exception& e) {
-        log_host(std::string("ERROR : ") + what + " threw: " + e.what());
-    } catch (...) {
-        log_host(std::string("ERROR : ") + what + " threw an unknown exception");
-    }
-    return false;
 }
 
 }  // namespace
@@ -119,12 +108,13 @@ int app::run() {
     m_registry.set_initializing(false);
     if (m_options.play) m_player.play();
     message_loop();
-    if (!m_options.screenshot.empty()) save_screenshot(m_options.screenshot);
+    const bool shot_saved = m_options.screenshot.empty() || save_screenshot(m_options.screenshot);
     m_registry.set_shutting_down(true);
     m_player.stop_for_exit();  // the user interface still hears the stop
     stop_ui();
     stop_component();
-    return release_host_services() ? exit_ok : exit_references_left;
+    if (!release_host_services()) return exit_references_left;
+    return shot_saved ? exit_ok : exit_no_screenshot;
 }
 
 // 1. Log, profile, registry, main window.
@@ -151,15 +141,9 @@ bool app::prepare() {
     m_player.register_services(m_registry);
     m_player.add_items(m_options.items);
 
-    WNDCLASSEXW wc = {};
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = &app::window_proc;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.lpszClassName = kWindowClass;
-    RegisterClassExW(&wc);
-    m_window = CreateWindowExW(0, kWindowClass, L"trovaplay", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT, 400,
-                               300, nullptr, nullptr, wc.hInstance, this);
+    m_window = create_host_window(kWindowClass, &app::window_proc, nullptr, this);
     if (m_window == nullptr) log_host("ERROR : cannot create the host window");
+    else SetWindowTextW(m_window, L"trovaplay");
     m_registry.set_main_window(m_window);
     return true;
 }
@@ -218,7 +202,6 @@ void app::start_component() {
     }
 
     guarded("services_init(true)", [&] { m_client->services_init(true); });
-    m_services_on = true;
 
     service_factory_base* factory = nullptr;
     guarded("get_service_list", [&] { factory = m_client->get_service_list(); });
@@ -352,7 +335,6 @@ void app::stop_component() {
             log_host("ERROR : cannot save the configuration to " + to_utf8(blob_path()));
     }
     guarded("services_init(false)", [&] { m_client->services_init(false); });
-    m_services_on = false;
     m_registry.release_component_services();
     m_client = nullptr;
     FreeLibrary(m_module);

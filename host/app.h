@@ -34,6 +34,7 @@ enum exit_code : int {
     exit_no_component = 2,
     exit_references_left = 3,
     exit_no_profile = 4,
+    exit_no_screenshot = 5,  // everything else went well, but --screenshot could not be saved
 };
 
 class app {
@@ -72,7 +73,6 @@ private:
     user_interface* m_ui = nullptr;  // the started user interface (a reference held)
     bool m_ui_failed = false;        // its init gave no main window
     trovaplay_client* m_client = nullptr;
-    bool m_services_on = false;
 };
 
 }  // namespace host

@@ -8,6 +8,7 @@
 // 4. Any other dialog: caption and text are logged with the answer, and the button is pressed.
 #include "automation.h"
 
+#include "host_window.h"
 #include "log.h"
 #include "text.h"
 
@@ -86,6 +87,16 @@ bool has_button(HWND dialog, int button) {
     return b != nullptr && IsWindowEnabled(b);
 }
 
+// The button that answers `dialog`: the asked one when the dialog has it, else the first it has of
+// the ones that give the least away. A button the dialog lacks is never pressed: a message box
+// would return its id, an answer it never offered.
+int pick_button(HWND dialog, int asked) {
+    if (has_button(dialog, asked)) return asked;
+    for (int b : {IDCANCEL, IDNO, IDOK, IDIGNORE, IDABORT, IDRETRY, IDYES})
+        if (has_button(dialog, b)) return b;
+    return IDCANCEL;  // no known button: the dialog's own way out
+}
+
 }  // namespace
 
 int answer_button(const std::wstring& word) {
@@ -102,15 +113,8 @@ automation::automation(const std::wstring& skin, const std::wstring& answer)
 bool automation::start() {
     if (m_hook != nullptr) return true;
     if (g_active != nullptr) return false;  // one hook per process is enough
-    WNDCLASSEXW wc = {};
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = &automation::window_proc;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.lpszClassName = kWindowClass;
-    RegisterClassExW(&wc);
-    m_window = CreateWindowExW(0, kWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
+    m_window = create_host_window(kWindowClass, &automation::window_proc, HWND_MESSAGE, this);
     if (m_window == nullptr) return false;
-    SetWindowLongPtrW(m_window, GWLP_USERDATA, LONG_PTR(this));
     m_hook = SetWindowsHookExW(WH_CBT, &automation::cbt_hook, nullptr, GetCurrentThreadId());
     if (m_hook == nullptr) {
         DestroyWindow(m_window);
@@ -143,7 +147,7 @@ LRESULT CALLBACK automation::cbt_hook(int code, WPARAM wp, LPARAM lp) {
 
 // 2.
 LRESULT CALLBACK automation::window_proc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
-    automation* self = reinterpret_cast<automation*>(GetWindowLongPtrW(wnd, GWLP_USERDATA));
+    automation* self = window_owner<automation>(wnd);
     if (self != nullptr && msg == kAnswerMessage) {
         const HWND dialog = reinterpret_cast<HWND>(wp);
         if (IsWindow(dialog)) self->answer_dialog(dialog);
@@ -165,8 +169,7 @@ void automation::answer_dialog(HWND dialog) {
         return;
     }
     // 4.
-    int button = m_answer;
-    if (!has_button(dialog, button)) button = has_button(dialog, IDCANCEL) ? IDCANCEL : IDOK;
+    const int button = pick_button(dialog, m_answer);
     log_line(log_kind::msgbox, to_utf8(window_text(dialog)) + ": " + dialog_text(dialog) + " -> " + word_of(button));
     press(dialog, button);
 }

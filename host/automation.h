@@ -7,7 +7,7 @@
 //   - an open-file dialog gets the --skin file typed into its file-name box and its OK pressed
 //     (without --skin, or when the dialog does not take the file, it is cancelled);
 //   - any other dialog is answered by the --answer word: the button of that word when the dialog
-//     has it, else its Cancel or OK button.
+//     has it, else the first it has of Cancel, No, OK, Ignore, Abort, Retry and Yes.
 // Each answered dialog is one "msgbox: <caption>: <text> -> <answer>" line in the log.
 #include <windows.h>
 

@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include <zut/sync.h>
+
 #include "log.h"
 #include "text.h"
 
@@ -15,11 +17,10 @@ const DWORD kDebugPrintAnsi = 0x40010006;  // DBG_PRINTEXCEPTION_C
 const DWORD kDebugPrintWide = 0x4001000A;  // DBG_PRINTEXCEPTION_WIDE_C
 
 struct capture_state {
-    CRITICAL_SECTION lock;
+    zut::critical_section lock;
     void* handler = nullptr;
     std::string pending;     // text of an incomplete line
     DWORD pending_thread = 0;  // the thread that sent it
-    capture_state() { InitializeCriticalSection(&lock); }
     // Never destroyed: other threads may still send debug output while the process ends.
 };
 
@@ -32,7 +33,7 @@ capture_state& state() {
 // line, so lines of two threads are never glued together.
 void take_text(const std::string& text) {
     capture_state& s = state();
-    EnterCriticalSection(&s.lock);
+    zut::scoped_lock lock(s.lock);
     const DWORD thread = GetCurrentThreadId();
     if (!s.pending.empty() && s.pending_thread != thread) {
         log_line(log_kind::debug, s.pending);
@@ -45,7 +46,6 @@ void take_text(const std::string& text) {
         log_line(log_kind::debug, s.pending.substr(0, end + 1));
         s.pending.erase(0, end + 1);
     }
-    LeaveCriticalSection(&s.lock);
 }
 
 // Text of at most `length` characters, shorter at its first NUL.
@@ -57,48 +57,41 @@ std::basic_string<C> bounded(const C* text, ULONG_PTR length) {
     return out;
 }
 
-std::string ansi_to_utf8(const std::string& text) {
-    if (text.empty()) return text;
-    const int n = MultiByteToWideChar(CP_ACP, 0, text.data(), int(text.size()), nullptr, 0);
-    if (n <= 0) return text;
-    std::wstring wide(size_t(n), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text.data(), int(text.size()), &wide[0], n);
-    return to_utf8(wide);
-}
-
+// Runs inside the system's exception dispatch, on whatever thread sent the text: a C++ exception
+// thrown here (out of memory) would unwind through frames that cannot take it, so the line is lost
+// instead.
 LONG CALLBACK debug_print_handler(EXCEPTION_POINTERS* info) {
     const EXCEPTION_RECORD* r = info->ExceptionRecord;
     // Parameters: [0] length with the NUL, [1] the text (for the wide call, [2] and [3] its ANSI form).
-    if (r->ExceptionCode == kDebugPrintWide && r->NumberParameters >= 2) {
-        take_text(to_utf8(bounded(reinterpret_cast<const wchar_t*>(r->ExceptionInformation[1]),
-                                  r->ExceptionInformation[0])));
-        return EXCEPTION_CONTINUE_EXECUTION;
+    const bool wide = r->ExceptionCode == kDebugPrintWide;
+    if ((!wide && r->ExceptionCode != kDebugPrintAnsi) || r->NumberParameters < 2) return EXCEPTION_CONTINUE_SEARCH;
+    try {
+        if (wide)
+            take_text(to_utf8(bounded(reinterpret_cast<const wchar_t*>(r->ExceptionInformation[1]),
+                                      r->ExceptionInformation[0])));
+        else
+            take_text(ansi_to_utf8(
+                bounded(reinterpret_cast<const char*>(r->ExceptionInformation[1]), r->ExceptionInformation[0])));
+    } catch (...) {
     }
-    if (r->ExceptionCode == kDebugPrintAnsi && r->NumberParameters >= 2) {
-        take_text(ansi_to_utf8(
-            bounded(reinterpret_cast<const char*>(r->ExceptionInformation[1]), r->ExceptionInformation[0])));
-        return EXCEPTION_CONTINUE_EXECUTION;
-    }
-    return EXCEPTION_CONTINUE_SEARCH;
+    return EXCEPTION_CONTINUE_EXECUTION;
 }
 
 }  // namespace
 
 void debug_capture_start() {
     capture_state& s = state();
-    EnterCriticalSection(&s.lock);
+    zut::scoped_lock lock(s.lock);
     if (s.handler == nullptr) s.handler = AddVectoredExceptionHandler(1, &debug_print_handler);
-    LeaveCriticalSection(&s.lock);
 }
 
 void debug_capture_stop() {
     capture_state& s = state();
-    EnterCriticalSection(&s.lock);
+    zut::scoped_lock lock(s.lock);
     if (s.handler != nullptr) RemoveVectoredExceptionHandler(s.handler);
     s.handler = nullptr;
     if (!s.pending.empty()) log_line(log_kind::debug, s.pending);
     s.pending.clear();
-    LeaveCriticalSection(&s.lock);
 }
 
 }  // namespace host

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <zut/sync.h>
+
 #include "text.h"
 
 namespace host {
@@ -9,10 +11,9 @@ namespace host {
 namespace {
 
 struct log_state {
-    CRITICAL_SECTION lock;
+    zut::critical_section lock;
     HANDLE file = INVALID_HANDLE_VALUE;
     unsigned counts[4] = {0, 0, 0, 0};
-    log_state() { InitializeCriticalSection(&lock); }
     // Never destroyed: lines may still come from other threads while the process ends.
 };
 
@@ -45,21 +46,19 @@ void write_all(HANDLE h, const std::string& bytes) {
 
 bool log_open(const std::wstring& path) {
     log_state& s = state();
-    EnterCriticalSection(&s.lock);
+    zut::scoped_lock lock(s.lock);
     if (s.file != INVALID_HANDLE_VALUE) CloseHandle(s.file);
     s.file = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, CREATE_ALWAYS,
                          FILE_ATTRIBUTE_NORMAL, nullptr);
     const bool ok = s.file != INVALID_HANDLE_VALUE;
-    LeaveCriticalSection(&s.lock);
     return ok;
 }
 
 void log_close() {
     log_state& s = state();
-    EnterCriticalSection(&s.lock);
+    zut::scoped_lock lock(s.lock);
     if (s.file != INVALID_HANDLE_VALUE) CloseHandle(s.file);
     s.file = INVALID_HANDLE_VALUE;
-    LeaveCriticalSection(&s.lock);
 }
 
 void log_line(log_kind kind, const char* text, unsigned length) {
@@ -87,20 +86,18 @@ void log_line(log_kind kind, const char* text, unsigned length) {
         start = end + 1;
     }
     log_state& s = state();
-    EnterCriticalSection(&s.lock);
+    zut::scoped_lock lock(s.lock);
     s.counts[int(kind)] += lines;
     write_all(GetStdHandle(STD_OUTPUT_HANDLE), out);
     write_all(s.file, out);
-    LeaveCriticalSection(&s.lock);
 }
 
 void log_host(const std::string& text) { log_line(log_kind::host, text); }
 
 unsigned log_count(log_kind kind) {
     log_state& s = state();
-    EnterCriticalSection(&s.lock);
+    zut::scoped_lock lock(s.lock);
     const unsigned n = s.counts[int(kind)];
-    LeaveCriticalSection(&s.lock);
     return n;
 }
 

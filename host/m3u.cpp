@@ -23,15 +23,6 @@ bool valid_utf8(const std::string& s) {
     return s.empty() || MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, s.data(), int(s.size()), nullptr, 0) > 0;
 }
 
-std::string ansi_to_utf8(const std::string& s) {
-    if (s.empty()) return s;
-    const int n = MultiByteToWideChar(CP_ACP, 0, s.data(), int(s.size()), nullptr, 0);
-    if (n <= 0) return std::string();
-    std::wstring wide(size_t(n), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, s.data(), int(s.size()), &wide[0], n);
-    return to_utf8(wide);
-}
-
 std::string trim(const std::string& s) {
     size_t a = 0, b = s.size();
     while (a < b && (s[a] == ' ' || s[a] == '\t')) ++a;

@@ -32,12 +32,13 @@ bool parse_options(const std::vector<std::wstring>& args, options& out, std::wst
             name = name.substr(0, eq);
             has_value = true;
         }
-        if (name == L"--help" || name == L"-h" || name == L"/?") {
-            out.help = true;
-            continue;
-        }
-        if (name == L"--play" && !has_value) {
-            out.play = true;
+        const bool help = name == L"--help" || name == L"-h" || name == L"/?";
+        if (help || name == L"--play") {
+            if (has_value) {
+                error = L"option " + name + L" takes no value: " + args[i];
+                return false;
+            }
+            (help ? out.help : out.play) = true;
             continue;
         }
         if (!name.empty() && name[0] != L'-') {
@@ -98,16 +99,18 @@ bool parse_options(const std::vector<std::wstring>& args, options& out, std::wst
 }
 
 const wchar_t* usage_text() {
-    return L"usage: trovaplay.exe [--profile DIR] [--log FILE] [--run-for MS] [--component DLL] [--play] [FILE...]\n"
-           L"  --profile DIR  profile folder (default: %APPDATA%\\trovaplay)\n"
-           L"  --log FILE     write every console line to FILE (UTF-8)\n"
-           L"  --run-for MS   quit normally after MS milliseconds\n"
-           L"  --component DLL  the component to load (default: tro_ui_zin.dll beside the program)\n"
-           L"  --play         start playback once the user interface runs\n"
-           L"  FILE...        tracks for the playlist: files or M3U playlists (.m3u, .m3u8)\n"
-           L"  --skin FILE    answer the open-file dialog for a skin with FILE\n"
-           L"  --answer WORD  answer other dialogs: ok, cancel, abort, retry, ignore, yes or no (default ok)\n"
-           L"  --screenshot FILE  save a PNG of the whole screen just before quitting\n";
+    return L"usage: trovaplay.exe [--profile DIR] [--log FILE] [--run-for MS] [--play] [--skin FILE]\n"
+           L"                     [--answer WORD] [--screenshot FILE] [--component DLL] [FILE...]\n"
+           L"  --profile DIR      profile folder (default: %APPDATA%\\trovaplay)\n"
+           L"  --log FILE         write every console line, debug line and message box to FILE (UTF-8)\n"
+           L"  --run-for MS       quit normally after MS milliseconds\n"
+           L"  --play             start playback once the user interface runs\n"
+           L"  --skin FILE        answer the open-file dialog for a skin with FILE\n"
+           L"  --answer WORD      answer other dialogs: ok, cancel, abort, retry, ignore, yes or no (default ok)\n"
+           L"  --screenshot FILE  save a PNG of the whole screen just before quitting\n"
+           L"  --component DLL    the component to load (default: tro_ui_zin.dll beside the program)\n"
+           L"  --help             this text\n"
+           L"  FILE...            tracks for the playlist: files or M3U playlists (.m3u, .m3u8)\n";
 }
 
 }  // namespace host

@@ -1,19 +1,21 @@
 #pragma once
 // The reference host's command line.
 //
-//   --profile DIR   the profile folder (default: a per-user folder, %APPDATA%\trovaplay)
-//   --log FILE      every console line (and, later, debug and message-box lines) to FILE, UTF-8
-//   --run-for MS    quit normally after MS milliseconds
-//   --component DLL the component module to load (default: tro_ui_zin.dll beside the program)
-//   --help          the usage text
-//   --play          start playback once the user interface runs
-//   FILE ...        tracks for the playlist: files, or M3U playlists (.m3u, .m3u8) whose entries are taken
-//   --skin FILE     answers the component's open-file dialog with FILE when it asks for a skin
-//   --answer WORD   answers every other dialog of the component: ok, cancel, abort, retry, ignore,
-//                   yes or no (default ok)
+//   --profile DIR      the profile folder (default: a per-user folder, %APPDATA%\trovaplay)
+//   --log FILE         every console line, debug line and message box to FILE, UTF-8, each marked
+//   --run-for MS       quit normally after MS milliseconds
+//   --play             start playback once the user interface runs
+//   --skin FILE        answers the component's open-file dialog with FILE when it asks for a skin
+//   --answer WORD      answers every other dialog of the component: ok, cancel, abort, retry, ignore,
+//                      yes or no (default ok)
 //   --screenshot FILE  a PNG of the whole screen, taken just before the host quits
+//   --component DLL    the component module to load (default: tro_ui_zin.dll beside the program)
+//   --help             the usage text
+//   FILE ...           tracks for the playlist: files, or M3U playlists (.m3u, .m3u8) whose entries
+//                      are taken
 //
-// Options are taken in any order; each takes one value, as the next argument or after '='.
+// Options are taken in any order; each but --play and --help takes one value, as the next argument
+// or after '='.
 #include <cstdint>
 #include <string>
 #include <vector>

@@ -9,12 +9,13 @@
 #include "playback_engine.h"
 
 #include <cmath>
-#include <exception>
 #include <vector>
 
 #include <trovaplay/sdk/play_callback.h>
 #include <trovaplay/sdk/play_control.h>
 
+#include "guard.h"
+#include "host_window.h"
 #include "log.h"
 #include "tracks.h"
 
@@ -58,31 +59,16 @@ playback_engine::~playback_engine() { shutdown(); }
 
 bool playback_engine::create_timer_window() {
     if (m_window) return true;
-    WNDCLASSEXW wc = {};
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = &playback_engine::timer_proc;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.lpszClassName = kTimerClass;
-    RegisterClassExW(&wc);  // fails harmlessly when the class exists
-    m_window = CreateWindowExW(0, kTimerClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
+    m_window = create_host_window(kTimerClass, &playback_engine::timer_proc, HWND_MESSAGE, this);
     if (m_window == nullptr) return false;
-    SetWindowLongPtrW(m_window, GWLP_USERDATA, LONG_PTR(this));
     if (m_playing) set_timer(true);
     return true;
 }
 
 LRESULT CALLBACK playback_engine::timer_proc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
     if (msg == WM_TIMER && wp == kTimerId) {
-        auto* self = reinterpret_cast<playback_engine*>(GetWindowLongPtrW(wnd, GWLP_USERDATA));
-        if (self) {
-            try {
-                self->tick();
-            } catch (const std::exception& e) {
-                log_host(std::string("ERROR : playback timer: ") + e.what());
-            } catch (...) {
-                log_host("ERROR : playback timer: unknown exception");
-            }
-        }
+        playback_engine* self = window_owner<playback_engine>(wnd);
+        if (self) guarded("the playback timer", [&] { self->tick(); });
         return 0;
     }
     return DefWindowProcW(wnd, msg, wp, lp);
@@ -324,12 +310,15 @@ void playback_engine::flush() {
     // outer flush delivers them.
     if (m_delivering) return;
     m_delivering = true;
+    struct clear_on_exit {
+        bool& flag;
+        ~clear_on_exit() { flag = false; }  // also when an exception leaves: later events still go out
+    } clear{m_delivering};
     while (!m_events.empty()) {
         const event e = m_events.front();
         m_events.pop_front();
         deliver(e);
     }
-    m_delivering = false;
 }
 
 void playback_engine::deliver(const event& e) {
@@ -343,8 +332,8 @@ void playback_engine::deliver(const event& e) {
     }
     for (const service_ptr_t<service_base>& s : listeners) {
         play_callback_static* listener = static_cast<play_callback_static*>(s.get_ptr());
-        try {
-            if ((listener->get_flags() & (1u << e.slot)) == 0) continue;
+        guarded("a play listener", [&] {
+            if ((listener->get_flags() & (1u << e.slot)) == 0) return;
             play_callback* pc = listener;
             switch (e.slot) {
                 case slot_start: pc->on_start(e.number, e.flag); break;
@@ -356,11 +345,7 @@ void playback_engine::deliver(const event& e) {
                 case slot_volume: pc->on_volume_change(e.volume); break;
                 default: break;
             }
-        } catch (const std::exception& ex) {
-            log_host(std::string("ERROR : a play listener threw: ") + ex.what());
-        } catch (...) {
-            log_host("ERROR : a play listener threw an unknown exception");
-        }
+        });
     }
 }
 

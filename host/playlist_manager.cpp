@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "guard.h"
 #include "log.h"
 #include "playback_engine.h"
 
@@ -58,13 +59,16 @@ void playlist_manager_impl::set_active_playlist(std::uint32_t p_playlist) {
 
 std::uint32_t playlist_manager_impl::create_playlist(const char* p_name, std::uint32_t p_name_length,
                                                      std::uint32_t p_index) {
-    std::string name;
-    if (p_name) name = p_name_length == none ? std::string(p_name) : std::string(p_name, strnlen(p_name, p_name_length));
-    const std::uint32_t at = p_index > m_playlists.size() ? std::uint32_t(m_playlists.size()) : p_index;
-    m_playlists.insert(m_playlists.begin() + at, playlist{name, {}, none});
-    if (m_active >= at && m_active < m_playlists.size() - 1) ++m_active;  // the active one keeps being active
-    if (m_engine) m_engine->on_playlist_inserted(at);
-    return at;
+    return guard("playlist_manager create_playlist", std::uint32_t(none), [&] {
+        std::string name;
+        if (p_name)
+            name = p_name_length == none ? std::string(p_name) : std::string(p_name, strnlen(p_name, p_name_length));
+        const std::uint32_t at = p_index > m_playlists.size() ? std::uint32_t(m_playlists.size()) : p_index;
+        m_playlists.insert(m_playlists.begin() + at, playlist{name, {}, none});
+        if (m_active >= at && m_active < m_playlists.size() - 1) ++m_active;  // the active one keeps being active
+        if (m_engine) m_engine->on_playlist_inserted(at);
+        return at;
+    });
 }
 
 std::uint32_t playlist_manager_impl::playlist_get_item_count(std::uint32_t p_playlist) {
@@ -98,7 +102,7 @@ void playlist_manager_impl::playback_order_set_active(std::uint32_t p_order) {
 bool playlist_manager_impl::playlist_execute_default_action(std::uint32_t p_playlist, std::uint32_t p_item) {
     if (m_engine == nullptr || get_item(p_playlist, p_item).is_empty()) return false;
     m_playlists[p_playlist].focus = p_item;
-    return m_engine->play_item(p_playlist, p_item);
+    return guard("playlist_manager default action", false, [&] { return m_engine->play_item(p_playlist, p_item); });
 }
 
 }  // namespace host

@@ -9,6 +9,7 @@
 #include "png.h"
 
 #include <algorithm>
+#include <array>
 
 namespace host {
 
@@ -34,16 +35,16 @@ void put_chunk(std::vector<std::uint8_t>& out, const char type[4], const std::ve
 }  // namespace
 
 std::uint32_t png_crc32(const std::uint8_t* data, std::size_t length, std::uint32_t crc) {
-    static std::uint32_t table[256];
-    static bool made = false;
-    if (!made) {
+    // Made once, on first use (a function-local static is made once even when threads race for it).
+    static const std::array<std::uint32_t, 256> table = [] {
+        std::array<std::uint32_t, 256> t{};
         for (std::uint32_t n = 0; n < 256; ++n) {
             std::uint32_t c = n;
             for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-            table[n] = c;
+            t[n] = c;
         }
-        made = true;
-    }
+        return t;
+    }();
     crc = ~crc;
     for (std::size_t i = 0; i < length; ++i) crc = table[(crc ^ data[i]) & 0xFF] ^ (crc >> 8);
     return ~crc;

@@ -7,6 +7,7 @@
 // the last service. The registry itself holds one reference on every service it keeps.
 #include <windows.h>
 
+#include <atomic>
 #include <string>
 #include <vector>
 
@@ -68,10 +69,11 @@ private:
     zut::critical_section m_lock;
     std::vector<service_class> m_classes;
     DWORD m_main_thread;
-    HWND m_main_window = nullptr;
+    // Read from any thread of the component (its bring-to-front thread, say).
+    std::atomic<HWND> m_main_window{nullptr};
     std::string m_profile_path;  // never changed once the component runs: the pointer stays valid
-    bool m_initializing = true;
-    bool m_shutting_down = false;
+    std::atomic<bool> m_initializing{true};
+    std::atomic<bool> m_shutting_down{false};
 };
 
 bool same_guid(const GUID& a, const GUID& b);

@@ -1,6 +1,6 @@
 #pragma once
-// UTF-8 <-> UTF-16 conversion for the host's own use (Windows calls take wide text; the component
-// and the log speak UTF-8).
+// Text conversion for the host's own use (Windows calls take wide text; the component and the log
+// speak UTF-8). Invalid input becomes U+FFFD, never a cut text: a log line is kept whole.
 #include <windows.h>
 
 #include <string>
@@ -23,6 +23,16 @@ inline std::string to_utf8(const std::wstring& text) {
     std::string out(size_t(n), '\0');
     WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), &out[0], n, nullptr, nullptr);
     return out;
+}
+
+// Text in the system code page (CP_ACP) as UTF-8; the text as it is when it cannot be converted.
+inline std::string ansi_to_utf8(const std::string& text) {
+    if (text.empty()) return text;
+    const int n = MultiByteToWideChar(CP_ACP, 0, text.data(), int(text.size()), nullptr, 0);
+    if (n <= 0) return text;
+    std::wstring wide(size_t(n), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text.data(), int(text.size()), &wide[0], n);
+    return to_utf8(wide);
 }
 
 // Absolute form of a path (GetFullPathNameW); the path itself when that fails.

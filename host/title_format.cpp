@@ -6,6 +6,7 @@
 //    when one of its fields had a value.
 #include "title_format.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <mutex>
@@ -19,6 +20,9 @@ namespace {
 
 using node = title_script::node;
 
+// Lengths are written as at most this many seconds (a larger number would not fit the integers).
+const double kMaxSeconds = 1e12;
+
 // Every script this host made and that is alive: a script handed back to the host is recognised by
 // its address (never by asking the object, which may come from another module).
 std::mutex g_scripts_lock;
@@ -27,8 +31,13 @@ std::set<const titleformat_script*>& live_scripts() {
     return scripts;
 }
 
-// 1. Reads nodes from `pos` up to the end of the text, or up to the ']' that closes a section.
-bool parse(const std::string& s, size_t& pos, bool in_section, std::vector<node>& out, std::string& error) {
+// Sections nest at most this deep: the reader and the writer recurse once per level.
+const int kMaxDepth = 64;
+
+// 1. Reads nodes from `pos` up to the end of the text, or up to the ']' that closes a section at
+// nesting level `depth` (0: the top, no section open).
+bool parse(const std::string& s, size_t& pos, int depth, std::vector<node>& out, std::string& error) {
+    const bool in_section = depth > 0;
     std::string literal;
     auto flush = [&] {
         if (!literal.empty()) out.push_back(node{node::text, literal, {}});
@@ -46,10 +55,14 @@ bool parse(const std::string& s, size_t& pos, bool in_section, std::vector<node>
             out.push_back(node{node::field, s.substr(pos + 1, end - pos - 1), {}});
             pos = end + 1;
         } else if (c == '[') {
+            if (depth >= kMaxDepth) {
+                error = "sections nested more than " + std::to_string(kMaxDepth) + " deep at " + std::to_string(pos);
+                return false;
+            }
             flush();
             node sec{node::section, std::string(), {}};
             ++pos;
-            if (!parse(s, pos, true, sec.children, error)) return false;
+            if (!parse(s, pos, depth + 1, sec.children, error)) return false;
             out.push_back(sec);
         } else if (c == ']') {
             if (!in_section) {
@@ -113,7 +126,7 @@ bool field_value(const std::string& name, const playable_location* location, con
     }
     if (is(name, "length_seconds")) {
         if (!(length > 0)) return false;
-        out = std::to_string((long long)length);
+        out = std::to_string((long long)std::min(length, kMaxSeconds));
         return true;
     }
     if (is(name, "filename")) out = file_name(location->get_path(), false);
@@ -164,7 +177,7 @@ bool emit(const std::vector<node>& nodes, const playable_location* location, con
 title_script* title_script::compile(const std::string& spec, std::string& error) {
     std::vector<node> nodes;
     size_t pos = 0;
-    if (!parse(spec, pos, false, nodes, error)) return nullptr;
+    if (!parse(spec, pos, 0, nodes, error)) return nullptr;
     title_script* script = new title_script(std::move(nodes));
     std::lock_guard<std::mutex> lock(g_scripts_lock);
     live_scripts().insert(script);
@@ -196,7 +209,7 @@ std::string title_script::format(const playable_location& location, const file_i
 
 std::string format_length(double seconds) {
     if (!(seconds > 0) || !std::isfinite(seconds)) seconds = 0;
-    const unsigned long long total = seconds > 1e12 ? 1000000000000ULL : (unsigned long long)seconds;
+    const unsigned long long total = (unsigned long long)std::min(seconds, kMaxSeconds);
     char buf[64];
     if (total >= 3600)
         std::snprintf(buf, sizeof buf, "%llu:%02llu:%02llu", total / 3600, total / 60 % 60, total % 60);

@@ -2,32 +2,18 @@
 
 #include <cstring>
 
+#include "guard.h"
 #include "log.h"
 #include "title_format.h"
 
 namespace host {
 
-namespace {
-
-struct scoped_lock {
-    explicit scoped_lock(CRITICAL_SECTION& cs) : m_cs(cs) { EnterCriticalSection(&m_cs); }
-    ~scoped_lock() { LeaveCriticalSection(&m_cs); }
-    CRITICAL_SECTION& m_cs;
-};
-
-}  // namespace
-
 titleformat_config_impl::titleformat_config_impl(const GUID& guid, const char* name, const char* default_spec,
                                                  double number)
     : m_guid(guid), m_name(name ? name : ""), m_spec(default_spec ? default_spec : ""), m_default_spec(m_spec),
-      m_number(number) {
-    InitializeCriticalSection(&m_lock);
-}
+      m_number(number) {}
 
-titleformat_config_impl::~titleformat_config_impl() {
-    m_script.release();
-    DeleteCriticalSection(&m_lock);
-}
+titleformat_config_impl::~titleformat_config_impl() {}
 
 GUID* titleformat_config_impl::get_guid(GUID* p_out) {
     if (p_out) *p_out = m_guid;
@@ -35,7 +21,7 @@ GUID* titleformat_config_impl::get_guid(GUID* p_out) {
 }
 
 void titleformat_config_impl::get_spec(zut::string_base& p_out) {
-    scoped_lock lock(m_lock);
+    zut::scoped_lock lock(m_lock);
     p_out.set_string(m_spec.c_str());
 }
 
@@ -43,7 +29,7 @@ void titleformat_config_impl::set_spec(const char* p_spec, t_size p_length) {
     const std::string spec = p_spec == nullptr ? std::string()
                              : p_length == zut::infinite_size ? std::string(p_spec)
                                                          : std::string(p_spec, strnlen(p_spec, p_length));
-    scoped_lock lock(m_lock);
+    zut::scoped_lock lock(m_lock);
     m_spec = spec;
     m_failed = false;
     m_script.release();
@@ -52,20 +38,22 @@ void titleformat_config_impl::set_spec(const char* p_spec, t_size p_length) {
 void titleformat_config_impl::reset() { set_spec(m_default_spec.c_str(), zut::infinite_size); }
 
 bool titleformat_config_impl::compile(service_ptr_t<titleformat_script>& p_out) {
-    scoped_lock lock(m_lock);
-    if (m_script.is_empty()) {
-        if (m_failed) return false;
-        std::string error;
-        title_script* script = title_script::compile(m_spec, error);
-        if (script == nullptr) {
-            m_failed = true;
-            log_host("ERROR : the title format \"" + m_spec + "\" of " + m_name + " does not compile: " + error);
-            return false;
+    return guard("titleformat_config compile", false, [&] {
+        zut::scoped_lock lock(m_lock);
+        if (m_script.is_empty()) {
+            if (m_failed) return false;
+            std::string error;
+            title_script* script = title_script::compile(m_spec, error);
+            if (script == nullptr) {
+                m_failed = true;
+                log_host("ERROR : the title format \"" + m_spec + "\" of " + m_name + " does not compile: " + error);
+                return false;
+            }
+            m_script.attach(script);
         }
-        m_script.attach(script);
-    }
-    p_out = m_script;
-    return true;
+        p_out = m_script;
+        return true;
+    });
 }
 
 titleformat_config_impl* make_playlist_row_format() {

@@ -6,6 +6,7 @@
 #include <string>
 
 #include <trovaplay/sdk/titleformat_config.h>
+#include <zut/sync.h>
 
 #include "host_object.h"
 
@@ -43,7 +44,7 @@ private:
     double m_number;
     service_ptr_t<titleformat_script> m_script;
     bool m_failed = false;
-    CRITICAL_SECTION m_lock;  // spec, script and flag: compile and get_spec may come from any thread
+    zut::critical_section m_lock;  // spec, script and flag: compile and get_spec may come from any thread
 };
 
 // The configurations the host offers, each with one reference (the caller's).

@@ -1,10 +1,12 @@
 #include "tracks.h"
 
+#include <atomic>
 #include <cmath>
 #include <cstring>
 
 #include <trovaplay/shared/shared.h>
 
+#include "guard.h"
 #include "title_format.h"
 
 namespace host {
@@ -14,8 +16,8 @@ namespace {
 // The track-information lock: one for all tracks, recursive, alive for the whole process.
 struct info_lock {
     CRITICAL_SECTION cs;
-    DWORD owner = 0;   // thread that holds it, 0 when free; written only by the holder
-    unsigned depth = 0;
+    std::atomic<DWORD> owner{0};  // thread that holds it, 0 when free; written only by the holder
+    unsigned depth = 0;           // read and written only by the holder
     info_lock() { InitializeCriticalSection(&cs); }
 };
 
@@ -195,14 +197,14 @@ void track::metadb_lock() {
 
 void track::metadb_unlock() {
     info_lock& lock = the_lock();
-    if (lock.depth == 0 || lock.owner != GetCurrentThreadId()) return;  // not held by this thread: a caller's bug
+    if (lock.owner != GetCurrentThreadId() || lock.depth == 0) return;  // not held by this thread: a caller's bug
     if (--lock.depth == 0) lock.owner = 0;
     LeaveCriticalSection(&lock.cs);
 }
 
 bool track::get_info_locked(const file_info*& p_out) const {
     const info_lock& lock = the_lock();
-    if (lock.depth == 0 || lock.owner != GetCurrentThreadId()) return false;
+    if (lock.owner != GetCurrentThreadId() || lock.depth == 0) return false;
     p_out = &m_info;
     return true;
 }
@@ -215,26 +217,27 @@ bool track::format_title(titleformat_hook*, zut::string_base& p_out, const servi
     const title_script* script = title_script::from(p_script.get_ptr());
     if (script == nullptr) return false;  // not one of ours: the host knows no other formatter
     std::string text;
-    {
-        locked guard(*this);
-        text = script->format(m_location, m_info);
-    }
+    if (!guarded("metadb_handle format_title", [&] {
+            locked hold(*this);
+            text = script->format(m_location, m_info);
+        }))
+        return false;
     p_out.set_string(text.c_str());
     return true;
 }
 
 double track::length() const {
-    locked guard(*this);
+    locked hold(*this);
     return m_info.get_length();
 }
 
 std::string track::title() const {
-    locked guard(*this);
+    locked hold(*this);
     return m_info.meta("title");
 }
 
 std::string track::artist() const {
-    locked guard(*this);
+    locked hold(*this);
     return m_info.meta("artist");
 }
 

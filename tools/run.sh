@@ -41,8 +41,10 @@ if [ "$headless" = 1 ]; then
   else
     echo "the skin window did not show; no click"
   fi
-  wait "$host_pid" || true
-  echo "headless run finished; screenshot: $shot, log: $build_dir/run.log"
+  status=0
+  wait "$host_pid" || status=$?
+  echo "headless run finished (exit code $status); screenshot: $shot, log: $build_dir/run.log"
+  exit "$status"
 else
   "$top/tools/wine-run.sh" "$host" --profile "$profile" --skin "$skin" --play "$demo" "$@"
 fi

@@ -46,6 +46,9 @@ TEST_F(automation_log, MessageBoxesAreLoggedAndAnsweredByTheAnswerWord) {
         ASSERT_TRUE(a.start());
         EXPECT_EQ(MessageBoxW(nullptr, L"default", L"plain", MB_RETRYCANCEL), IDCANCEL);
         EXPECT_EQ(MessageBoxW(nullptr, L"default", L"plain", MB_OK), IDOK);
+        // Neither the asked button nor Cancel nor OK: the box still returns one of its own answers.
+        EXPECT_EQ(MessageBoxW(nullptr, L"keep?", L"yes or no", MB_YESNO), IDNO);
+        EXPECT_EQ(MessageBoxW(nullptr, L"disk", L"failed", MB_ABORTRETRYIGNORE), IDIGNORE);
     }
     // Stopped: a second automation may start, and nothing is left of the first.
     const std::string text = log();
@@ -54,6 +57,8 @@ TEST_F(automation_log, MessageBoxesAreLoggedAndAnsweredByTheAnswerWord) {
     EXPECT_TRUE(has(text, "msgbox: zin_window_debug: stop -> ok\n")) << text;
     EXPECT_TRUE(has(text, "msgbox: plain: default -> cancel\n")) << text;
     EXPECT_TRUE(has(text, "msgbox: plain: default -> ok\n")) << text;
+    EXPECT_TRUE(has(text, "msgbox: yes or no: keep? -> no\n")) << text;
+    EXPECT_TRUE(has(text, "msgbox: failed: disk -> ignore\n")) << text;
 }
 
 BOOL ask_for_file(wchar_t (&file)[260]) {

@@ -69,7 +69,28 @@ TEST(options, PlayAndTracks) {
     EXPECT_EQ(o.items, (std::vector<std::wstring>{L"a.mp3", L"list.m3u"}));
     EXPECT_EQ(o.log_file, L"x.log");
     EXPECT_FALSE(host::parse_options(line({L"--play=1"}), o, err));  // a switch takes no value
+    EXPECT_EQ(err, L"option --play takes no value: --play=1");
+    EXPECT_FALSE(host::parse_options(line({L"--help=x"}), o, err));
     EXPECT_FALSE(host::parse_options(line({L"-x"}), o, err));
+}
+
+TEST(options, TheUsageTextListsEveryOptionTheParserTakes) {
+    const std::wstring usage = host::usage_text();
+    const wchar_t* const with_value[] = {L"--profile", L"--log",    L"--run-for",   L"--skin",
+                                         L"--answer",  L"--screenshot", L"--component"};
+    for (const wchar_t* name : with_value) {
+        SCOPED_TRACE(host::to_utf8(name));
+        EXPECT_NE(usage.find(std::wstring(L"[") + name + L" "), std::wstring::npos);
+        EXPECT_NE(usage.find(std::wstring(L"\n  ") + name + L" "), std::wstring::npos);
+        host::options o;
+        std::wstring err;
+        const wchar_t* value = std::wstring(name) == L"--answer" ? L"ok" : L"1";
+        EXPECT_TRUE(host::parse_options(line({name, value}), o, err)) << host::to_utf8(err);
+    }
+    for (const wchar_t* name : {L"--play", L"--help"}) {
+        SCOPED_TRACE(host::to_utf8(name));
+        EXPECT_NE(usage.find(std::wstring(L"\n  ") + name + L" "), std::wstring::npos);
+    }
 }
 
 std::string read_all(const std::wstring& path) {

@@ -44,8 +44,9 @@ TEST(screenshot, AnUnwritablePathIsAnErrorNotACrash) {
     const run_result r = run_host({L"--component", beside_this_program(L"host_probe.dll"), L"--run-for", L"0",
                                    L"--screenshot", work + L"\\missing\\shot.png"},
                                   work);
-    EXPECT_EQ(r.exit_code, 0u) << r.log;
+    EXPECT_EQ(r.exit_code, 5u) << r.log;  // the run still ends in order, but does not claim success
     EXPECT_TRUE(has(r.log, "host: ERROR : cannot write the screenshot ")) << r.log;
+    EXPECT_TRUE(has(r.log, "host: all host references released")) << r.log;
 }
 
 }  // namespace

@@ -143,6 +143,8 @@ TEST(tracks, TitleFormats) {
     EXPECT_EQ(format("%length%", f), "1:02:05");
     f.length = 0;
     EXPECT_EQ(format("[(%length%)]x", f), "x");
+    f.length = 1e300;  // a length too large for the integers is capped, not undefined
+    EXPECT_EQ(format("%length_seconds%", f), "1000000000000");
 
     std::string error;
     EXPECT_EQ(host::title_script::compile("$if(%title%,a,b)", error), nullptr);
@@ -151,6 +153,10 @@ TEST(tracks, TitleFormats) {
     EXPECT_EQ(host::title_script::compile("[%title%", error), nullptr);
     EXPECT_EQ(host::title_script::compile("a]", error), nullptr);
     EXPECT_EQ(host::title_script::compile("'open", error), nullptr);
+    // Sections nest up to a depth; a text nested deeper is refused instead of exhausting the stack.
+    EXPECT_EQ(format((std::string(64, '[') + "%title%" + std::string(64, ']')).c_str(), f), "Plain");
+    EXPECT_EQ(host::title_script::compile(std::string(100000, '['), error), nullptr);
+    EXPECT_NE(error.find("nested"), std::string::npos) << error;
 }
 
 TEST(tracks, PlaylistRowFormatCompilesOnceAndFailsOnce) {
