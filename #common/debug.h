@@ -1,7 +1,8 @@
 // Debug reporting of the common library and the skin engine.
 //
 // Two routines carry every debug line of the component:
-//   zin_debug_output  writes one line to the debugger output (OutputDebugStringW);
+//   zin_debug_output  writes one line to the debugger output through the foundation's one
+//                     debug-output routine (zut::debug_output), which tests can hook;
 //   zin_debug_report  reports a failed check (type assert, source file, line, optional text) through
 //                     zin_debug_output and returns, so that execution goes on.
 // Neither ever calls the runtime's assert or shows a message box. A report breaks into a debugger

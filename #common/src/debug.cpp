@@ -1,12 +1,12 @@
 // The one debug-output routine and the one debug-report routine (see debug.h).
 #include <debug.h>
 
+#include <zut/primitives.h>
+
 #include <windows.h>
 
 namespace {
 
-zin_debug_output_hook g_output_hook = nullptr;
-void* g_output_context = nullptr;
 zin_debug_report_hook g_report_hook = nullptr;
 void* g_report_context = nullptr;
 volatile LONG g_report_count = 0;
@@ -76,11 +76,7 @@ const char* fileName(const char* path) {
 
 }  // namespace
 
-void zin_debug_output(const wchar_t* text) {
-    if (!text) return;
-    if (g_output_hook) g_output_hook(text, g_output_context);
-    OutputDebugStringW(text);
-}
+void zin_debug_output(const wchar_t* text) { zut::debug_output(text); }
 
 void zin_debug_output(const char* text) {
     if (!text) return;
@@ -115,11 +111,7 @@ void zin_debug_report(const char* file, int line, const char* text) {
 
 zin_debug_output_hook zin_set_debug_output_hook(zin_debug_output_hook hook, void* context,
                                                 void** previousContext) {
-    zin_debug_output_hook previous = g_output_hook;
-    if (previousContext) *previousContext = g_output_context;
-    g_output_hook = hook;
-    g_output_context = context;
-    return previous;
+    return zut::set_debug_output_hook(hook, context, previousContext);
 }
 
 zin_debug_report_hook zin_set_debug_report_hook(zin_debug_report_hook hook, void* context,

@@ -40,6 +40,25 @@ TEST(Assertion, ReporterReturnsAndIsObservable) {
   zut::set_assert_hook(previous);
 }
 
+void record_output(const wchar_t* p_text, void* p_context) {
+  static_cast<std::vector<std::wstring>*>(p_context)->push_back(p_text);
+}
+
+// Reports reach the one debug-output routine, whose hook sees every line once.
+TEST(Assertion, ReportLineGoesThroughTheDebugOutputRoutine) {
+  std::vector<std::wstring> lines;
+  void* previous_context = nullptr;
+  const zut::debug_output_hook_t previous =
+      zut::set_debug_output_hook(record_output, &lines, &previous_context);
+  zut::assert_failed(L"n < 3", L"list.h", 7);
+  zut::debug_output(nullptr);  // writes nothing
+  zut::debug_output(L"plain line\n");
+  zut::set_debug_output_hook(previous, previous_context);
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_EQ(lines[0], L"Assertion failed: n < 3, file list.h, line 7\n");
+  EXPECT_EQ(lines[1], L"plain line\n");
+}
+
 TEST(Assertion, MacroReportsOnlyFailedChecks) {
   const t_size before = zut::get_assert_count();
   int value = 3;

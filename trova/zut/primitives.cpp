@@ -17,6 +17,9 @@ volatile LONG g_last_line = 0;
 volatile LONG g_assert_count = 0;
 assert_hook_t volatile g_assert_hook = nullptr;
 
+debug_output_hook_t volatile g_output_hook = nullptr;
+void* volatile g_output_context = nullptr;
+
 void copy_text(wchar_t* p_dest, const wchar_t* p_source) {
   if (p_source == nullptr) p_source = L"";
   t_size n = 0;
@@ -25,6 +28,22 @@ void copy_text(wchar_t* p_dest, const wchar_t* p_source) {
 }
 
 }  // namespace
+
+void debug_output(const wchar_t* p_text) {
+  if (p_text == nullptr) return;
+  const debug_output_hook_t hook = g_output_hook;
+  if (hook != nullptr) hook(p_text, g_output_context);
+  OutputDebugStringW(p_text);
+}
+
+debug_output_hook_t set_debug_output_hook(debug_output_hook_t p_hook, void* p_context,
+                                          void** p_previous_context) {
+  const debug_output_hook_t previous = g_output_hook;
+  if (p_previous_context != nullptr) *p_previous_context = g_output_context;
+  g_output_hook = p_hook;
+  g_output_context = p_context;
+  return previous;
+}
 
 void assert_failed(const wchar_t* p_expression, const wchar_t* p_file, unsigned p_line,
                    bool p_allow_break) {
@@ -41,7 +60,7 @@ void assert_failed(const wchar_t* p_expression, const wchar_t* p_file, unsigned 
   wchar_t line[kReportTextMax * 2 + 64];
   std::swprintf(line, sizeof(line) / sizeof(line[0]), L"Assertion failed: %ls, file %ls, line %u\n",
                 p_expression, p_file, p_line);
-  OutputDebugStringW(line);
+  debug_output(line);
 
   // 3. The test hook.
   assert_hook_t hook = g_assert_hook;

@@ -28,10 +28,22 @@ using ::t_size;
 const t_size infinite_size = ~t_size(0);
 
 // ---------------------------------------------------------------------------------------------
+// Debug output: every debug line of the component (the foundation's reports, the SDK layer's error
+// lines, the common library's and the skin engine's lines) goes through debug_output, which hands it
+// to the test hook, when one is set, and to OutputDebugStringW. A null text writes nothing.
+// ---------------------------------------------------------------------------------------------
+void debug_output(const wchar_t* p_text);
+
+// Installs a hook that sees every line (null removes it); returns the previous one and its context.
+typedef void (*debug_output_hook_t)(const wchar_t* p_text, void* p_context);
+debug_output_hook_t set_debug_output_hook(debug_output_hook_t p_hook, void* p_context,
+                                          void** p_previous_context = nullptr);
+
+// ---------------------------------------------------------------------------------------------
 // Assertion reporter.
 //
 // assert_failed logs the failed check and returns, so the caller goes on. It writes one line through
-// OutputDebugStringW, counts the report, remembers the last one and calls the test hook when one is
+// debug_output, counts the report, remembers the last one and calls the test hook when one is
 // set. Only when a debugger is attached (and p_allow_break is true) does it break into it.
 // It never calls the runtime's assertion routine and never shows a message box.
 // ---------------------------------------------------------------------------------------------

@@ -9,6 +9,7 @@
 #include <trovaplay/sdk/core_api.h>
 #include <trovaplay/sdk/service.h>
 #include <trovaplay/shared/shared.h>
+#include <zut/primitives.h>
 #include <zut/string_conv.h>
 
 #include <cstdarg>
@@ -65,11 +66,11 @@ void report_error(const char* p_where, const char* p_message) noexcept {
   try {
     zut::string8_t<zut::alloc_fast_aggressive> line;
     line << "ERROR : " << (p_where ? p_where : "") << ": " << (p_message ? p_message : "");
-    // The debug output, as wide text.
-    zut::wide_from_utf8 wide(line.get_ptr());
-    OutputDebugStringW(wide.get_ptr());
-    OutputDebugStringW(L"\n");
     print(line.get_ptr());
+    // The debug output: the same text as one wide line.
+    line << "\n";
+    zut::wide_from_utf8 wide(line.get_ptr());
+    zut::debug_output(wide.get_ptr());
   } catch (...) {
   }
 }
