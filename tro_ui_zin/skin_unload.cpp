@@ -9,8 +9,13 @@
 //   5. Tray icons, the playlist title mirror and views, and the docking list join here once they
 //      exist.
 // Every step is safe when there is nothing to undo, so the unload may run any number of times.
+// An unload asked for while a script call runs (a callback that reaches the host, which shuts the
+// interface down) would close the state beneath that call: it waits, and the user-interface thread
+// finishes it from its message queue once no script call is under way.
 
 #include "tro_ui_zin.h"
+
+#include <debug.h>
 
 #include <lua_class/lua_load.h>
 #include <zin_classes/button.h>
@@ -18,9 +23,19 @@
 #include <zin_window/callbacks.h>
 #include <zin_window/zin_window.h>
 
+namespace {
+bool g_unload_pending = false;
+}
+
 void unload_skin() {
     // 1.
     g_skin_running = false;
+    if (g_script_calls > 0) {
+        if (!g_unload_pending) zin_debug_output("!!unload waits for the running script call\n");
+        g_unload_pending = true;
+        return;
+    }
+    g_unload_pending = false;
     // 2.
     clear_window_lists();
     clear_global_callbacks();
@@ -31,4 +46,15 @@ void unload_skin() {
     g_timers.clear();
     g_free_timer_ids.clear();
     button_reset_pressed();
+}
+
+// The outermost script call has ended: its caller may still read the script's results, so the
+// waiting unload runs from the message queue, not from here.
+void on_script_calls_ended() {
+    if (g_unload_pending && g_hWnd) PostMessageW(g_hWnd, WM_ZIN_UNLOAD, 0, 0);
+}
+
+void finish_deferred_unload() {
+    // A script call that started since the request will post again when it ends.
+    if (g_unload_pending && g_script_calls == 0) unload_skin();
 }

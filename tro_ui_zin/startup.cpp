@@ -149,5 +149,9 @@ LRESULT CALLBACK main_window_proc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lpa
         bring_first_window_to_front();
         return 0;
     }
+    if (msg == WM_ZIN_UNLOAD) {
+        finish_deferred_unload();
+        return 0;
+    }
     return zin_window_proc(hwnd, msg, wparam, lparam);
 }

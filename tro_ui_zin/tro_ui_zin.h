@@ -56,6 +56,8 @@ HMODULE engine_module();
 // The private message of that request, below the tray icons' messages (0x801B on) and clear of the
 // window procedure's own two (0x8019, 0x801A).
 constexpr UINT WM_ZIN_BRING_TO_FRONT = WM_APP + 0x18;
+// Asks the user-interface thread to finish an unload that had to wait for a script call to end.
+constexpr UINT WM_ZIN_UNLOAD = WM_APP + 0x17;
 // Its handling on the user-interface thread: the first open window to the foreground, if any.
 void bring_first_window_to_front();
 // The main window's procedure: the bring-to-front request, everything else to the skin windows'
@@ -78,3 +80,5 @@ open_file_dialog_function set_open_file_dialog(open_file_dialog_function functio
 // Removes everything the running skin created. Idempotent: safe with no script state, no paint lock
 // and no windows, and safe to repeat.
 void unload_skin();
+// Runs an unload that waited for a script call to end (the WM_ZIN_UNLOAD request).
+void finish_deferred_unload();

@@ -256,3 +256,41 @@ TEST_F(Startup, ShutdownGivesTheTwoHostServicesBack) {
 }
 
 }  // namespace
+
+namespace {
+
+// A script function standing in for a host that shuts the interface down from inside a callback.
+int shutdown_from_script(lua_State*) {
+    get_ui_zin().shutdown();
+    return 0;
+}
+
+TEST_F(Startup, AnUnloadDuringAScriptCallWaitsForItToEnd) {
+    const std::string path = folder.write(
+        "reentrant.lua",
+        one_window_skin("set_global_callback('OnStart', function()\n"
+                        "  host_shutdown()\n"
+                        "  after = (after or 0) + 1  -- the state is still there\n"
+                        "end)\n"));
+    ASSERT_NE(init_with(path), nullptr);
+    lua_register(g_lua, "host_shutdown", &shutdown_from_script);
+    fire_global_callback(GCB_ON_START);
+    // The callback ran to its end on a live state; the unload waits in the message queue.
+    ASSERT_NE(g_lua, nullptr);
+    lua_getglobal(g_lua, "after");
+    EXPECT_EQ(lua_tointeger(g_lua, -1), 1);
+    lua_pop(g_lua, 1);
+    EXPECT_FALSE(g_skin_running);
+    MSG msg;
+    bool unloaded = false;
+    for (int i = 0; i < 100 && !unloaded; ++i) {
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+        unloaded = g_lua == nullptr;
+        if (!unloaded) Sleep(10);
+    }
+    EXPECT_TRUE(unloaded);
+    EXPECT_EQ(g_windows.getSize(), 0u);
+    get_ui_zin().shutdown();  // nothing left: harmless
+}
+
+}  // namespace

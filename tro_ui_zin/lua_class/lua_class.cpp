@@ -30,6 +30,7 @@
 
 lua_State* g_lua = nullptr;
 bool g_trace_calls = true;
+int g_script_calls = 0;
 uint32_t g_reg_slot_count = 0;
 CDynArray<int> g_reg_free_slots;
 
@@ -590,7 +591,11 @@ bool lua_callback::pcall(int nargs, int nresults) {
     const int base = lua_gettop(L) - nargs - 1;
     const lua_class::trace_mark mark = lua_class::trace_save();
     // 2. The call.
-    const int status = lua_pcall(L, nargs, nresults, 0);
+    int status;
+    {
+        script_call_scope in_script;
+        status = lua_pcall(L, nargs, nresults, 0);
+    }
     // Script errors skip the return events of the functions they unwind: restore the indentation.
     lua_class::trace_restore(mark);
     if (status == 0) return true;

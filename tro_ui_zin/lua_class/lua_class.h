@@ -22,6 +22,19 @@
 extern lua_State* g_lua;
 // While set, every bound method call writes a trace line and the call hook writes its lines.
 extern bool g_trace_calls;
+// Script calls under way (protected calls from native code into the script, nested ones counted):
+// the skin must not be unloaded beneath them.
+extern int g_script_calls;
+// Called when the outermost script call has ended (an unload may be waiting for it).
+void on_script_calls_ended();
+struct script_call_scope {
+    script_call_scope() { ++g_script_calls; }
+    ~script_call_scope() {
+        if (--g_script_calls == 0) on_script_calls_ended();
+    }
+    script_call_scope(const script_call_scope&) = delete;
+    script_call_scope& operator=(const script_call_scope&) = delete;
+};
 // Number of registry slot numbers issued since the module was loaded (never reset).
 extern uint32_t g_reg_slot_count;
 // Freed registry slots, reused last-in first-out; emptied when the Lua state is closed.

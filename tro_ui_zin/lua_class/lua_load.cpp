@@ -124,7 +124,12 @@ bool run_skin_chunk() {
     lua_State* L = g_lua;
     if (!ZIN_CHECK_MSG(L != nullptr, "g_lua")) return false;
     // Stack: [chunk]
-    if (lua_pcall(L, 0, 0, 0) != 0) {
+    int status;
+    {
+        script_call_scope in_script;
+        status = lua_pcall(L, 0, 0, 0);
+    }
+    if (status != 0) {
         // Stack: [message]
         const char* message = (lua_type(L, -1) == LUA_TSTRING || lua_type(L, -1) == LUA_TNUMBER)
                                   ? lua_tostring(L, -1)
