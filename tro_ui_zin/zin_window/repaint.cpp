@@ -51,26 +51,20 @@ void defer(zin_window* w, const rect& r) {
     g_deferred.push(deferred_repaint{w, r});
 }
 
-// Holds the paint lock and the back buffer's clip region for one repaint; both are given back
+// Holds the paint lock for one repaint and takes the back buffer's clipping away again; both
 // however the repaint ends (a part's draw may throw).
 class paint_scope {
 public:
-    paint_scope(HDC back, const rect& r) : m_back(back) {
-        paint_lock_enter();
-        m_clip = CreateRectRgn(r.left, r.top, r.right, r.bottom);
-    }
+    explicit paint_scope(HDC back) : m_back(back) { paint_lock_enter(); }
     ~paint_scope() {
         SelectClipRgn(m_back, nullptr);
-        if (m_clip) DeleteObject(m_clip);
         paint_lock_leave();
     }
     paint_scope(const paint_scope&) = delete;
     paint_scope& operator=(const paint_scope&) = delete;
-    HRGN clip() const { return m_clip; }
 
 private:
     HDC m_back;
-    HRGN m_clip = nullptr;
 };
 
 void paint(zin_window* w, const rect& r) {
@@ -80,12 +74,16 @@ void paint(zin_window* w, const rect& r) {
     if (!back) return;
     SetBkMode(back, TRANSPARENT);
     // 4.
-    paint_scope scope(back, r);
+    paint_scope scope(back);
     const RECT area = r.to_RECT();
-    const HBRUSH background = CreateSolidBrush(ZIN_BACKGROUND_COLOR);
-    FillRect(back, &area, background);
-    DeleteObject(background);
-    SelectClipRgn(back, scope.clip());
+    // The device context's own brush: no brush is made and deleted per repaint. Its colour is put
+    // back, so the parts find the context as before.
+    const COLORREF brush_color = SetDCBrushColor(back, ZIN_BACKGROUND_COLOR);
+    FillRect(back, &area, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
+    if (brush_color != CLR_INVALID) SetDCBrushColor(back, brush_color);
+    // Clip to r without a region object of our own: none, then r.
+    SelectClipRgn(back, nullptr);
+    IntersectClipRect(back, r.left, r.top, r.right, r.bottom);
     // Parts are walked by index: a part's draw may run script code.
     for (uint32_t i = 0; i < w->mParts.getSize(); ++i) {
         class_base* part = w->mParts[i];
