@@ -17,7 +17,7 @@
 #include "bench_timer.h"
 
 #include <lua_class/lua_class.h>
-#include <lua_class/lua_compat.h>
+#include <lua_class/lua_load.h>
 #include <tro_ui_zin.h>
 #include <zin_classes/button.h>
 #include <zin_classes/zin_classes.h>
@@ -40,7 +40,6 @@ lua_State* L = nullptr;
 
 // ---- Engine set-up (as the start-up does it, without a host) ---------------------------------------
 
-void discard_print(const char*) {}
 
 BOOL TROVA_HOOK_CALL pass_everything(HWND, UINT, WPARAM, LPARAM, LRESULT*) { return FALSE; }
 
@@ -71,43 +70,20 @@ void pump() {
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
 }
 
-// A script state with the skin's libraries and the classes the window needs; the window class and
-// the paint lock.
+// The skin's script state, made as a skin load makes it; the window class and the paint lock.
 void open_engine() {
-    L = luaL_newstate();
-    lua_pushcfunction(L, &luaopen_math);
-    lua_call(L, 0, 0);
-    lua_pushcfunction(L, &luaopen_string);
-    lua_call(L, 0, 0);
-    lua_compat::open_base(L, &discard_print);
-    lua_compat::open_table(L);
-    lua_settop(L, 0);
-    lua_class::binding<point>::register_type(L, &point_member_access);
-    lua_class::binding<rect>::register_type(L, &rect_member_access);
-    lua_class::binding<color>::register_type(L);
-    lua_class::binding<bitmap>::register_type(L);
-    lua_class::binding<image>::register_type(L, &image_member_access);
-    lua_class::binding<color_rect>::register_type(L);
-    register_button_class(L);
-    zin_window::register_script_class(L);
-    lua_register(L, "set_global_callback", &set_global_callback);
+    L = skin_load::new_script_state();
     g_lua = L;
     g_trace_calls = false;
     g_quitting = false;
     register_window_class(&pass_everything);
 }
 
-// Torn down in the order of a skin unload.
+// Torn down as a skin unload does.
 void close_engine() {
     pump();
-    clear_global_callbacks();
-    button_reset_pressed();
-    clear_window_lists();
-    lua_close(L);
+    unload_skin();
     L = nullptr;
-    g_lua = nullptr;
-    g_reg_free_slots.clear();
-    delete_paint_lock();
     g_host_hook = nullptr;
     pump();
 }

@@ -63,6 +63,12 @@ struct method_table {
     int count;
 };
 
+// The method table of a class without methods.
+inline method_table no_methods() {
+    static const luaL_Reg none[] = {{nullptr, nullptr}};
+    return {none, 1};
+}
+
 // Class name of a userdata (the name registered for its metatable, "error" when none), or the type
 // name of any other value.
 const char* get_name(lua_State* L, int index);

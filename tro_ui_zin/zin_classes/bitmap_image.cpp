@@ -91,8 +91,6 @@ const luaL_Reg kBitmapMethods[] = {
     {"get_pixel", &bitmap_get_pixel},
 };
 
-const luaL_Reg kNoMethods[] = {{nullptr, nullptr}};
-
 }  // namespace
 
 // ---- bitmap -------------------------------------------------------------------------------------
@@ -151,7 +149,7 @@ bool image::draws_nothing() const {
     return !mpBitmap || !mpBitmap->is_loaded() || mRect.width() <= 0 || mRect.height() <= 0;
 }
 
-lua_class::method_table image::get_methods() { return {kNoMethods, 1}; }
+lua_class::method_table image::get_methods() { return lua_class::no_methods(); }
 
 image* check_image(lua_State* L, int index) {
     return static_cast<image*>(lua_compat::check_udata(L, index, "image"));

@@ -6,10 +6,6 @@
 
 #include <lua_class/lua_compat.h>
 
-namespace {
-const luaL_Reg kNoMethods[] = {{nullptr, nullptr}};
-}  // namespace
-
 color_rect::color_rect(lua_State* L) : class_base(L, 1), mBrush(nullptr) {
     if (zin_classes::constructor_arg_count(L) < 2)
         lua_compat::arg_error(L, 2, "color expected, got no value");
@@ -29,4 +25,4 @@ void color_rect::draw(HDC dc, const rect&, const rect& clip) {
     FillRect(dc, &area, mBrush);
 }
 
-lua_class::method_table color_rect::get_methods() { return {kNoMethods, 1}; }
+lua_class::method_table color_rect::get_methods() { return lua_class::no_methods(); }

@@ -10,10 +10,6 @@
 
 #include <lua_class/lua_compat.h>
 
-namespace {
-const luaL_Reg kNoMethods[] = {{nullptr, nullptr}};
-}  // namespace
-
 lPaintPart::lPaintPart(lua_State* L, int rect_index, int image_index)
     : class_base(L, rect_index), mpImage(nullptr), mImageRef(0), mTile(1) {
     image* im = check_image(L, image_index);
@@ -57,4 +53,4 @@ void lPaintPart::draw(HDC dc, const rect& r, const rect& clip) {
     }
 }
 
-lua_class::method_table lPaintPart::get_methods() { return {kNoMethods, 1}; }
+lua_class::method_table lPaintPart::get_methods() { return lua_class::no_methods(); }

@@ -9,8 +9,6 @@
 
 namespace {
 
-const luaL_Reg kNoMethods[] = {{nullptr, nullptr}};
-
 int32_t check_int(lua_State* L, int index) {
     return lua_class::to_int32(luaL_checknumber(L, index));
 }
@@ -53,7 +51,7 @@ point::point(lua_State* L) : x(0), y(0) {
     lua_class::debug_printf("x: %i, y: %i\n", static_cast<int>(x), static_cast<int>(y));
 }
 
-lua_class::method_table point::get_methods() { return {kNoMethods, 1}; }
+lua_class::method_table point::get_methods() { return lua_class::no_methods(); }
 
 point* push_point(lua_State* L, const point& value) {
     point* p = lua_class::binding<point>::push_new_userdata(L);
@@ -184,7 +182,7 @@ color::color(lua_State* L) : value(0) {
     value = r | (g << 8) | (b << 16);
 }
 
-lua_class::method_table color::get_methods() { return {kNoMethods, 1}; }
+lua_class::method_table color::get_methods() { return lua_class::no_methods(); }
 
 color* push_color(lua_State* L, COLORREF value) {
     color* c = lua_class::binding<color>::push_new_userdata(L);
@@ -213,7 +211,7 @@ font::font(lua_State* L) {
     lf.lfFaceName[sizeof lf.lfFaceName - 1] = '\0';
 }
 
-lua_class::method_table font::get_methods() { return {kNoMethods, 1}; }
+lua_class::method_table font::get_methods() { return lua_class::no_methods(); }
 
 font* check_font(lua_State* L, int index) {
     return static_cast<font*>(lua_compat::check_udata(L, index, "font"));
