@@ -4,7 +4,9 @@
 //   1. Obtain the one playback control and the one playlist manager (kept for the whole run).
 //   2. Set g_config_enabled.
 //   3. Run the skin start-up.
-//   4. Start the bring-to-front thread, also when the start-up failed.
+//   4. Start the bring-to-front thread, also when the start-up failed. Its handle is kept: a
+//      further init and shutdown wait for it to end, so no thread of the component outlives them
+//      (a process ending beneath the sleeping thread is not safe everywhere).
 //   5. Return the main window (or null).
 // Nothing leaves init or shutdown into the host: an exception is reported, the skin unloaded, and
 // init returns null.
@@ -12,6 +14,7 @@
 //   1. With a skin path set: read the configuration, select this skin's section, remember the
 //      window states (which ends with the script's OnUnload), save, drop the sections.
 //   2. Always unload the skin.
+//   3. Wait for the bring-to-front thread and give back the host's services.
 
 #include "tro_ui_zin.h"
 
@@ -40,6 +43,15 @@ user_interface_factory<ui_zin> g_ui_zin_factory;
 
 single_service_ptr_t<play_control>* s_play_control_ref = nullptr;
 single_service_ptr_t<playlist_manager>* s_pl_oper_ref = nullptr;
+HANDLE s_bring_to_front = nullptr;
+
+// The thread only sleeps and posts: it ends well within the bound.
+void wait_for_bring_to_front() noexcept {
+    if (!s_bring_to_front) return;
+    WaitForSingleObject(s_bring_to_front, 2000);
+    CloseHandle(s_bring_to_front);
+    s_bring_to_front = nullptr;
+}
 
 void release_host_services() noexcept {
     g_play_control = nullptr;
@@ -88,9 +100,10 @@ HWND ui_zin::init(host_hook_proc p_hook) {
     }
     // A start-up that failed by an exception leaves nothing of the skin behind either.
     if (!result) unload_after_failure();
-    // 4. Default stack, no flags; the handle is not kept. The thread holds a reference to this
-    //    module, so that a host unloading it right after a failed start cannot pull the code from
-    //    under the sleeping thread; the thread gives it back as it ends.
+    // 4. Default stack, no flags. The thread holds a reference to this module, so that a host
+    //    unloading it right after a failed start cannot pull the code from under the sleeping
+    //    thread; the thread gives it back as it ends.
+    wait_for_bring_to_front();
     HMODULE self = engine_module();
     HMODULE held = nullptr;
     if (self) GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
@@ -98,7 +111,7 @@ HWND ui_zin::init(host_hook_proc p_hook) {
     HANDLE thread = CreateThread(nullptr, 0, &bring_to_front_thread,
                                  reinterpret_cast<void*>(p_hook), 0, nullptr);
     if (thread)
-        CloseHandle(thread);
+        s_bring_to_front = thread;
     else if (held)
         FreeLibrary(held);
     // 5.
@@ -125,6 +138,8 @@ void ui_zin::shutdown() {
     } catch (const std::exception& e) {
         console::report_error("ui_zin::shutdown", e.what());
     }
+    // 3.
+    wait_for_bring_to_front();
     release_host_services();
 }
 

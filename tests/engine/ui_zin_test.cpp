@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tlhelp32.h>
+
 #include <cstring>
 
 using namespace startup_test;
@@ -31,6 +33,19 @@ service_base* find_ui_service() {
         return out.get_ptr();  // a singleton: the pointer outlives the reference
     }
     return nullptr;
+}
+
+// Threads of this process now running.
+int thread_count() {
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return -1;
+    int count = 0;
+    THREADENTRY32 entry;
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry))
+        if (entry.th32OwnerProcessID == GetCurrentProcessId()) ++count;
+    CloseHandle(snapshot);
+    return count;
 }
 
 BOOL TROVA_HOOK_CALL host_hook(HWND, UINT, WPARAM, LPARAM, LRESULT*) { return FALSE; }
@@ -113,6 +128,29 @@ TEST(UiZin, ProfilePathWithAndWithoutPrefix) {
     get_ui_zin().init(&host_hook);
     EXPECT_STREQ(g_profile_dir, "file:");
     get_ui_zin().shutdown();
+    set_open_file_dialog(previous);
+    reset_module_state();
+}
+
+// The bring-to-front thread is started by every init, also a failed one; a further init and the
+// shutdown wait for it, so that no thread of the component is left when the host goes on (or ends).
+TEST(UiZin, NoThreadOutlivesShutdown) {
+    reset_module_state();
+    fake_host host;
+    fake_play_control control{0};
+    fake_playlist_manager playlists{0};
+    host.offer(play_control::class_guid, &control);
+    host.offer(playlist_manager::class_guid, &playlists);
+    start_services(host);
+    open_file_dialog_function previous = set_open_file_dialog(&answer_dialog);  // cancels
+    host.profile_path = "file://C:\\profile";
+    const int before = thread_count();
+    ASSERT_GT(before, 0);
+    get_ui_zin().init(&host_hook);
+    get_ui_zin().init(&host_hook);
+    EXPECT_LE(thread_count(), before + 1);  // the first init's thread has ended
+    get_ui_zin().shutdown();
+    EXPECT_EQ(thread_count(), before);
     set_open_file_dialog(previous);
     reset_module_state();
 }
