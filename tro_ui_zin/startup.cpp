@@ -79,8 +79,8 @@ HWND startup(host_hook_proc hook) {
     clear_skin_sections();
     // 11.
     g_skin_running = true;
-    // 12. Threshold 0: collect everything unreachable now.
-    if (g_lua) lua_gc(g_lua, LUA_GCCOLLECT, 0);
+    // 12. Threshold 0: collect everything unreachable now (a failing finaliser is reported).
+    lua_callback::collect_garbage();
     // 13.
     return g_hWnd;
 }

@@ -45,10 +45,12 @@ single_service_ptr_t<play_control>* s_play_control_ref = nullptr;
 single_service_ptr_t<playlist_manager>* s_pl_oper_ref = nullptr;
 HANDLE s_bring_to_front = nullptr;
 
-// The thread only sleeps and posts: it ends well within the bound.
+// The thread only sleeps and posts: it ends well within the bound, even on a machine so loaded
+// that the thread only gets to run late. The bound is there for a caller that holds the loader
+// lock, which the ending thread needs.
 void wait_for_bring_to_front() noexcept {
     if (!s_bring_to_front) return;
-    WaitForSingleObject(s_bring_to_front, 2000);
+    WaitForSingleObject(s_bring_to_front, 10000);
     CloseHandle(s_bring_to_front);
     s_bring_to_front = nullptr;
 }

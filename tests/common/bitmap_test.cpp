@@ -202,10 +202,19 @@ TEST_F(CBitmapDCTest, BadSizesAndQueriesReport) {
     ASSERT_TRUE(b.create(7, 9, screen.dc, false));
     b.release(true);
     Reports reports;
-    // Size queries on an empty bitmap report and give the last size.
+    // Size queries on an empty bitmap report (known as lines 33 and 34) and give the last size.
+    std::vector<int> lines;
+    void* previousContext = nullptr;
+    const zin_debug_report_hook previous = zin_set_debug_report_hook(
+        [](const zin_debug_report_info& report, void* context) {
+            static_cast<std::vector<int>*>(context)->push_back(report.line);
+        },
+        &lines, &previousContext);
     EXPECT_EQ(b.getWidth(), 7);
     EXPECT_EQ(b.getHeight(), 9);
+    zin_set_debug_report_hook(previous, previousContext);
     EXPECT_EQ(reports.count(), 2u);
+    EXPECT_EQ(lines, (std::vector<int>{33, 34}));
 }
 
 TEST_F(CBitmapDCTest, WithoutReferenceTheScreenFormatIsUsed) {

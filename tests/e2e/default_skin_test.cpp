@@ -66,6 +66,11 @@ void expect_color(const png_image& shot, POINT at, std::uint32_t expected, const
         << colour_text(expected);
 }
 
+// Waits until the screen shows the colour at a window position (however slowly the host paints).
+bool on_screen(POINT at, std::uint32_t expected) {
+    return wait_for_screen_colour(kLeft + at.x, kTop + at.y, expected, kTolerance, 20000);
+}
+
 bool load_shot(const std::wstring& file, png_image& shot) {
     const std::string error = decode_png(read_bytes(file), shot);
     EXPECT_EQ("", error) << "screenshot " << narrow(file);
@@ -84,8 +89,8 @@ TEST(default_skin, loads_without_errors_and_shows_its_window_stopped) {
     ASSERT_TRUE(host.started()) << host.start_error();
     const HWND window = host.wait_for_window(L"zin_window_debug", L"main", 30000);
     ASSERT_NE(nullptr, window) << run.log();
-    // The screenshot is taken as the host quits: let the first paint reach the screen, then close.
-    Sleep(1000);
+    // The screenshot is taken as the host quits: close once the first paint has reached the screen.
+    EXPECT_TRUE(on_screen(kLamp, kStopped)) << "the stopped lamp never reached the screen\n" << run.log();
     post_left_click(window, kCloseButton.x, kCloseButton.y);
     ASSERT_TRUE(host.wait(30000)) << "the close button did not end the host\n" << run.log();
     const std::string log = run.log();
@@ -123,8 +128,8 @@ TEST(default_skin, play_pause_and_close_buttons_drive_the_player) {
     post_left_click(window, kPauseButton.x, kPauseButton.y);
     EXPECT_TRUE(wait_for_text(run.log_file, "console: OnPause", 20000)) << run.log();
     // Close: the skin quits the host, which takes its screenshot at once. Wine copies a window's
-    // drawing to the screen a moment after it is made: give the paused lamp that moment.
-    Sleep(1000);
+    // drawing to the screen a moment after it is made: wait for the paused lamp to get there.
+    EXPECT_TRUE(on_screen(kLamp, kPaused)) << "the paused lamp never reached the screen\n" << run.log();
     post_left_click(window, kCloseButton.x, kCloseButton.y);
     ASSERT_TRUE(host.wait(30000)) << "the close button did not end the host\n" << run.log();
 

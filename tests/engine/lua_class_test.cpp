@@ -7,7 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <stdexcept>
+#include <windows.h>
 
 using namespace engine_test;
 
@@ -225,6 +227,28 @@ TEST_F(Binding, TraceLineArgumentForms) {
         "calling trova::play(\"text\", 2, -2, nil, true, false, @table, [3,-4], @error, @function)\n"));
     ASSERT_EQ(run(L, "trova.stop()"), "");
     EXPECT_TRUE(capture.contains("calling trova::stop()\n"));
+}
+
+// String arguments are script text in the system ANSI code page; the debug output gets them as
+// the same characters.
+std::vector<std::wstring>& wide_lines() {
+    static std::vector<std::wstring> lines;
+    return lines;
+}
+void capture_wide(const wchar_t* text, void*) { wide_lines().push_back(text); }
+
+TEST_F(Binding, TraceLineShowsScriptTextAsItsCharacters) {
+    const char ansi[] = "caf\xE9";
+    wchar_t wide[8] = {};
+    MultiByteToWideChar(CP_ACP, 0, ansi, -1, wide, 8);
+    wide_lines().clear();
+    void* previous_context = nullptr;
+    zin_debug_output_hook previous = zin_set_debug_output_hook(&capture_wide, nullptr, &previous_context);
+    const std::string error = run(L, std::string("trova.play('") + ansi + "')");
+    zin_set_debug_output_hook(previous, previous_context);
+    ASSERT_EQ(error, "");
+    const std::wstring expected = std::wstring(L"calling trova::play(\"") + wide + L"\")\n";
+    EXPECT_NE(std::find(wide_lines().begin(), wide_lines().end(), expected), wide_lines().end());
 }
 
 TEST_F(Binding, NoTraceLineWhileTracingIsOff) {

@@ -245,6 +245,15 @@ TEST_F(SkinFolder, TableSizesHonourTheNField) {
     EXPECT_EQ(eval(L, "table.concat({1, 2, 3}, ',')"), "1,2,3");
 }
 
+// An n field at or beyond the largest size: appending neither overflows nor walks the integers.
+TEST_F(SkinFolder, HugeNFieldsStayInRange) {
+    ASSERT_EQ(run(L, "t = {n = 1e10} table.insert(t, 'a')"), "");
+    EXPECT_EQ(eval(L, "t.n"), "2147483647");
+    EXPECT_EQ(eval(L, "t[2147483647]"), "a");
+    EXPECT_EQ(eval(L, "table.remove(t)"), "a");
+    EXPECT_EQ(eval(L, "t.n"), "2147483646");
+}
+
 TEST_F(SkinFolder, OtherLua50Names) {
     EXPECT_EQ(eval(L, "math.mod(7, 3)"), "1");
     EXPECT_EQ(eval(L, "type(string.gfind)"), "function");

@@ -341,6 +341,23 @@ TEST_F(window_life, resize_starts_sizing_only_for_the_eight_edges) {
     EXPECT_FALSE(PeekMessageW(&msg, w->mWnd, WM_NCLBUTTONDOWN, WM_NCLBUTTONDOWN, PM_REMOVE));
 }
 
+TEST_F(window_life, a_failing_finaliser_does_not_stop_a_close) {
+    zin_window* w = new_window("w", 30, 40, 120, 80);
+    // The unload's full collection runs this finaliser, which fails.
+    ASSERT_EQ("", run("function make_garbage() local g = newproxy(true) "
+                      "getmetatable(g).__gc = function() finalised = true error('finaliser broke') end end "
+                      "w:create()"));
+    const HWND first = w->mWnd;
+    engine_test::debug_capture debug;
+    ASSERT_EQ("", run("make_garbage() w:close() after = true"));
+    ASSERT_EQ("", run("assert(finalised and after)"));
+    EXPECT_FALSE(debug.containing("finaliser broke").empty());
+    EXPECT_FALSE(IsWindow(first));
+    EXPECT_EQ(nullptr, w->mWnd);
+    EXPECT_EQ(0, records_of(w));
+    EXPECT_EQ(0, lua_gettop(L));
+}
+
 // While the state closes, the collector destroys windows and parts in no particular order: no
 // open window may be found by its handle then, or a message (an activation moving to it when
 // another window goes) would run its callbacks and paint its parts from a half-destroyed skin.

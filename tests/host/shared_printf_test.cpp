@@ -74,6 +74,8 @@ TEST(uPrintfV, FloatingPointAndPointers) {
     EXPECT_EQ(fmt("%.2f", 3.14159), "3.14");
     EXPECT_EQ(fmt("%6.1f|", 2.25), "   2.2|");
     EXPECT_EQ(fmt("%p", (void*)0x1234), "0x00001234");
+    // A long double is wider than a double: the arguments after it must still line up.
+    EXPECT_EQ(fmt("%.1Lf|%s|%d", 1.5L, "x", 7), "1.5|x|7");
 }
 
 TEST(uPrintfV, UnknownOrUnfinishedSpecificationsAreCopied) {

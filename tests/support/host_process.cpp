@@ -3,6 +3,7 @@
 #include "host_process.h"
 
 #include "files.h"
+#include "png_read.h"
 
 #include <gtest/gtest.h>
 
@@ -100,6 +101,44 @@ bool wait_for_text(const std::wstring& file, const std::string& text, DWORD time
     const DWORD start = GetTickCount();
     for (;;) {
         if (has(read_file(file), text)) return true;
+        if (GetTickCount() - start > timeout_ms) return false;
+        Sleep(100);
+    }
+}
+
+std::uint32_t screen_pixel(int x, int y) {
+    std::uint32_t colour = kOutside;
+    HDC screen = GetDC(nullptr);
+    if (!screen) return colour;
+    HDC memory = CreateCompatibleDC(screen);
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = 1;
+    info.bmiHeader.biHeight = 1;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HBITMAP dib = memory ? CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0) : nullptr;
+    if (dib && bits) {
+        HGDIOBJ old = SelectObject(memory, dib);
+        if (BitBlt(memory, 0, 0, 1, 1, screen, x, y, SRCCOPY | CAPTUREBLT)) {
+            GdiFlush();
+            const std::uint8_t* p = static_cast<const std::uint8_t*>(bits);  // blue, green, red, unused
+            colour = rgb(p[2], p[1], p[0]);
+        }
+        SelectObject(memory, old);
+    }
+    if (dib) DeleteObject(dib);
+    if (memory) DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return colour;
+}
+
+bool wait_for_screen_colour(int x, int y, std::uint32_t colour, int tolerance, DWORD timeout_ms) {
+    const DWORD start = GetTickCount();
+    for (;;) {
+        if (close_to(screen_pixel(x, y), colour, tolerance)) return true;
         if (GetTickCount() - start > timeout_ms) return false;
         Sleep(100);
     }

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -47,6 +48,15 @@ run_result run_host(const std::vector<std::wstring>& args, const std::wstring& w
 
 // Polls the file until it contains text; false when it did not within the time.
 bool wait_for_text(const std::wstring& file, const std::string& text, DWORD timeout_ms);
+
+// The screen's pixel at a screen position, read as the host's screenshot reads it (0xRRGGBB);
+// 0xFFFFFFFF when it cannot be read.
+std::uint32_t screen_pixel(int x, int y);
+
+// Polls the screen until the pixel at a screen position lies within tolerance of the colour (0xRRGGBB):
+// what a window drew reaches the screen a moment after it is drawn. False when it did not within the
+// time.
+bool wait_for_screen_colour(int x, int y, std::uint32_t colour, int tolerance, DWORD timeout_ms);
 
 // A left click at a client position of a window, as the window receives it from the mouse: a move
 // onto the point, the press and the release (posted, in this order).

@@ -312,7 +312,8 @@ TEST(CriticalSection, ScopedLockLeavesOnThrow) {
   EXPECT_EQ(section.get_count(), 0u);
   HANDLE thread = CreateThread(nullptr, 0, try_enter_thread, &section, 0, nullptr);
   ASSERT_NE(thread, nullptr);
-  EXPECT_EQ(WaitForSingleObject(thread, 5000), WAIT_OBJECT_0);
+  // No time limit: the thread only enters a free section, and it must end before the section does.
+  EXPECT_EQ(WaitForSingleObject(thread, INFINITE), WAIT_OBJECT_0);
   DWORD code = 0;
   GetExitCodeThread(thread, &code);
   CloseHandle(thread);

@@ -355,7 +355,8 @@ int call_traced(lua_State* L) {
         g_trace_line[out.pos++] = ')';
         g_trace_line[out.pos++] = '\n';
         g_trace_line[out.pos] = '\0';
-        zin_debug_output(g_trace_line);
+        // String arguments are script text (system ANSI code page); the debug output takes UTF-8.
+        zin_debug_output(zut::utf8_from_codepage(g_trace_line));
     }
     if (!method) return 0;
     // 2. The method itself.
@@ -581,6 +582,21 @@ void lua_callback::call() {
 
 void lua_callback::call_if_set() {
     if (slot != 0) call();
+}
+
+namespace {
+int full_collection(lua_State* L) {
+    lua_gc(L, LUA_GCCOLLECT, 0);
+    return 0;
+}
+}  // namespace
+
+void lua_callback::collect_garbage() {
+    if (!g_lua) return;
+    lua_pushcfunction(g_lua, &full_collection);
+    // Stack: [..., full_collection]
+    pcall(0, 0);
+    // Stack: [...]
 }
 
 bool lua_callback::pcall(int nargs, int nresults) {

@@ -24,6 +24,7 @@
 
 #include <cctype>
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -222,7 +223,9 @@ int table_setn(lua_State* L) {
 int table_insert(lua_State* L) {
     luaL_checktype(L, 1, LUA_TTABLE);
     int value_index = lua_gettop(L);
-    int n = table_size(L, 1) + 1;
+    // The size after the insertion, kept in the 32-bit range (an n field may claim the largest).
+    const int size = table_size(L, 1);
+    int n = size < INT32_MAX ? size + 1 : size;
     int pos = n;
     if (value_index != 2) {
         pos = lua_class::to_int32(luaL_checknumber(L, 2));
@@ -230,9 +233,9 @@ int table_insert(lua_State* L) {
         value_index = 3;
     }
     set_table_size(L, 1, n);
-    while (--n >= pos) {
-        lua_rawgeti(L, 1, n);
-        lua_rawseti(L, 1, n + 1);  // t[n + 1] = t[n]
+    for (int i = n; i > pos; --i) {
+        lua_rawgeti(L, 1, i - 1);
+        lua_rawseti(L, 1, i);  // t[i] = t[i - 1]
     }
     lua_pushvalue(L, value_index);
     lua_rawseti(L, 1, pos);

@@ -94,8 +94,8 @@ void register_script_interface(lua_State* L) {
     // code exists.
     // 1. global debug_out (later)
     // 2. class config (later)
-    // 3. globals new_base_class (later), set_global_callback, add_tray_icon, remove_tray_icon,
-    //    get_winamp_pl_info (later)
+    // 3. globals new_base_class (later), set_global_callback, add_tray_icon (later),
+    //    remove_tray_icon (later), get_winamp_pl_info (later)
     lua_register(L, "set_global_callback", &set_global_callback);
     // 4. classes docking (later), trova, bitmap, color, font, window, point, rect, image,
     //    button, color_rect, base_class (later), textfield (later), progbar (later),

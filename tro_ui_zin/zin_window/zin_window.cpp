@@ -175,7 +175,7 @@ void zin_window::load() {
 void zin_window::unload() {
     lua_class::debug_printf("unloading \"%s\"\n", mName ? mName : "");
     call_callback(on_hide);
-    if (g_lua) lua_gc(g_lua, LUA_GCCOLLECT, 0);
+    lua_callback::collect_garbage();
     for (uint32_t i = 0; i < mScriptParts.getSize(); ++i)
         window_hooks::script_part_hide(mScriptParts[i]);
     window_hooks::views_unload(this);
@@ -327,7 +327,7 @@ void create_queued_windows() {
     for (uint32_t i = 0; i < pending.getSize(); ++i) {
         zin_window* w = pending[i];
         // A window may have been opened by a callback or destroyed meanwhile.
-        if (!w->mWnd && g_windows.find(w, 0)) w->create_native();
+        if (g_windows.find(w, 0) && !w->mWnd) w->create_native();
     }
 }
 

@@ -29,7 +29,8 @@ typedef struct shared_sort_key* uSortStringHandle;
 //   %[flags][width][.precision][length]conversion
 //   flags: '-' left-align, '0' zero-pad, '+' sign, ' ' space for sign, '#' 0x / 0 prefix
 //   width and precision: decimal digits or '*' (taken from the arguments as int)
-//   length: hh h l ll L j z t I I32 I64 (ll / I64 / j take 64-bit values; others 32-bit)
+//   length: hh h l ll L j z t I I32 I64 (ll / I64 / j take 64-bit values; others 32-bit;
+//           L before f e g a takes a long double)
 //   d i      signed decimal           u        unsigned decimal
 //   x X      unsigned hexadecimal     o        unsigned octal
 //   c        a code point, written as UTF-8 (0 writes nothing)
