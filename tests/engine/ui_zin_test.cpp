@@ -105,16 +105,29 @@ TEST(UiZin, ThirteenSlots) {
     reset_module_state();
 }
 
-TEST(UiZin, ProfilePathWithAndWithoutPrefix) {
-    reset_module_state();
+// A host that offers the two services init needs; the open-file dialog is cancelled.
+class UiZinStarts : public ::testing::Test {
+protected:
+    void SetUp() override {
+        reset_module_state();
+        host.offer(play_control::class_guid, &control);
+        host.offer(playlist_manager::class_guid, &playlists);
+        start_services(host);
+        previous = set_open_file_dialog(&answer_dialog);
+        host.profile_path = "file://C:\\profile";
+    }
+    void TearDown() override {
+        get_ui_zin().shutdown();
+        set_open_file_dialog(previous);
+        reset_module_state();
+    }
     fake_host host;
     fake_play_control control{0};
     fake_playlist_manager playlists{0};
-    host.offer(play_control::class_guid, &control);
-    host.offer(playlist_manager::class_guid, &playlists);
-    start_services(host);
-    open_file_dialog_function previous = set_open_file_dialog(&answer_dialog);  // cancels
-    host.profile_path = "file://C:\\profile";
+    open_file_dialog_function previous = nullptr;
+};
+
+TEST_F(UiZinStarts, ProfilePathWithAndWithoutPrefix) {
     get_ui_zin().init(&host_hook);
     EXPECT_STREQ(g_profile_dir, "C:\\profile");
     {
@@ -127,23 +140,11 @@ TEST(UiZin, ProfilePathWithAndWithoutPrefix) {
     host.profile_path = "file:";  // shorter than the prefix: nothing is skipped past its end
     get_ui_zin().init(&host_hook);
     EXPECT_STREQ(g_profile_dir, "file:");
-    get_ui_zin().shutdown();
-    set_open_file_dialog(previous);
-    reset_module_state();
 }
 
 // The bring-to-front thread is started by every init, also a failed one; a further init and the
 // shutdown wait for it, so that no thread of the component is left when the host goes on (or ends).
-TEST(UiZin, NoThreadOutlivesShutdown) {
-    reset_module_state();
-    fake_host host;
-    fake_play_control control{0};
-    fake_playlist_manager playlists{0};
-    host.offer(play_control::class_guid, &control);
-    host.offer(playlist_manager::class_guid, &playlists);
-    start_services(host);
-    open_file_dialog_function previous = set_open_file_dialog(&answer_dialog);  // cancels
-    host.profile_path = "file://C:\\profile";
+TEST_F(UiZinStarts, NoThreadOutlivesShutdown) {
     const int before = thread_count();
     ASSERT_GT(before, 0);
     get_ui_zin().init(&host_hook);
@@ -151,8 +152,6 @@ TEST(UiZin, NoThreadOutlivesShutdown) {
     EXPECT_LE(thread_count(), before + 1);  // the first init's thread has ended
     get_ui_zin().shutdown();
     EXPECT_EQ(thread_count(), before);
-    set_open_file_dialog(previous);
-    reset_module_state();
 }
 
 }  // namespace
