@@ -5,6 +5,8 @@
 #include "files.h"
 #include "png_read.h"
 
+#include <screenshot.h>
+
 #include <gtest/gtest.h>
 
 namespace test_support {
@@ -107,32 +109,15 @@ bool wait_for_text(const std::wstring& file, const std::string& text, DWORD time
 }
 
 std::uint32_t screen_pixel(int x, int y) {
-    std::uint32_t colour = kOutside;
-    HDC screen = GetDC(nullptr);
-    if (!screen) return colour;
-    HDC memory = CreateCompatibleDC(screen);
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = 1;
-    info.bmiHeader.biHeight = 1;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    HBITMAP dib = memory ? CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0) : nullptr;
-    if (dib && bits) {
-        HGDIOBJ old = SelectObject(memory, dib);
-        if (BitBlt(memory, 0, 0, 1, 1, screen, x, y, SRCCOPY | CAPTUREBLT)) {
-            GdiFlush();
-            const std::uint8_t* p = static_cast<const std::uint8_t*>(bits);  // blue, green, red, unused
-            colour = rgb(p[2], p[1], p[0]);
-        }
-        SelectObject(memory, old);
-    }
-    if (dib) DeleteObject(dib);
-    if (memory) DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
-    return colour;
+    std::uint32_t width = 0, height = 0;
+    std::vector<std::uint8_t> rgb_bytes;
+    if (!host::capture_screen(width, height, rgb_bytes)) return kOutside;
+    // The capture starts at the virtual screen's corner.
+    const long long column = static_cast<long long>(x) - GetSystemMetrics(SM_XVIRTUALSCREEN);
+    const long long row = static_cast<long long>(y) - GetSystemMetrics(SM_YVIRTUALSCREEN);
+    if (column < 0 || row < 0 || column >= width || row >= height) return kOutside;
+    const std::uint8_t* p = &rgb_bytes[(static_cast<std::size_t>(row) * width + column) * 3];
+    return rgb(p[0], p[1], p[2]);
 }
 
 bool wait_for_screen_colour(int x, int y, std::uint32_t colour, int tolerance, DWORD timeout_ms) {

@@ -49,7 +49,7 @@ run_result run_host(const std::vector<std::wstring>& args, const std::wstring& w
 // Polls the file until it contains text; false when it did not within the time.
 bool wait_for_text(const std::wstring& file, const std::string& text, DWORD timeout_ms);
 
-// The screen's pixel at a screen position, read as the host's screenshot reads it (0xRRGGBB);
+// The screen's pixel at a screen position, read by the host's own screen capture (0xRRGGBB);
 // 0xFFFFFFFF when it cannot be read.
 std::uint32_t screen_pixel(int x, int y);
 
