@@ -20,6 +20,7 @@
 #include "lua_debug.h"
 
 #include <zin_classes/zin_classes.h>
+#include <zin_classes/base_class.h>
 #include <zin_classes/button.h>
 #include <zin_classes/progbar.h>
 #include <zin_window/callbacks.h>
@@ -95,11 +96,12 @@ void register_script_interface(lua_State* L) {
     // code exists.
     // 1. global debug_out (later)
     // 2. class config (later)
-    // 3. globals new_base_class (later), set_global_callback, add_tray_icon (later),
+    // 3. globals new_base_class, set_global_callback, add_tray_icon (later),
     //    remove_tray_icon (later), get_winamp_pl_info (later)
+    lua_register(L, "new_base_class", &new_base_class);
     lua_register(L, "set_global_callback", &set_global_callback);
     // 4. classes docking (later), trova, bitmap, color, font, window, point, rect, image,
-    //    button, color_rect, base_class (later), textfield (later), progbar,
+    //    button, color_rect, base_class, textfield (later), progbar,
     //    text_scroll (later), timer, playlist (later)
     register_trova_commands(L);
     lua_class::binding<bitmap>::register_type(L);
@@ -111,6 +113,7 @@ void register_script_interface(lua_State* L) {
     lua_class::binding<image>::register_type(L, &image_member_access);
     register_button_class(L);
     lua_class::binding<color_rect>::register_type(L);
+    register_base_class(L);
     register_prog_bar_class(L);
     lua_class::binding<timer>::register_type(L);
     // Stack: as on entry

@@ -8,6 +8,7 @@
 
 #include "base.h"
 
+#include "base_class.h"
 #include "button.h"
 #include "color_rect.h"
 #include "picture.h"
@@ -100,6 +101,7 @@ const part_class_info kPartClasses[] = {
     {"picture", false, &part_of<lPaintPart>},
     {"color_rect", false, &part_of<color_rect>},
     {"button", true, &part_of<button>},
+    {"base_class", true, &part_of<base_class>},
     {"progbar", true, &part_of<prog_bar>},
 };
 

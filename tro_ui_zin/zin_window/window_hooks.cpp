@@ -1,8 +1,11 @@
-// Points where later parts of the engine join the window code: window states from the
+// Points where other parts of the engine join the window code: window states from the
 // configuration, docking, dropped files, key shortcuts, playlist views, script-defined parts and
-// the tray's restart. Each does nothing (or answers "not handled") until its subsystem exists.
+// the tray's restart. Those whose subsystem does not exist yet do nothing (or answer "not
+// handled").
 
 #include "zin_window.h"
+
+#include <zin_classes/base_class.h>
 
 namespace window_hooks {
 
@@ -25,9 +28,23 @@ bool handle_key(zin_window*, WPARAM) { return false; }
 void views_load(zin_window*) {}
 void views_unload(zin_window*) {}
 
-void script_part_added(zin_window*, class_base*) {}
-void script_part_show(class_base*) {}
-void script_part_hide(class_base*) {}
+void script_part_added(zin_window* w, class_base* part) {
+    // The instance's field "window" names the window it is in.
+    lua_State* L = g_lua;
+    if (!L) return;
+    static_cast<base_class*>(part)->push_instance(L);
+    // Stack: [..., instance]
+    if (lua_istable(L, -1)) {
+        lua_pushliteral(L, "window");
+        lua_class::get_ref(L, w->mSelfRef);
+        // Stack: [..., instance, "window", window]
+        lua_rawset(L, -3);
+    }
+    lua_pop(L, 1);
+    // Stack: [...]
+}
+void script_part_show(class_base* part) { static_cast<base_class*>(part)->show(); }
+void script_part_hide(class_base* part) { static_cast<base_class*>(part)->hide(); }
 
 UINT taskbar_created_message() { return 0; }
 void taskbar_created() {}
