@@ -38,12 +38,6 @@ void class_base::set_draw_mode_from_script(lua_State* L, int mode_index) {
                     : clamp_draw_mode(lua_class::to_int32(luaL_checknumber(L, mode_index)));
 }
 
-int32_t clamp_draw_mode(int32_t mode) {
-    if (mode < -17) return -17;
-    if (mode > 255) return 255;
-    return mode;
-}
-
 // ---- Drawing an image ---------------------------------------------------------------------------
 
 void draw_image(HDC dc, const rect& r, const rect& clip, const image* img, int32_t mode) {

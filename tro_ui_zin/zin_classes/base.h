@@ -34,13 +34,8 @@ struct mouse_event {
 // operation.
 constexpr int32_t DRAW_MODE_DIRECT = -1;
 
-// A draw mode held to the range the repaint knows (-17..255).
-int32_t clamp_draw_mode(int32_t mode);
-
-// Draws the part of an image placed at r that falls into clip, with a draw mode: a constant-alpha
-// blend for 1..255, a raster operation for -1..-17, nothing for 0. Nothing is read from outside
-// the image's bitmap.
-void draw_image(HDC dc, const rect& r, const rect& clip, const image* img, int32_t mode);
+// A draw mode a script gives, cut to -17..255.
+inline int32_t clamp_draw_mode(int32_t mode) { return mode < -17 ? -17 : (mode > 255 ? 255 : mode); }
 
 class class_base {
 public:
@@ -73,6 +68,11 @@ public:
 protected:
     ~class_base() = default;
 };
+
+// Draws the part of an image placed at r that falls into clip, with a draw mode: a constant-alpha
+// blend for 1..255, a raster operation for -1..-17, nothing for 0. Nothing is read from outside
+// the image's bitmap.
+void draw_image(HDC dc, const rect& r, const rect& clip, const image* img, int32_t mode);
 
 // ---- Paint part classes seen from scripts -------------------------------------------------------
 // The window accepts only paint parts in its part lists, and only parts that answer mouse events in
