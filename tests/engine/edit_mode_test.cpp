@@ -289,6 +289,20 @@ TEST_F(edit_mode, shift_resizes_by_the_mouse_step_down_to_two_by_two) {
     EXPECT_EQ(nullptr, edit_mode_part());
 }
 
+TEST_F(edit_mode, message_of_another_window_ends_the_edit_unused) {
+    add_probe(w, rect(10, 10, 40, 30));
+    zin_window* other = new_window("other", 400, 100, 100, 100);
+    ASSERT_EQ("", run("other:create()"));
+    probe_part* there = add_probe(other, rect(0, 0, 50, 50));
+    SetWindowLongPtrW(other->mWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&edit_route));
+    drag(20, 20, 25, 25);
+    ASSERT_NE(nullptr, edit_mode_part());
+    window_fixture::mouse(other->mWnd, WM_MOUSEMOVE, 10, 10);
+    EXPECT_EQ(nullptr, edit_mode_part());
+    EXPECT_EQ(nullptr, GetCapture());
+    EXPECT_EQ(1u, there->messages.size());
+}
+
 TEST_F(edit_mode, skin_unload_ends_the_edit) {
     add_probe(w, rect(10, 10, 40, 30));
     drag(20, 20, 30, 30);
