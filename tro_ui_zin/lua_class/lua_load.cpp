@@ -21,6 +21,7 @@
 
 #include <zin_classes/zin_classes.h>
 #include <zin_classes/button.h>
+#include <zin_config/config_script.h>
 #include <zin_window/callbacks.h>
 #include <zin_window/zin_window.h>
 #include <trova_commands.h>
@@ -93,7 +94,8 @@ void register_script_interface(lua_State* L) {
     // The order is fixed. Entries marked "later" are registered here, in their place, once their
     // code exists.
     // 1. global debug_out (later)
-    // 2. class config (later)
+    // 2. class config
+    register_config_table(L);
     // 3. globals new_base_class (later), set_global_callback, add_tray_icon (later),
     //    remove_tray_icon (later), get_winamp_pl_info (later)
     lua_register(L, "set_global_callback", &set_global_callback);
