@@ -2,7 +2,8 @@
 //
 // unload_skin, in this order:
 //   1. The skin is no longer running.
-//   2. Empty the window lists, forget the 13 global callbacks, delete the paint lock.
+//   2. Empty the window lists, end a layout edit, forget the 13 global callbacks, delete the paint
+//      lock.
 //   3. Close the script state (its collector destroys every script object) after emptying the
 //      registry's free-slot list.
 //   4. Empty the timer lists; forget the pressed button.
@@ -21,6 +22,7 @@
 #include <zin_classes/button.h>
 #include <zin_classes/timer.h>
 #include <zin_window/callbacks.h>
+#include <zin_window/edit_mode.h>
 #include <zin_window/zin_window.h>
 
 namespace {
@@ -38,6 +40,7 @@ void unload_skin() {
     g_unload_pending = false;
     // 2.
     clear_window_lists();
+    edit_mode_reset();
     clear_global_callbacks();
     delete_paint_lock();
     // 3.
