@@ -68,7 +68,7 @@ HWND startup(host_hook_proc hook) {
     // 4.
     if (!locate_skin()) return nullptr;
     // 5.
-    if (!load_lua(g_skin_path)) return nullptr;
+    if (!load_lua(g_skin_path.get())) return nullptr;
     // 6. - 7.
     register_window_class(hook);
     create_main_window(&main_window_proc);

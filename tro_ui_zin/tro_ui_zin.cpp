@@ -123,7 +123,7 @@ HWND ui_zin::init(host_hook_proc p_hook) {
 void ui_zin::shutdown() {
     try {
         // 1.
-        if (g_skin_path && g_skin_path[0]) {
+        if (has_skin_path()) {
             load_config();
             select_skin_section();
             remember_window_states();

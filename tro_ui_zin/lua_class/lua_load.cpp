@@ -21,6 +21,7 @@
 
 #include <zin_classes/zin_classes.h>
 #include <zin_classes/button.h>
+#include <zin_config/config_script.h>
 #include <zin_window/callbacks.h>
 #include <zin_window/zin_window.h>
 #include <global_functions.h>
@@ -95,7 +96,8 @@ void register_script_interface(lua_State* L) {
     // code exists.
     // 1. global debug_out
     lua_register(L, "debug_out", &debug_out);
-    // 2. class config (later)
+    // 2. class config
+    register_config_table(L);
     // 3. globals new_base_class (later), set_global_callback, add_tray_icon, remove_tray_icon,
     //    get_winamp_pl_info
     lua_register(L, "set_global_callback", &set_global_callback);

@@ -5,10 +5,11 @@
 #include "zin_window.h"
 
 #include <trayicon.h>
+#include <zin_config/zin_config.h>
 
 namespace window_hooks {
 
-bool saved_window_rect(const char*, rect*) { return false; }
+bool saved_window_rect(const char* name, rect* out) { return ::saved_window_rect(name, out); }
 
 void dock_place_new(zin_window*) {}
 void dock_attach(zin_window*) {}
