@@ -58,6 +58,7 @@ void unload_skin() {
 // waiting unload runs from the message queue, not from here.
 void on_script_calls_ended() {
     if (g_unload_pending && g_hWnd) PostMessageW(g_hWnd, WM_ZIN_UNLOAD, 0, 0);
+    post_deferred_reload();
 }
 
 void finish_deferred_unload() {

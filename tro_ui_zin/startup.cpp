@@ -156,5 +156,9 @@ LRESULT CALLBACK main_window_proc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lpa
         finish_deferred_unload();
         return 0;
     }
+    if (msg == WM_ZIN_RELOAD) {
+        finish_deferred_reload();
+        return 0;
+    }
     return zin_window_proc(hwnd, msg, wparam, lparam);
 }

@@ -49,8 +49,9 @@ LRESULT pass_on(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
 
 void create_tray_icon() {
     if (!ZIN_CHECK_MSG(g_tray == nullptr, "tray icon manager exists")) return;
+    // Without the main window the manager would make a window of its own: no tray then.
+    if (!ZIN_CHECK_MSG(g_hWnd != nullptr, "g_hWnd")) return;
     g_tray = new CTrayIcon(g_hWnd);
-    if (!g_hWnd) return;
     s_previous_proc = reinterpret_cast<WNDPROC>(
         SetWindowLongPtrW(g_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&tray_wnd_proc)));
 }
