@@ -15,7 +15,7 @@
 
 #include "alloc_count.h"
 #include "bench_timer.h"
-#include "gdi_count.h"
+#include "gui_objects.h"
 
 #include <lua_class/lua_class.h>
 #include <lua_class/lua_load.h>
