@@ -9,6 +9,7 @@
 #include <string>
 
 #include "fake_host.h"
+#include "mem_streams.h"
 
 namespace {
 
@@ -17,31 +18,6 @@ const GUID shared_guid = {0x11223344, 0x5566, 0x7788, {1, 2, 3, 4, 5, 6, 7, 8}};
 // Built while the program loads, oldest first: `older` ends up behind `newer` in the list.
 string_cfg_var older(shared_guid, "older default");
 string_cfg_var newer(shared_guid, "newer default");
-
-class mem_reader : public trovaplay_io::stream_reader {
- public:
-  explicit mem_reader(std::string data) : m_data(std::move(data)) {}
-  std::uint32_t read(void* p_buffer, std::uint32_t p_bytes, trovaplay_io::abort_callback&) override {
-    std::size_t left = m_data.size() - m_pos;
-    std::uint32_t n = p_bytes < left ? p_bytes : static_cast<std::uint32_t>(left);
-    std::memcpy(p_buffer, m_data.data() + m_pos, n);
-    m_pos += n;
-    return n;
-  }
-  std::size_t consumed() const { return m_pos; }
-
- private:
-  std::string m_data;
-  std::size_t m_pos = 0;
-};
-
-class mem_writer : public trovaplay_io::stream_writer {
- public:
-  void write(const void* p_buffer, std::uint32_t p_bytes, trovaplay_io::abort_callback&) override {
-    data.append(static_cast<const char*>(p_buffer), p_bytes);
-  }
-  std::string data;
-};
 
 std::string record(const std::string& p_payload) {
   std::string s(reinterpret_cast<const char*>(&shared_guid), 16);  // little-endian on this target

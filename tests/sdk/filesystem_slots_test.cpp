@@ -6,15 +6,9 @@
 
 #include <vector>
 
+#include "slot_call.h"
+
 namespace {
-
-#define THISCALL __attribute__((thiscall))
-
-template <typename F>
-F slot(void* object, int n) {
-  void** table = *static_cast<void***>(object);
-  return reinterpret_cast<F>(table[n]);
-}
 
 using trovaplay_io::abort_callback;
 typedef void(THISCALL* path_fn)(void*, const char*, abort_callback&);

@@ -98,6 +98,17 @@ void retry_on_sharing_violation(double p_timeout, abort_callback& p_abort, F&& p
   }
 }
 
+// g_get_stats; false when the object is not found, other failures pass.
+bool stats_if_found(const char* p_path, bool& p_is_writeable, abort_callback& p_abort) {
+  file_stats stats;
+  try {
+    filesystem::g_get_stats(p_path, stats, p_is_writeable, p_abort);
+  } catch (const trovaplay_io::exception_io_not_found&) {
+    return false;
+  }
+  return true;
+}
+
 bool same_canonical_path(const char* p_a, const char* p_b) {
   zut::string8_t<zut::alloc_fast_aggressive> a, b;
   filesystem::g_get_canonical_path(p_a, a);
@@ -240,25 +251,13 @@ bool filesystem::g_is_remote_or_true(const char* p_path) {
 }
 
 bool filesystem::g_exists(const char* p_path, abort_callback& p_abort) {
-  file_stats stats;
   bool writeable;
-  try {
-    g_get_stats(p_path, stats, writeable, p_abort);
-  } catch (const trovaplay_io::exception_io_not_found&) {
-    return false;
-  }
-  return true;
+  return stats_if_found(p_path, writeable, p_abort);
 }
 
 bool filesystem::g_exists_writable(const char* p_path, abort_callback& p_abort) {
-  file_stats stats;
   bool writeable = false;
-  try {
-    g_get_stats(p_path, stats, writeable, p_abort);
-  } catch (const trovaplay_io::exception_io_not_found&) {
-    return false;
-  }
-  return writeable;
+  return stats_if_found(p_path, writeable, p_abort) && writeable;
 }
 
 bool filesystem::g_directory_is_empty(const char* p_path, abort_callback& p_abort) {
