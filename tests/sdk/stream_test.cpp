@@ -82,6 +82,10 @@ TEST_F(Streams, HostileCountsLeaveTheStringAlone) {
   mem_reader short_count("\x05\x00");
   EXPECT_THROW(trovaplay_io::read_counted_string(short_count, text, abort), trovaplay_io::exception_io_data_truncation);
   EXPECT_STREQ(text, "kept");
+  // The string's own make-room refuses sizes that overflow, and keeps its text.
+  EXPECT_THROW(text.lock_buffer(0xFFFFFFFF), std::bad_alloc);
+  EXPECT_THROW(text.lock_buffer(0xFFFFFFF0), std::bad_alloc);
+  EXPECT_STREQ(text, "kept");
   // A text longer than one piece arrives whole.
   std::string big(0x10000 * 2 + 7, 'q');
   mem_reader long_text(u32_bytes(static_cast<std::uint32_t>(big.size())) + big);
