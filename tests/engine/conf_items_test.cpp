@@ -118,12 +118,4 @@ TEST_F(PrefControls, AColourListsItsSwatchAndAFontItsButton) {
     EXPECT_EQ(nullptr, find_pref_control(font_button));
 }
 
-TEST_F(PrefControls, NumbersAndRectsHaveNoControl) {
-    conf_number number;
-    conf_rect r;
-    EXPECT_EQ(nullptr, number.create_control(parent, "n", 0, 0));
-    EXPECT_EQ(nullptr, r.create_control(parent, "r", 0, 0));
-    EXPECT_EQ(nullptr, GetWindow(parent, GW_CHILD));
-}
-
 }  // namespace

@@ -255,7 +255,9 @@ const char* lua_value_type_name(lua_State* L, int index) {
     case LUA_TUSERDATA: {
         // lua_class::get_name answers "error" for a userdata whose metatable no class registered.
         if (!lua_getmetatable(L, index)) return nullptr;
+        // Stack: [..., metatable]
         lua_pop(L, 1);
+        // Stack: [...]
         const char* name = lua_class::get_name(L, index);
         return strcmp(name, "error") == 0 ? nullptr : name;
     }
