@@ -210,6 +210,10 @@ public:
     void playback_seek(double) override {}
     bool playback_can_seek() override { return false; }
     double playback_get_position() override { return 0; }
+    bool playback_format_title(titleformat_hook*, zut::string_base&, const service_ptr_t<titleformat_script>&,
+                               titleformat_text_filter*, std::uint32_t) override {
+        return false;
+    }
 };
 
 TEST(play_control_wrappers, PlayOrPauseTogglesOnlyWhilePlaying) {
