@@ -14,6 +14,7 @@
 // Needs a display (Xvfb under wine). Arguments: [repaints M] [rebuild runs R].
 
 #include "alloc_count.h"
+#include "bench_engine.h"
 #include "bench_timer.h"
 
 #include <lua_class/lua_class.h>
@@ -38,8 +39,6 @@ namespace {
 
 lua_State* L = nullptr;
 
-BOOL TROVA_HOOK_CALL pass_everything(HWND, UINT, WPARAM, LPARAM, LRESULT*) { return FALSE; }
-
 void run_or_die(const std::string& code) {
     int status = luaL_loadbuffer(L, code.data(), code.size(), "=bench");
     if (status == 0) status = lua_pcall(L, 0, 0, 0);
@@ -49,10 +48,7 @@ void run_or_die(const std::string& code) {
     }
 }
 
-void pump() {
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
-}
+using bench::pump;
 
 // The host's side: a playlist manager with n tracks in its active playlist, and the row format.
 struct host_side {
@@ -86,10 +82,7 @@ struct host_side {
 
 // 1. The engine as a skin load makes it, with one window holding a view.
 zin_window* open_view_window() {
-    L = skin_load::new_script_state();
-    g_lua = L;
-    g_trace_calls = false;
-    register_window_class(&pass_everything);
+    L = bench::open_engine();
     run_or_die("main = window.new('main', 10, 10, rect.new_size(0, 0, 640, 480), 0)\n"
                "v = playlist.new(rect.new(0, 0, 640, 480), font.new('Tahoma', 13, 0, 400),\n"
                "  color.new(230, 230, 230), color.new(0, 0, 0), color.new(0, 0, 120), color.new(255, 0, 0))\n"
@@ -103,11 +96,8 @@ zin_window* open_view_window() {
 }
 
 void close_engine() {
-    pump();
-    unload_skin();
+    bench::close_engine();
     L = nullptr;
-    g_host_hook = nullptr;
-    pump();
 }
 
 // 2. Milliseconds per whole-window repaint (best of 3 passes of m repaints).

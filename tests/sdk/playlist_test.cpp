@@ -242,39 +242,3 @@ TEST(play_control_wrappers, PlayOrPauseTogglesOnlyWhilePlaying) {
 }
 
 }  // namespace
-
-namespace {
-
-#define THISCALL __attribute__((thiscall))
-
-template <typename F>
-F slot(void* object, int n) {
-    void** table = *static_cast<void***>(object);
-    return reinterpret_cast<F>(table[n]);
-}
-
-// Slots called by number through the table, as a host built by another compiler lays it out.
-TEST(playlist_wrappers, SlotPositions) {
-    playlist_model m(3);
-    playlist_manager* iface = &m;
-    void* obj = iface;
-    using u32_of_void = std::uint32_t(THISCALL*)(void*);
-    using u32_of_u32 = std::uint32_t(THISCALL*)(void*, std::uint32_t);
-    using bool_of_u32 = bool(THISCALL*)(void*, std::uint32_t);
-    m.calls.clear();
-    EXPECT_EQ(1u, slot<u32_of_void>(obj, 3)(obj));
-    EXPECT_EQ(0u, slot<u32_of_void>(obj, 4)(obj));
-    EXPECT_EQ(100u, slot<u32_of_u32>(obj, 7)(obj, 0));
-    EXPECT_EQ(3u, slot<u32_of_u32>(obj, 11)(obj, 0));
-    slot<u32_of_u32>(obj, 13)(obj, 0);
-    slot<void(THISCALL*)(void*, std::uint32_t, std::uint32_t)>(obj, 19)(obj, 0, 1);
-    slot<u32_of_u32>(obj, 23)(obj, 0);
-    for (int n = 24; n <= 27; ++n) slot<bool_of_u32>(obj, n)(obj, 0);
-    slot<u32_of_u32>(obj, 38)(obj, 0);
-    slot<u32_of_void>(obj, 39)(obj);
-    slot<u32_of_void>(obj, 42)(obj);
-    EXPECT_TRUE((slot<bool(THISCALL*)(void*, std::uint32_t, std::uint32_t)>(obj, 56)(obj, 0, 2)));
-    EXPECT_EQ((std::vector<int>{3, 4, 7, 11, 13, 19, 23, 24, 25, 26, 27, 38, 39, 42, 56}), m.slots());
-}
-
-}  // namespace
