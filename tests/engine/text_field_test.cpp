@@ -176,7 +176,8 @@ TEST_F(text_fields, DrawModeAndArguments) {
     ASSERT_EQ("", run("not_right = textfield.new(rect.new(0, 0, 100, 20), 'x', 2, f, black, 1)"));
     EXPECT_EQ(field("not_right")->mRight, 0);
     EXPECT_NE("", run("textfield.new(rect.new(0, 0, 1, 1), 'x', 2, black, black)"));
-    EXPECT_NE("", run("textfield.new(rect.new(0, 0, 1, 1), nil, 2, f, black)"));
+    EXPECT_NE(std::string::npos, run("textfield.new(rect.new(0, 0, 1, 1), nil, 2, f, black)").find("string expected, got nil"));
+    EXPECT_NE(std::string::npos, run("tf:set_text({})").find("string expected, got table"));
 }
 
 TEST_F(text_fields, HostFailuresBecomeScriptErrors) {
