@@ -211,6 +211,24 @@ TEST_F(playlist_manager_host, TitlesUseTheGivenScriptOrTheRowFormat) {
     rows->service_release();
 }
 
+TEST_F(playlist_manager_host, TracksLeaveEveryPlaylistThatHoldsThem) {
+    add_tracks(0, 3);  // A B C
+    EXPECT_EQ(1u, playlists->create_playlist("Second", ~0u, ~0u));
+    metadb_handle_list_t copies;
+    copies.add_item(playlists->get_item(0, 2));
+    copies.add_item(playlists->get_item(0, 0));
+    copies.add_item(playlists->get_item(0, 2));
+    EXPECT_TRUE(playlists->playlist_add_items(1, copies, bit_array_false()));
+    metadb_handle_list_t all;
+    EXPECT_TRUE(playlists->get_all_items_of_all_playlists(all));
+    EXPECT_EQ(6u, all.get_count());
+    metadb_handle_list_t gone;
+    gone.add_item(playlists->get_item(0, 2));
+    playlists->remove_items_from_all_playlists(gone);
+    EXPECT_EQ("AB", titles(0));
+    EXPECT_EQ("A", titles(1));
+}
+
 TEST_F(playlist_manager_host, SwapsMovesAndMarks) {
     add_tracks(0, 4);
     EXPECT_TRUE(playlists->playlist_swap_items(0, 0, 3));
