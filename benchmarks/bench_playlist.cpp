@@ -90,8 +90,10 @@ zin_window* open_view_window() {
                "main:create()");
     pump();
     lua_getglobal(L, "main");
+    // Stack: [main]
     zin_window* w = static_cast<zin_window*>(lua_touserdata(L, -1));
     lua_pop(L, 1);
+    // Stack: []
     return w;
 }
 
