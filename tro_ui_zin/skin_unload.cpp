@@ -2,12 +2,12 @@
 //
 // unload_skin, in this order:
 //   1. The skin is no longer running.
-//   2. Empty the window lists, forget the 13 global callbacks, delete the paint lock.
+//   2. Empty the window lists and the docking list, forget the 13 global callbacks, delete the
+//      paint lock.
 //   3. Close the script state (its collector destroys every script object) after emptying the
 //      registry's free-slot list.
 //   4. Empty the timer lists; forget the pressed button.
-//   5. Tray icons, the playlist title mirror and views, and the docking list join here once they
-//      exist.
+//   5. Tray icons, the playlist title mirror and views join here once they exist.
 // Every step is safe when there is nothing to undo, so the unload may run any number of times.
 // An unload asked for while a script call runs (a callback that reaches the host, which shuts the
 // interface down) would close the state beneath that call: it waits, and the user-interface thread
@@ -21,6 +21,7 @@
 #include <zin_classes/button.h>
 #include <zin_classes/timer.h>
 #include <zin_window/callbacks.h>
+#include <zin_window/docking.h>
 #include <zin_window/zin_window.h>
 
 namespace {
@@ -38,6 +39,7 @@ void unload_skin() {
     g_unload_pending = false;
     // 2.
     clear_window_lists();
+    dock_clear();
     clear_global_callbacks();
     delete_paint_lock();
     // 3.

@@ -62,4 +62,15 @@ end)
 local state = trova.is_playing()
 show_status((state == 2 and PAUSED) or (state == 1 and PLAYING) or STOPPED)
 
+-- A second window right below the main one. It docks to the main window: dragging the main window
+-- takes it along, and dragging it near another window's edge snaps it there.
+pl_window = window.new("playlist", 300, 40, rect.new(400, 410, 700, 450))
+pl_window:add(color_rect.new(rect.new(0, 0, 300, 40), color.new(40, 48, 64)))
+
+-- Docking: the main window leads, windows snap within 10 pixels.
+docking.set_snap_gap(10)
+docking.add_window(main)
+docking.add_window(pl_window)
+
 main:create()
+pl_window:create()

@@ -22,6 +22,7 @@
 #include <zin_classes/zin_classes.h>
 #include <zin_classes/button.h>
 #include <zin_window/callbacks.h>
+#include <zin_window/docking.h>
 #include <zin_window/zin_window.h>
 #include <trova_commands.h>
 
@@ -97,9 +98,10 @@ void register_script_interface(lua_State* L) {
     // 3. globals new_base_class (later), set_global_callback, add_tray_icon (later),
     //    remove_tray_icon (later), get_winamp_pl_info (later)
     lua_register(L, "set_global_callback", &set_global_callback);
-    // 4. classes docking (later), trova, bitmap, color, font, window, point, rect, image,
+    // 4. classes docking, trova, bitmap, color, font, window, point, rect, image,
     //    button, color_rect, base_class (later), textfield (later), progbar (later),
     //    text_scroll (later), timer, playlist (later)
+    register_docking(L);
     register_trova_commands(L);
     lua_class::binding<bitmap>::register_type(L);
     lua_class::binding<color>::register_type(L);
