@@ -29,6 +29,8 @@ void player::register_services(service_registry& registry) {
     m_playlists->set_engine(m_engine.get());
     m_control = play_control_impl::make(*m_engine);
     m_row_format = make_playlist_row_format();
+    m_playlists->set_registry(&registry);
+    m_playlists->set_row_format(m_row_format);
     registry.add(playlist_manager::class_guid, m_playlists, false);
     registry.add(play_control::class_guid, m_control, false);
     registry.add(titleformat_config::class_guid, m_row_format, false);
@@ -79,6 +81,8 @@ void player::release() {
     if (m_engine) m_engine->shutdown();
     if (m_playlists) {
         m_playlists->set_engine(nullptr);
+        m_playlists->set_registry(nullptr);
+        m_playlists->set_row_format(nullptr);
         m_playlists->clear_all();
         m_playlists->service_release();
         m_playlists = nullptr;

@@ -38,3 +38,13 @@ class play_control : public service_base {
   play_control() = default;
   ~play_control() = default;
 };
+
+// ---- Wrappers used by the command table.
+// Slot 4 with both arguments.
+void play_control_start(play_control& p_control, std::uint32_t p_command, bool p_paused);
+// While playing: toggle the pause; otherwise start playing (slot 4 with play, not paused).
+void play_control_play_or_pause(play_control& p_control);
+// Slot 8 with the negation of slot 7.
+void play_control_toggle_pause(play_control& p_control);
+// Slot 5.
+void play_control_stop(play_control& p_control);
