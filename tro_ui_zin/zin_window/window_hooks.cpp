@@ -3,6 +3,7 @@
 // the tray's restart. Each does nothing (or answers "not handled") until its subsystem exists.
 
 #include "docking.h"
+#include "drop_files.h"
 #include "zin_window.h"
 
 namespace window_hooks {
@@ -16,10 +17,7 @@ void dock_move_group(zin_window* w, WINDOWPOS* pos) { ::dock_move_group(w, pos, 
 void dock_copy_relations(zin_window* from, zin_window* to) { ::dock_copy_relations(to, from); }
 void dock_move_followers(zin_window* w) { ::dock_move_followers(w); }
 
-void drop_files(zin_window*, HDROP drop) {
-    // Nobody takes the files yet; the drop handle is still ours to free.
-    if (drop) DragFinish(drop);
-}
+void drop_files(zin_window* w, HDROP drop) { ::drop_files(w, drop, w->mWnd); }
 
 bool handle_key(zin_window*, WPARAM) { return false; }
 
