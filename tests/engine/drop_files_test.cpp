@@ -5,7 +5,9 @@
 #include "window_test_util.h"
 #include "fake_host.h"
 
+#include <zin_classes/playlist.h>
 #include <zin_window/drop_files.h>
+#include <zin_window/playlist_events.h>
 
 #include <trovaplay/sdk/location_filter.h>
 #include <trovaplay/sdk/metadb_handle.h>
@@ -116,6 +118,8 @@ protected:
 
     void SetUp() override {
         window_fixture::SetUp();
+        lua_class::binding<font>::register_type(L);
+        lua_class::binding<playlist>::register_type(L);
         reset_module_state();
         host_api_fake.offer(location_filter::class_guid, &filter);
         start_services(host_api_fake);
@@ -129,6 +133,8 @@ protected:
     }
 
     void TearDown() override {
+        ASSERT_EQ("", run("w:close() if v then v_win:close() end"));
+        playlist_unload();
         g_pl_oper = nullptr;
         g_play_control = nullptr;
         playlists->clear_all();
@@ -222,6 +228,27 @@ TEST_F(dropped_files, the_option_comes_from_the_drop_point_not_the_last_mouse_po
     drop({L"C:\\new\\a.mp3"}, POINT{150, 50});
     EXPECT_EQ(3u, items().size());
     EXPECT_EQ(3, drop_add_file_option(*w, point(150, 50)));
+}
+
+TEST_F(dropped_files, a_playlist_view_under_the_drop_point_gives_its_option) {
+    // A window whose view at 0,0 - 100,50 replaces the playlist (option 1) and which itself appends.
+    ASSERT_EQ("", run("v_win = window.new('v_win', 10, 10, rect.new(300, 500, 500, 600)) "
+                      "v = playlist.new(rect.new(0, 0, 100, 50), font.new('Arial', 12, 0, 400), color.new(0, 0, 0), "
+                      "color.new(0, 0, 0), color.new(0, 0, 0), color.new(0, 0, 0)) "
+                      "v:set_add_file_option(1) v_win:add(v) v_win:create()"));
+    zin_window* with_view = window("v_win");
+    auto drop_on_view_window = [&](POINT at) {
+        SendMessageW(with_view->mWnd, WM_DROPFILES, reinterpret_cast<WPARAM>(make_drop({L"C:\\new\\a.mp3"}, at)),
+                     0);
+    };
+    drop_on_view_window(POINT{150, 60});  // beside the view
+    EXPECT_EQ(3u, items().size());
+    drop_on_view_window(POINT{99, 49});  // the view's last pixel
+    EXPECT_EQ((strings{"C:\\new\\a.mp3*"}), items());
+    // The mouse position of any window plays no part.
+    g_mouse_pos = point(10, 10);
+    drop_on_view_window(POINT{100, 10});
+    EXPECT_EQ(2u, items().size());
 }
 
 // ---- The playlist wrappers on their own ----------------------------------------------------------

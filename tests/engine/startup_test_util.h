@@ -4,6 +4,7 @@
 
 #include "engine_test_util.h"
 #include "fake_host.h"
+#include "playlist_manager_stub.h"
 
 #include <tro_ui_zin.h>
 #include <zin_config/zin_config.h>
@@ -41,7 +42,7 @@ private:
     fake_service_base m_counted;
 };
 
-class fake_playlist_manager : public playlist_manager {
+class fake_playlist_manager : public playlist_manager_stub {
 public:
     explicit fake_playlist_manager(int id) : m_counted("playlist_manager#" + std::to_string(id)) {}
     int service_release() override { return m_counted.release(); }
@@ -67,6 +68,7 @@ public:
 
 private:
     void log(int slot) { fake_log(m_counted.who(), slot); }
+    std::uint32_t other_slot(int slot) override { return log(slot), 0; }
     fake_service_base m_counted;
 };
 

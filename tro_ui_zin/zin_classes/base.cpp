@@ -5,6 +5,7 @@
 #include "button.h"
 #include "color_rect.h"
 #include "picture.h"
+#include "playlist.h"
 
 #include <zin_window/zin_window.h>
 
@@ -38,6 +39,7 @@ const part_class_info kPartClasses[] = {
     {"picture", false, &part_of<lPaintPart>},
     {"color_rect", false, &part_of<color_rect>},
     {"button", true, &part_of<button>},
+    {"playlist", true, &part_of<playlist>},
 };
 
 }  // namespace

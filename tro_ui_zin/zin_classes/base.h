@@ -32,6 +32,15 @@ struct mouse_event {
 // Draw modes (see the repaint): >= 1 constant alpha, 0 not drawn, -1 direct, -2..-17 raster
 // operation.
 constexpr int32_t DRAW_MODE_DIRECT = -1;
+constexpr int32_t DRAW_MODE_MIN = -17;
+constexpr int32_t DRAW_MODE_MAX = 255;
+
+// A draw mode held to DRAW_MODE_MIN .. DRAW_MODE_MAX.
+inline int32_t clamp_draw_mode(int32_t mode) {
+    if (mode < DRAW_MODE_MIN) return DRAW_MODE_MIN;
+    if (mode > DRAW_MODE_MAX) return DRAW_MODE_MAX;
+    return mode;
+}
 
 class class_base {
 public:

@@ -1,6 +1,7 @@
 // Files dropped on a skin window.
 //
-//   1. The add-file option at the drop point (the point the drop itself carries).
+//   1. The add-file option at the drop point (the point the drop itself carries): that of the first
+//      playlist view there, else the window's.
 //   2. Option 0: nothing more.
 //   3. The number of files.
 //   4. Each path, whole however long, as UTF-8, into the list of locations; empty names are no
@@ -12,6 +13,8 @@
 //   9. Option 2: playback starts.
 
 #include "drop_files.h"
+
+#include <zin_classes/playlist.h>
 
 #include <trovaplay/sdk/location_filter.h>
 #include <trovaplay/sdk/play_control.h>
@@ -30,7 +33,13 @@ struct drop_finish {
 
 }  // namespace
 
-int32_t drop_add_file_option(const zin_window& w, const point&) { return w.mAddFileOption; }
+int32_t drop_add_file_option(const zin_window& w, const point& at) {
+    for (uint32_t i = 0; i < w.mViews.getSize(); ++i) {
+        const playlist* view = static_cast<const playlist*>(w.mViews[i]);
+        if (point_in_rect(at, view->mRect)) return view->mAddFileOption;
+    }
+    return w.mAddFileOption;
+}
 
 void drop_files(zin_window* w, HDROP drop, HWND hwnd) {
     if (!drop) return;
