@@ -204,6 +204,18 @@ TEST_F(docking, a_move_snaps_strictly_within_the_gap) {
     EXPECT_EQ(uint32_t(DOCK_RIGHT), flag(0, 1));
 }
 
+TEST_F(docking, a_window_snaps_to_the_work_area_but_never_to_its_own_old_place) {
+    zin_window* small = docked("small", 300, 300, 5, 5);
+    ASSERT_EQ("", run("docking.set_snap_gap(10)"));
+    move(small, 302, 300);  // 3 pixels from where its right edge was
+    expect_at(small, 302, 300);
+    EXPECT_EQ(5, small->mRect.width());  // a record without a size keeps the window's
+    RECT area;
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
+    move(small, area.left + 7, 300);
+    expect_at(small, area.left, 300);
+}
+
 TEST_F(docking, a_group_snaps_when_a_follower_comes_near_a_third_window) {
     zin_window* a = docked("a", 300, 300, 100, 50);
     zin_window* b = docked("b", 400, 300, 50, 50);   // follows a on its right
