@@ -272,6 +272,16 @@ TEST_F(dropped_files, inserting_locations_with_and_without_a_parent_window) {
     EXPECT_EQ(2, filter.plain_calls);
 }
 
+TEST_F(dropped_files, one_location_goes_through_the_slot_with_a_parent_window) {
+    zut::list_t<service_ptr_t<metadb_handle>> tracks;
+    EXPECT_TRUE(filter.process_location("C:\\one.mp3", tracks, false, 1, 2, w->mWnd));
+    EXPECT_EQ(1, filter.ex_calls);
+    EXPECT_EQ(strings{"C:\\one.mp3"}, filter.paths);
+    EXPECT_FALSE(filter.flag);
+    EXPECT_EQ(std::make_pair(1u, 2u), filter.values);
+    EXPECT_EQ(1u, tracks.get_count());
+}
+
 TEST_F(dropped_files, a_refusing_filter_leaves_the_playlist_and_an_empty_answer_still_inserts) {
     zut::ptr_list_t<const char> locations;
     locations.add_item("C:\\new\\a.mp3");
