@@ -222,14 +222,6 @@ TEST_F(dropped_files, option_two_replaces_the_playlist_and_starts_playback) {
     EXPECT_EQ(std::make_pair(std::uint32_t(play_control::track_command_play), false), player.starts[0]);
 }
 
-TEST_F(dropped_files, the_option_comes_from_the_drop_point_not_the_last_mouse_position) {
-    // A stale mouse position anywhere changes nothing: the window's option applies.
-    g_mouse_pos = point(-5000, -5000);
-    drop({L"C:\\new\\a.mp3"}, POINT{150, 50});
-    EXPECT_EQ(3u, items().size());
-    EXPECT_EQ(3, drop_add_file_option(*w, point(150, 50)));
-}
-
 TEST_F(dropped_files, a_playlist_view_under_the_drop_point_gives_its_option) {
     // A window whose view at 0,0 - 100,50 replaces the playlist (option 1) and which itself appends.
     ASSERT_EQ("", run("v_win = window.new('v_win', 10, 10, rect.new(300, 500, 500, 600)) "
@@ -245,7 +237,7 @@ TEST_F(dropped_files, a_playlist_view_under_the_drop_point_gives_its_option) {
     EXPECT_EQ(3u, items().size());
     drop_on_view_window(POINT{99, 49});  // the view's last pixel
     EXPECT_EQ((strings{"C:\\new\\a.mp3*"}), items());
-    // The mouse position of any window plays no part.
+    // The last mouse position (inside the view, in any window's coordinates) plays no part.
     g_mouse_pos = point(10, 10);
     drop_on_view_window(POINT{100, 10});
     EXPECT_EQ(2u, items().size());
