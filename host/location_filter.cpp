@@ -34,7 +34,7 @@ void make_tracks(const std::wstring& item, std::vector<track*>& out) {
 
 namespace {
 
-bool fill(const location_list_const& locations, handle_list& out) {
+bool fill(const location_list_const& locations, metadb_handle_list_base& out) {
     return guard("location_filter", false, [&] {
         std::vector<track*> made;
         const t_size n = locations.get_count();
@@ -56,12 +56,14 @@ bool fill(const location_list_const& locations, handle_list& out) {
 
 }  // namespace
 
-bool location_filter_impl::process_locations(const location_list_const& p_locations, handle_list& p_out) {
+bool location_filter_impl::process_locations(const location_list_const& p_locations,
+                                             metadb_handle_list_base& p_out) {
     return fill(p_locations, p_out);
 }
 
-bool location_filter_impl::process_locations_ex(const location_list_const& p_locations, handle_list& p_out, bool,
-                                                std::uint32_t, std::uint32_t, HWND) {
+bool location_filter_impl::process_locations_ex(const location_list_const& p_locations,
+                                                metadb_handle_list_base& p_out, bool, std::uint32_t,
+                                                std::uint32_t, HWND) {
     return fill(p_locations, p_out);
 }
 

@@ -22,9 +22,12 @@ public:
     // A new filter with one reference (the caller's).
     static location_filter_impl* make() { return new location_filter_impl(); }
 
-    bool process_locations(const location_list_const& p_locations, handle_list& p_out) override;  // 3
-    bool process_locations_ex(const location_list_const& p_locations, handle_list& p_out, bool p_flag,
-                              std::uint32_t p_value1, std::uint32_t p_value2, HWND p_parent) override;  // 4
+    // 3
+    bool process_locations(const location_list_const& p_locations, metadb_handle_list_base& p_out) override;
+    // 4: the flag, the two values and the parent window change nothing here.
+    bool process_locations_ex(const location_list_const& p_locations, metadb_handle_list_base& p_out,
+                              bool p_flag, std::uint32_t p_value1, std::uint32_t p_value2,
+                              HWND p_parent) override;
 
 private:
     location_filter_impl() = default;

@@ -10,6 +10,7 @@
 #include "playback_engine.h"
 #include "playlist_manager.h"
 #include "text.h"
+#include "titleformat_compiler.h"
 #include "titleformat_config.h"
 #include "tracks.h"
 
@@ -34,9 +35,16 @@ void player::register_services(service_registry& registry) {
     registry.add(playlist_manager::class_guid, m_playlists, false);
     registry.add(play_control::class_guid, m_control, false);
     registry.add(titleformat_config::class_guid, m_row_format, false);
+    // The compiler and the version record hold nothing: the registry's reference is their only one.
+    titleformat_compiler_impl* compiler = titleformat_compiler_impl::make();
+    registry.add(titleformat_compiler::class_guid, compiler, false);
+    compiler->service_release();
+    core_version_info_impl* version = core_version_info_impl::make();
+    registry.add(core_version_info::class_guid, version, false);
+    version->service_release();
     location_filter_impl* filter = location_filter_impl::make();
     registry.add(location_filter::class_guid, filter, false);
-    filter->service_release();  // the registry holds it now
+    filter->service_release();
     if (!m_engine->create_timer_window()) log_host("ERROR : cannot make the playback timer window; time will not run");
 }
 

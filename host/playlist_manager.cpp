@@ -239,11 +239,14 @@ std::uint32_t playlist_manager_impl::playlist_get_item_count(std::uint32_t p_pla
 void playlist_manager_impl::playlist_enum_items(std::uint32_t p_playlist, enum_items_callback& p_callback,
                                                 const bit_array& p_mask) {
     guarded("playlist_manager enum_items", [&] {
-        // By index with a re-check: the callback may change the playlist.
+        // By index with a re-check: the callback may change the playlist. The mask finds its next
+        // set index itself, so asking for one item costs no walk over the whole playlist.
         for (std::uint32_t i = 0;; ++i) {
             const playlist* pl = find(p_playlist);
             if (pl == nullptr || i >= pl->items.size()) return;
-            if (!p_mask.get(i)) continue;
+            const std::uint32_t size = std::uint32_t(pl->items.size());
+            i = p_mask.find(true, i, int(std::min<std::uint32_t>(size - i, INT32_MAX)));
+            if (i >= size) return;
             const entry e = pl->items[i];
             if (!p_callback.on_item(i, e.handle, e.selected)) return;
         }

@@ -16,6 +16,7 @@
 //  13. Return g_hWnd.
 
 #include "tro_ui_zin.h"
+#include "playlist_format.h"
 
 #include <lua_class/lua_class.h>
 #include <lua_class/lua_load.h>
@@ -119,7 +120,9 @@ void create_main_window(WNDPROC window_proc) {
                              CW_USEDEFAULT, 500, 500, HWND_MESSAGE, nullptr,
                              core_api::get_my_instance(), nullptr);
     ZIN_ASSERT_MSG(g_hWnd != nullptr, "g_hWnd");
-    // 5. The tray-icon manager on g_hWnd and the playlist title format join here once they exist.
+    // 5. The playlist rows' title format (the tray-icon manager on g_hWnd joins here once it
+    //    exists).
+    compile_playlist_format();
 }
 
 DWORD WINAPI bring_to_front_thread(void*) {

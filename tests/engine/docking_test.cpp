@@ -28,7 +28,8 @@ TEST(dock_geometry, contact_needs_touching_edges_and_overlapping_spans) {
         {rect(150, 150, 260, 260), DOCK_NONE},    // overlapping windows
     };
     for (const sample& t : samples) {
-        EXPECT_EQ(t.flag, dock_contact(s, t.r)) << t.r.left << "," << t.r.top << "," << t.r.right << "," << t.r.bottom;
+        EXPECT_EQ(t.flag, dock_contact(s, t.r)) << t.r.left << "," << t.r.top << " - " << t.r.right << ","
+                                                << t.r.bottom;
         EXPECT_EQ(dock_opposite(t.flag), dock_contact(t.r, s));
     }
 }

@@ -29,12 +29,13 @@ class recording_filter final : public location_filter {
 public:
     int service_release() override { return --refs; }
     int service_add_ref() override { return ++refs; }
-    bool process_locations(const location_list_const& p_locations, handle_list& p_out) override {
+    bool process_locations(const location_list_const& p_locations, metadb_handle_list_base& p_out) override {
         ++plain_calls;
         return fill(p_locations, p_out);
     }
-    bool process_locations_ex(const location_list_const& p_locations, handle_list& p_out, bool p_flag,
-                              std::uint32_t p_value1, std::uint32_t p_value2, HWND p_parent) override {
+    bool process_locations_ex(const location_list_const& p_locations, metadb_handle_list_base& p_out,
+                              bool p_flag, std::uint32_t p_value1, std::uint32_t p_value2,
+                              HWND p_parent) override {
         ++ex_calls;
         flag = p_flag;
         values = {p_value1, p_value2};
@@ -53,7 +54,7 @@ public:
     bool makes_tracks = true;        // false: success with no tracks
 
 private:
-    bool fill(const location_list_const& locations, handle_list& out) {
+    bool fill(const location_list_const& locations, metadb_handle_list_base& out) {
         paths.clear();
         for (t_size i = 0; i < locations.get_count(); ++i) {
             paths.push_back(locations.get_item(i));
@@ -84,6 +85,10 @@ public:
     void playback_seek(double) override {}
     bool playback_can_seek() override { return false; }
     double playback_get_position() override { return 0.0; }
+    bool playback_format_title(titleformat_hook*, zut::string_base&, const service_ptr_t<titleformat_script>&,
+                               titleformat_text_filter*, std::uint32_t) override {
+        return false;
+    }
     std::vector<std::pair<std::uint32_t, bool>> starts;
 };
 
@@ -265,7 +270,7 @@ TEST_F(dropped_files, inserting_locations_with_and_without_a_parent_window) {
 }
 
 TEST_F(dropped_files, one_location_goes_through_the_slot_with_a_parent_window) {
-    zut::list_t<service_ptr_t<metadb_handle>> tracks;
+    metadb_handle_list_t tracks;
     EXPECT_TRUE(filter.process_location("C:\\one.mp3", tracks, false, 1, 2, w->mWnd));
     EXPECT_EQ(1, filter.ex_calls);
     EXPECT_EQ(strings{"C:\\one.mp3"}, filter.paths);
@@ -284,7 +289,7 @@ TEST_F(dropped_files, a_refusing_filter_leaves_the_playlist_and_an_empty_answer_
     filter.answer = true;
     filter.makes_tracks = false;
     const bool inserted = playlists->activeplaylist_add_locations(locations, true, w->mWnd);
-    EXPECT_EQ(playlists->playlist_insert_items(0, ~0u, zut::list_t<service_ptr_t<metadb_handle>>(),
+    EXPECT_EQ(playlists->playlist_insert_items(0, ~0u, metadb_handle_list_t(),
                                                bit_array_true()) != playlist_manager::none,
               inserted);
     EXPECT_EQ(2u, items().size());

@@ -35,6 +35,12 @@ public:
     void playback_seek(double) override { log(16); }
     bool playback_can_seek() override { return log(18), false; }
     double playback_get_position() override { return log(19), 0.0; }
+    bool playback_format_title(titleformat_hook*, zut::string_base& p_out, const service_ptr_t<titleformat_script>&,
+                               titleformat_text_filter*, std::uint32_t) override {
+        log(20);
+        p_out.set_string("");
+        return false;
+    }
     int count() const { return m_counted.count(); }
 
 private:

@@ -56,6 +56,10 @@ public:
     }
     bool playback_can_seek() override { return can_seek; }
     double playback_get_position() override { return position; }
+    bool playback_format_title(titleformat_hook*, zut::string_base&, const service_ptr_t<titleformat_script>&,
+                               titleformat_text_filter*, std::uint32_t) override {
+        return false;
+    }
 };
 
 // Only the playback orders are real; nothing else may be called.

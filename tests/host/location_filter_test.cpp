@@ -15,7 +15,7 @@
 
 namespace {
 
-using track_list = zut::list_t<service_ptr_t<metadb_handle>>;
+using track_list = metadb_handle_list_t;
 
 std::vector<std::string> paths_of(const track_list& tracks) {
     std::vector<std::string> out;

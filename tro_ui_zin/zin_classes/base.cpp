@@ -6,6 +6,7 @@
 #include "color_rect.h"
 #include "picture.h"
 #include "playlist.h"
+#include "text_field.h"
 
 #include <zin_window/zin_window.h>
 
@@ -40,6 +41,7 @@ const part_class_info kPartClasses[] = {
     {"color_rect", false, &part_of<color_rect>},
     {"button", true, &part_of<button>},
     {"playlist", true, &part_of<playlist>},
+    {"textfield", false, &part_of<text_field>},
 };
 
 }  // namespace

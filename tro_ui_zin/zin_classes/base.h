@@ -32,15 +32,9 @@ struct mouse_event {
 // Draw modes (see the repaint): >= 1 constant alpha, 0 not drawn, -1 direct, -2..-17 raster
 // operation.
 constexpr int32_t DRAW_MODE_DIRECT = -1;
-constexpr int32_t DRAW_MODE_MIN = -17;
-constexpr int32_t DRAW_MODE_MAX = 255;
 
-// A draw mode held to DRAW_MODE_MIN .. DRAW_MODE_MAX.
-inline int32_t clamp_draw_mode(int32_t mode) {
-    if (mode < DRAW_MODE_MIN) return DRAW_MODE_MIN;
-    if (mode > DRAW_MODE_MAX) return DRAW_MODE_MAX;
-    return mode;
-}
+// A draw mode a script gives, cut to -17..255.
+inline int32_t clamp_draw_mode(int32_t mode) { return mode < -17 ? -17 : (mode > 255 ? 255 : mode); }
 
 class class_base {
 public:

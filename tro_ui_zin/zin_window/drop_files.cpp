@@ -75,5 +75,6 @@ void drop_files(zin_window* w, HDROP drop, HWND hwnd) {
         }
     }  // 7. - 8.
     // 9.
-    if (option == 2 && g_play_control) play_control_start(*g_play_control, play_control::track_command_play, false);
+    if (option == 2 && g_play_control)
+        play_control_start(*g_play_control, play_control::track_command_play, false);
 }

@@ -33,7 +33,6 @@
 
 CDynArray<zut::string8> g_items;
 CDynArray<playlist*> g_playlist_views;
-service_ptr_t<titleformat_script> g_playlist_format;
 bool g_playlist_mirror = false;
 bool g_ensure_visible_suppressed = false;
 

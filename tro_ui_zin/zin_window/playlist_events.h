@@ -8,16 +8,14 @@
 // callbacks OnPlaylistCountChanged and OnOrderChange.
 
 #include <array.h>
+#include <playlist_format.h>
 #include <zin_classes/playlist.h>
 
 #include <trovaplay/sdk/playlist_callback.h>
-#include <trovaplay/sdk/titleformat_script.h>
 #include <zut/string.h>
 
 extern CDynArray<zut::string8> g_items;
 extern CDynArray<playlist*> g_playlist_views;
-// The compiled format of playlist rows.
-extern service_ptr_t<titleformat_script> g_playlist_format;
 // Set while the mirror is on.
 extern bool g_playlist_mirror;
 // Set while the left button is down in a view: the host's ensure-visible requests are ignored.

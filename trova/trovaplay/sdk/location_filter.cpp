@@ -12,9 +12,11 @@
 #include "location_filter.h"
 
 #include <trovaplay/sdk/metadb_handle.h>
+#include <trovaplay/sdk/metadb_handle_list.h>
 
-bool location_filter::process_location(const char* p_location, handle_list& p_out, bool p_flag,
-                                       std::uint32_t p_value1, std::uint32_t p_value2, HWND p_parent) {
+bool location_filter::process_location(const char* p_location, metadb_handle_list_base& p_out,
+                                       bool p_flag, std::uint32_t p_value1, std::uint32_t p_value2,
+                                       HWND p_parent) {
   zut::list_single_ref_t<const char*> one(p_location);
   return process_locations_ex(one, p_out, p_flag, p_value1, p_value2, p_parent);
 }
@@ -22,9 +24,10 @@ bool location_filter::process_location(const char* p_location, handle_list& p_ou
 namespace {
 
 bool insert_locations(playlist_manager& p_manager, t_size p_playlist, t_size p_base,
-                      const location_list_const& p_locations, bool p_select, bool p_with_parent, HWND p_parent) {
+                      const location_list_const& p_locations, bool p_select, bool p_with_parent,
+                      HWND p_parent) {
   // 1.
-  zut::list_t<service_ptr_t<metadb_handle>> tracks;
+  metadb_handle_list_t tracks;
   service_ptr_t<location_filter> filter;
   // 2.
   service_enumerator_t<location_filter> filters;

@@ -3,6 +3,7 @@
 // the host decides which of them are playable. The component takes the first service of the class
 // (no count check); without one, adding locations fails quietly.
 
+#include <trovaplay/sdk/metadb_handle_list.h>
 #include <trovaplay/sdk/playlist_manager.h>
 
 #include <windows.h>
@@ -16,14 +17,15 @@ class location_filter : public service_base {
  public:
   // 3: fills p_out (through its own slots) with the tracks of the locations; true when the host
   // produced the list.
-  virtual bool process_locations(const location_list_const& p_locations, handle_list& p_out) = 0;
+  virtual bool process_locations(const location_list_const& p_locations, metadb_handle_list_base& p_out) = 0;
   // 4: as slot 3, with a flag, two values (the component passes true, 0, 0) and a parent window.
-  virtual bool process_locations_ex(const location_list_const& p_locations, handle_list& p_out, bool p_flag,
-                                    std::uint32_t p_value1, std::uint32_t p_value2, HWND p_parent) = 0;
+  virtual bool process_locations_ex(const location_list_const& p_locations, metadb_handle_list_base& p_out,
+                                    bool p_flag, std::uint32_t p_value1, std::uint32_t p_value2,
+                                    HWND p_parent) = 0;
 
   // One location through slot 4.
-  bool process_location(const char* p_location, handle_list& p_out, bool p_flag, std::uint32_t p_value1,
-                        std::uint32_t p_value2, HWND p_parent);
+  bool process_location(const char* p_location, metadb_handle_list_base& p_out, bool p_flag,
+                        std::uint32_t p_value1, std::uint32_t p_value2, HWND p_parent);
 
  protected:
   location_filter() = default;

@@ -58,7 +58,7 @@ bool enum_items_callback_retrieve_selected_items::on_item(t_size, const service_
   return true;
 }
 
-enum_items_callback_retrieve_all_items::enum_items_callback_retrieve_all_items(handle_list& p_out) : m_out(p_out) {
+enum_items_callback_retrieve_all_items::enum_items_callback_retrieve_all_items(metadb_handle_list_base& p_out) : m_out(p_out) {
   m_out.keep_mask(bit_array_false());
 }
 
@@ -76,6 +76,13 @@ bool enum_items_callback_retrieve_selection_mask::on_item(t_size p_index, const 
 bool enum_items_callback_count_selection::on_item(t_size, const service_ptr_t<metadb_handle>&, bool p_selected) {
   if (p_selected) ++m_count;
   return m_count < m_limit;
+}
+
+bool enum_items_callback_remove_list::on_item(t_size p_index, const service_ptr_t<metadb_handle>& p_location, bool) {
+  const bool found = find_handle_sorted(m_sorted, p_location.get_ptr()) != kNone;
+  m_out.set(p_index, found);
+  if (found) ++m_found;
+  return true;
 }
 
 bool operator==(const playlist_position_reference& p_a, const playlist_position_reference& p_b) {
@@ -128,7 +135,7 @@ void playlist_manager::activeplaylist_move_selection(int p_delta) {
   if (p != kNone) playlist_move_selection(p, p_delta);
 }
 
-void playlist_manager::activeplaylist_get_selected_items(handle_list& p_out) {
+void playlist_manager::activeplaylist_get_selected_items(metadb_handle_list_base& p_out) {
   const t_size p = get_active_playlist();
   if (p != kNone) playlist_get_selected_items(p, p_out);
 }
@@ -152,26 +159,26 @@ bool playlist_manager::activeplaylist_activate_item(t_size p_item) {
 
 // ---- Wrappers of a given playlist ----------------------------------------------------------------
 
-void playlist_manager::playlist_get_items(t_size p_playlist, handle_list& p_out, const bit_array& p_mask) {
+void playlist_manager::playlist_get_items(t_size p_playlist, metadb_handle_list_base& p_out, const bit_array& p_mask) {
   enum_items_callback_retrieve_all_items callback(p_out);
   playlist_enum_items(p_playlist, callback, p_mask);
 }
 
-void playlist_manager::activeplaylist_get_items(handle_list& p_out, const bit_array& p_mask) {
+void playlist_manager::activeplaylist_get_items(metadb_handle_list_base& p_out, const bit_array& p_mask) {
   const t_size p = get_active_playlist();
   if (p != kNone) playlist_get_items(p, p_out, p_mask);
 }
 
-void playlist_manager::playlist_get_all_items(t_size p_playlist, handle_list& p_out) {
+void playlist_manager::playlist_get_all_items(t_size p_playlist, metadb_handle_list_base& p_out) {
   playlist_get_items(p_playlist, p_out, bit_array_true());
 }
 
-void playlist_manager::activeplaylist_get_all_items(handle_list& p_out) {
+void playlist_manager::activeplaylist_get_all_items(metadb_handle_list_base& p_out) {
   const t_size p = get_active_playlist();
   if (p != kNone) playlist_get_all_items(p, p_out);
 }
 
-void playlist_manager::playlist_get_selected_items(t_size p_playlist, handle_list& p_out) {
+void playlist_manager::playlist_get_selected_items(t_size p_playlist, metadb_handle_list_base& p_out) {
   enum_items_callback_retrieve_selected_items callback(p_out);
   playlist_enum_items(p_playlist, callback, bit_array_true());
 }
@@ -372,7 +379,20 @@ bool playlist_manager::highlight_playing_item() {
   return true;
 }
 
-bool playlist_manager::get_all_items_of_all_playlists(handle_list& p_out) {
+void playlist_manager::remove_items_from_all_playlists(const handle_list_const& p_data) {
+  metadb_handle_list_t sorted;
+  for (t_size i = 0; i < p_data.get_count(); ++i) sorted.add_item(p_data.get_item(i));
+  sort_by_handle_address(sorted);
+  const t_size count = get_playlist_count();
+  for (t_size p = 0; p < count; ++p) {
+    bit_array_bittable mask(playlist_get_item_count(p));
+    enum_items_callback_remove_list callback(sorted, mask);
+    playlist_enum_items(p, callback, bit_array_true());
+    if (callback.get_found() > 0) playlist_remove_items(p, mask);
+  }
+}
+
+bool playlist_manager::get_all_items_of_all_playlists(metadb_handle_list_base& p_out) {
   const t_size count = get_playlist_count();
   if (count == kNone) return false;
   // One callback for all playlists: it empties the list once, then every item is appended.

@@ -10,6 +10,7 @@
 // active playlist first (slot 4) and, when there is none, answers its none value without any
 // further host call.
 
+#include <trovaplay/sdk/metadb_handle_list.h>
 #include <trovaplay/sdk/service.h>
 #include <zut/bit_array.h>
 #include <zut/list.h>
@@ -22,9 +23,8 @@ class titleformat_hook;
 class titleformat_text_filter;
 class titleformat_script;
 
-// Lists of track handles as they cross the host boundary.
+// A read-only list of track handles as the host hands it over.
 typedef zut::list_base_const_t<service_ptr_t<metadb_handle>> handle_list_const;
-typedef zut::list_base_t<service_ptr_t<metadb_handle>> handle_list;
 
 class playlist_manager : public service_base {
   TROVA_SERVICE_INTERFACE({0xD8D51855, 0xD79D, 0x49B8, {0x97, 0xA8, 0x06, 0x57, 0x85, 0xFA, 0x24, 0x26}})
@@ -122,7 +122,7 @@ class playlist_manager : public service_base {
   bool activeplaylist_is_item_selected(t_size p_item);                             // (false)
   void activeplaylist_set_item_selected(t_size p_item, bool p_state);
   void activeplaylist_move_selection(int p_delta);
-  void activeplaylist_get_selected_items(handle_list& p_out);                      // (untouched)
+  void activeplaylist_get_selected_items(metadb_handle_list_base& p_out);                      // (untouched)
   // No active playlist: p_out becomes "NJET".
   void activeplaylist_item_format_title(t_size p_item, titleformat_hook* p_hook, zut::string_base& p_out,
                                         const service_ptr_t<titleformat_script>& p_script,
@@ -130,11 +130,11 @@ class playlist_manager : public service_base {
   bool activeplaylist_activate_item(t_size p_item);                                 // (false)
 
   // ---- Wrappers of a given playlist, and their active forms.
-  void playlist_get_items(t_size p_playlist, handle_list& p_out, const bit_array& p_mask);
-  void activeplaylist_get_items(handle_list& p_out, const bit_array& p_mask);
-  void playlist_get_all_items(t_size p_playlist, handle_list& p_out);
-  void activeplaylist_get_all_items(handle_list& p_out);
-  void playlist_get_selected_items(t_size p_playlist, handle_list& p_out);
+  void playlist_get_items(t_size p_playlist, metadb_handle_list_base& p_out, const bit_array& p_mask);
+  void activeplaylist_get_items(metadb_handle_list_base& p_out, const bit_array& p_mask);
+  void playlist_get_all_items(t_size p_playlist, metadb_handle_list_base& p_out);
+  void activeplaylist_get_all_items(metadb_handle_list_base& p_out);
+  void playlist_get_selected_items(t_size p_playlist, metadb_handle_list_base& p_out);
   void playlist_get_selection_mask(t_size p_playlist, bit_array_var& p_out);
   void activeplaylist_get_selection_mask(bit_array_var& p_out);
   bool playlist_is_item_selected(t_size p_playlist, t_size p_item);
@@ -162,7 +162,7 @@ class playlist_manager : public service_base {
   t_size get_active_playlist_or_create();
   bool highlight_playing_item();
   void remove_items_from_all_playlists(const handle_list_const& p_data);
-  bool get_all_items_of_all_playlists(handle_list& p_out);
+  bool get_all_items_of_all_playlists(metadb_handle_list_base& p_out);
 
   // ---- Active forms that forward one slot each (none value in brackets).
   std::uint32_t activeplaylist_get_id();                                           // 7 (no test)
@@ -231,21 +231,21 @@ class enum_items_callback_retrieve_selection : public playlist_manager::enum_ite
 // Appends the handle of every selected item.
 class enum_items_callback_retrieve_selected_items : public playlist_manager::enum_items_callback {
  public:
-  explicit enum_items_callback_retrieve_selected_items(handle_list& p_out) : m_out(p_out) {}
+  explicit enum_items_callback_retrieve_selected_items(metadb_handle_list_base& p_out) : m_out(p_out) {}
   bool on_item(t_size p_index, const service_ptr_t<metadb_handle>& p_location, bool p_selected) override;
 
  private:
-  handle_list& m_out;
+  metadb_handle_list_base& m_out;
 };
 
 // Appends every item's handle; the list is emptied first.
 class enum_items_callback_retrieve_all_items : public playlist_manager::enum_items_callback {
  public:
-  explicit enum_items_callback_retrieve_all_items(handle_list& p_out);
+  explicit enum_items_callback_retrieve_all_items(metadb_handle_list_base& p_out);
   bool on_item(t_size p_index, const service_ptr_t<metadb_handle>& p_location, bool p_selected) override;
 
  private:
-  handle_list& m_out;
+  metadb_handle_list_base& m_out;
 };
 
 // Sets bit index to the item's selection state.
@@ -273,13 +273,13 @@ class enum_items_callback_count_selection : public playlist_manager::enum_items_
 // Marks the items whose handle is in a list sorted by handle address.
 class enum_items_callback_remove_list : public playlist_manager::enum_items_callback {
  public:
-  enum_items_callback_remove_list(const handle_list_const& p_sorted, bit_array_var& p_out)
+  enum_items_callback_remove_list(const metadb_handle_list_base& p_sorted, bit_array_var& p_out)
       : m_sorted(p_sorted), m_out(p_out) {}
   bool on_item(t_size p_index, const service_ptr_t<metadb_handle>& p_location, bool p_selected) override;
   t_size get_found() const { return m_found; }
 
  private:
-  const handle_list_const& m_sorted;
+  const metadb_handle_list_base& m_sorted;
   bit_array_var& m_out;
   t_size m_found = 0;
 };
