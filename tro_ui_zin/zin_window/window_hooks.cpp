@@ -1,7 +1,7 @@
 // Points where later parts of the engine join the window code: window states from the
 // configuration, docking, dropped files, key shortcuts, playlist views, script-defined parts and
 // the tray's restart. Each does nothing (or answers "not handled") until its subsystem exists; the
-// playlist views' points are filled.
+// playlist views', docking and dropped-files points are filled.
 
 #include "zin_window.h"
 
