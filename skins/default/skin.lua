@@ -84,15 +84,19 @@ end)
 local state = trova.is_playing()
 show_status((state == 2 and PAUSED) or (state == 1 and PLAYING) or STOPPED)
 
--- A second window right below the main one. It docks to the main window: dragging the main window
--- takes it along, and dragging it near another window's edge snaps it there.
-pl_window = window.new("playlist", 300, 40, rect.new(400, 410, 700, 450))
-pl_window:add(color_rect.new(rect.new(0, 0, 300, 40), color.new(40, 48, 64)))
+-- The playlist window below the main one: the host's active playlist, one row per track. A click
+-- selects, Shift and Ctrl extend, dragging moves the selection, a double click plays the row.
+playlist_window = window.new("playlist", 300, 190, rect.new(400, 410, 700, 600))
+playlist_window:add(color_rect.new(rect.new(0, 0, 300, 190), color.new(24, 32, 28)))
+playlist_view = playlist.new(rect.new(6, 6, 294, 184), font.new("Tahoma", 13, 0, 400),
+    display_color, color.new(24, 32, 28), color.new(40, 80, 56), color.new(150, 235, 160))
+playlist_window:add(playlist_view)
 
--- Docking: the main window leads, windows snap within 10 pixels.
+-- Docking: the playlist window sits on the main window's bottom edge, so dragging the main window
+-- takes it along; a dragged window snaps to another's edge within 10 pixels.
 docking.set_snap_gap(10)
 docking.add_window(main)
-docking.add_window(pl_window)
+docking.add_window(playlist_window)
 
 main:create()
-pl_window:create()
+playlist_window:create()

@@ -16,7 +16,7 @@ using namespace test_support;
 
 // Where skins/default/skin.lua puts its two windows.
 constexpr RECT kMain = {400, 300, 700, 410};
-constexpr RECT kPlaylist = {400, 410, 700, 450};
+constexpr RECT kPlaylist = {400, 410, 700, 600};
 constexpr POINT kWell = {150, 30};  // an empty spot of the main window (a left press drags there)
 constexpr POINT kCloseButton = {274, 87};
 
@@ -110,7 +110,7 @@ TEST(docking, dragging_the_main_window_moves_the_docked_window_and_a_dragged_win
     //    main window's right edge: it snaps flush to it.
     const RECT m = window_rect(main);
     const RECT p = window_rect(playlist);
-    const POINT grip{p.left + 20, p.top + 20};
+    const POINT grip{p.left + 2, p.top + 100};  // the frame around the playlist view
     ASSERT_TRUE(drag(playlist, grip, {grip.x + (m.right + 6 - p.left), grip.y - 80}, from, to));
     const int py = p.top + (to.y - from.y);
     EXPECT_TRUE(wait_for_place(playlist, m.right, py, 10000)) << text(window_rect(playlist));

@@ -64,6 +64,19 @@ TEST(playlist_wrappers, MoveSelectionIsSafeForEmptyShortListsAndHugeDeltas) {
     EXPECT_EQ("1,3,0,2,4,5", last_order(m));
 }
 
+// A host that tells nothing of the items: the selection counts as empty, the order is the identity.
+TEST(playlist_wrappers, MoveSelectionTreatsItemsTheHostSkipsAsUnselected) {
+    class silent_model final : public playlist_model {
+    public:
+        using playlist_model::playlist_model;
+        void playlist_enum_items(std::uint32_t, enum_items_callback&, const bit_array&) override {}
+    };
+    silent_model m(4);
+    for (int i = 0; i < 4; ++i) m.items[i].selected = true;
+    EXPECT_TRUE(m.playlist_move_selection(0, 1));
+    EXPECT_EQ("0,1,2,3", last_order(m));
+}
+
 TEST(playlist_wrappers, ActiveFormsAnswerNoneWithoutFurtherCalls) {
     playlist_model m(3);
     m.active = playlist_manager::none;
