@@ -67,16 +67,33 @@ void send_mouse(DWORD flags, POINT at) {
     SendInput(1, &in, sizeof in);
 }
 
-// Drags with the left button from one screen point to another in small steps; the cursor's real
-// start and end (the system may round absolute coordinates) are handed back.
+// Waits until the window's thread has taken its pending messages (a message sent to it is answered
+// only from its message retrieval).
+void let_window_thread_run(HWND w) {
+    DWORD_PTR answer = 0;
+    SendMessageTimeoutW(w, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &answer);
+}
+
+// Drags with the left button from one screen point to another in a few steps; the cursor's real
+// start and end (the system may round absolute coordinates) are handed back. The window's thread
+// takes each step before the next: the system's move loop ends at the last position it has seen.
 ::testing::AssertionResult drag(HWND w, POINT from, POINT to, POINT& real_from, POINT& real_to) {
     send_mouse(0, from);
+    let_window_thread_run(w);
     GetCursorPos(&real_from);
     send_mouse(MOUSEEVENTF_LEFTDOWN, from);
-    if (!wait_for_move_loop(w, true, 10000)) return ::testing::AssertionFailure() << "no move loop";
-    const int steps = 8;
+    if (!wait_for_move_loop(w, true, 10000)) {
+        GUITHREADINFO info{};
+        info.cbSize = sizeof info;
+        GetGUIThreadInfo(GetWindowThreadProcessId(w, nullptr), &info);
+        return ::testing::AssertionFailure() << "no move loop (foreground " << (GetForegroundWindow() == w)
+                                             << ", active " << (info.hwndActive == w) << ", capture "
+                                             << (info.hwndCapture == w) << ")";
+    }
+    const int steps = 4;
     for (int i = 1; i <= steps; ++i) {
         send_mouse(0, POINT{from.x + (to.x - from.x) * i / steps, from.y + (to.y - from.y) * i / steps});
+        let_window_thread_run(w);
     }
     GetCursorPos(&real_to);
     send_mouse(MOUSEEVENTF_LEFTUP, to);
