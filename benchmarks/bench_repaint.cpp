@@ -14,7 +14,9 @@
 // Needs a display (Xvfb under wine). Arguments: [repaints M] [callback calls K].
 
 #include "alloc_count.h"
+#include "bench_engine.h"
 #include "bench_timer.h"
+#include "gui_objects.h"
 
 #include <lua_class/lua_class.h>
 #include <lua_class/lua_load.h>
@@ -41,8 +43,6 @@ lua_State* L = nullptr;
 // ---- Engine set-up (as the start-up does it, without a host) ---------------------------------------
 
 
-BOOL TROVA_HOOK_CALL pass_everything(HWND, UINT, WPARAM, LPARAM, LRESULT*) { return FALSE; }
-
 // Runs script text; "" or the error message. The stack is left as it was.
 std::string run(const std::string& code) {
     const int top = lua_gettop(L);
@@ -65,27 +65,13 @@ void run_or_die(const std::string& code) {
     }
 }
 
-void pump() {
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
-}
+using bench::pump;
 
-// The skin's script state, made as a skin load makes it; the window class and the paint lock.
-void open_engine() {
-    L = skin_load::new_script_state();
-    g_lua = L;
-    g_trace_calls = false;
-    g_quitting = false;
-    register_window_class(&pass_everything);
-}
+void open_engine() { L = bench::open_engine(); }
 
-// Torn down as a skin unload does.
 void close_engine() {
-    pump();
-    unload_skin();
+    bench::close_engine();
     L = nullptr;
-    g_host_hook = nullptr;
-    pump();
 }
 
 zin_window* global_window(const char* name) {
@@ -158,20 +144,7 @@ zin_window* build_window(int n) {
 
 // ---- GDI objects -----------------------------------------------------------------------------------
 
-const char* g_gdi_method = "GetGuiResources";
-
-// GDI objects of this process. Wine answers GetGuiResources with 0; there the live entries of the
-// process's GDI handle table are counted instead (a handle whose upper word is 0 names the entry of
-// that index whatever its generation).
-DWORD gdi_objects() {
-    const DWORD n = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
-    if (n != 0) return n;
-    g_gdi_method = "live GDI handle table entries (GetGuiResources gives 0 here)";
-    DWORD live = 0;
-    for (ULONG_PTR index = 1; index < 0x10000; ++index)
-        if (GetObjectType(reinterpret_cast<HGDIOBJ>(index)) != 0) ++live;
-    return live;
-}
+using bench::gdi_objects;
 
 // ---- 2. Repaints -----------------------------------------------------------------------------------
 
@@ -218,7 +191,7 @@ void bench_repaints(int times) {
     }
     std::printf("GDI objects (%s):\n  at start %lu; each window opened, before its first repaint:%s;"
                 " after each was closed:%s\n",
-                g_gdi_method, static_cast<unsigned long>(gdi_at_start), opened.c_str(), closed.c_str());
+                bench::gdi_count_method(), static_cast<unsigned long>(gdi_at_start), opened.c_str(), closed.c_str());
 }
 
 // ---- 3. Callback tracing -----------------------------------------------------------------------------

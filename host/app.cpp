@@ -10,6 +10,7 @@
 #include <trovaplay/sdk/componentversion.h>
 #include <trovaplay/sdk/console_receiver.h>
 #include <trovaplay/sdk/play_callback.h>
+#include <trovaplay/sdk/playlist_callback.h>
 #include <trovaplay/sdk/play_control.h>
 #include <trovaplay/sdk/playlist_manager.h>
 #include <trovaplay/sdk/service.h>
@@ -22,6 +23,7 @@
 #include "guard.h"
 #include "host_object.h"
 #include "host_window.h"
+#include "local_filesystem.h"
 #include "log.h"
 #include "screenshot.h"
 #include "text.h"
@@ -49,8 +51,7 @@ const char* class_name(const GUID& g) {
     };
     static const known table[] = {
         {play_callback_static::class_guid, "play_callback_static"},
-        {{0x95E9F11B, 0x4C99, 0x4D0A, {0xAB, 0x9F, 0x36, 0x71, 0x96, 0xB1, 0x09, 0x25}},
-         "playlist_callback_single_static"},
+        {playlist_callback_single_static::class_guid, "playlist_callback_single_static"},
         {{0x7255E8D0, 0x3FCF, 0x4781, {0xB9, 0x3B, 0xD0, 0x6C, 0xB8, 0x8D, 0xFA, 0xFA}}, "preferences_page"},
         {componentversion::class_guid, "componentversion"},
         {user_interface::class_guid, "user_interface"},
@@ -138,6 +139,9 @@ bool app::prepare() {
     console_receiver* console = make_console_receiver();
     m_registry.add(console_receiver::class_guid, console, false);
     console->service_release();  // the registry holds it now
+    filesystem* local_files = make_local_filesystem();
+    m_registry.add(filesystem::class_guid, local_files, false);
+    local_files->service_release();
     m_player.register_services(m_registry);
     m_player.add_items(m_options.items);
 

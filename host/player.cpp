@@ -4,12 +4,13 @@
 #include <trovaplay/sdk/playlist_manager.h>
 #include <trovaplay/sdk/titleformat_config.h>
 
+#include "location_filter.h"
 #include "log.h"
-#include "m3u.h"
 #include "play_control.h"
 #include "playback_engine.h"
 #include "playlist_manager.h"
 #include "text.h"
+#include "titleformat_compiler.h"
 #include "titleformat_config.h"
 #include "tracks.h"
 
@@ -29,37 +30,28 @@ void player::register_services(service_registry& registry) {
     m_playlists->set_engine(m_engine.get());
     m_control = play_control_impl::make(*m_engine);
     m_row_format = make_playlist_row_format();
+    m_playlists->set_registry(&registry);
+    m_playlists->set_row_format(m_row_format);
     registry.add(playlist_manager::class_guid, m_playlists, false);
     registry.add(play_control::class_guid, m_control, false);
     registry.add(titleformat_config::class_guid, m_row_format, false);
+    // The compiler and the version record hold nothing: the registry's reference is their only one.
+    titleformat_compiler_impl* compiler = titleformat_compiler_impl::make();
+    registry.add(titleformat_compiler::class_guid, compiler, false);
+    compiler->service_release();
+    core_version_info_impl* version = core_version_info_impl::make();
+    registry.add(core_version_info::class_guid, version, false);
+    version->service_release();
+    location_filter_impl* filter = location_filter_impl::make();
+    registry.add(location_filter::class_guid, filter, false);
+    filter->service_release();
     if (!m_engine->create_timer_window()) log_host("ERROR : cannot make the playback timer window; time will not run");
 }
 
 void player::add_items(const std::vector<std::wstring>& items) {
     if (m_playlists == nullptr) return;
     std::vector<track*> made;
-    for (const std::wstring& item : items) {
-        if (!is_m3u_name(item)) {
-            track_facts facts;
-            facts.path = to_utf8(full_path(item));
-            made.push_back(track::make(facts));
-            continue;
-        }
-        m3u_result list;
-        std::string error;
-        if (!load_m3u(item, list, error)) {
-            log_host("ERROR : playlist: " + error);
-            continue;
-        }
-        for (const std::string& warning : list.warnings) log_host("WARNING : " + to_utf8(item) + ": " + warning);
-        for (const m3u_entry& entry : list.entries) {
-            track_facts facts;
-            facts.path = entry.path;
-            facts.length = entry.length;
-            if (!entry.title.empty()) split_artist_title(entry.title, facts.artist, facts.title);
-            made.push_back(track::make(facts));
-        }
-    }
+    for (const std::wstring& item : items) make_tracks(item, made);
     if (made.empty()) return;
     const std::uint32_t active = m_playlists->get_active_playlist();
     m_playlists->add_items(active, made);
@@ -79,6 +71,8 @@ void player::release() {
     if (m_engine) m_engine->shutdown();
     if (m_playlists) {
         m_playlists->set_engine(nullptr);
+        m_playlists->set_registry(nullptr);
+        m_playlists->set_row_format(nullptr);
         m_playlists->clear_all();
         m_playlists->service_release();
         m_playlists = nullptr;

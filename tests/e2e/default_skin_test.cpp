@@ -111,7 +111,7 @@ TEST(default_skin, loads_without_errors_and_shows_its_window_stopped) {
     png_image shot;
     if (!load_shot(run.shot_file, shot)) return;
     expect_color(shot, {0, 0}, kBevel, "panel edge");
-    expect_color(shot, {150, 30}, kWell, "display well");
+    expect_color(shot, {150, 56}, kWell, "display well");
     expect_color(shot, kPlayButton, kGlyph, "play glyph");
     expect_color(shot, kCloseButton, kGlyph, "close glyph");
     expect_color(shot, kLamp, kStopped, "status lamp");
@@ -158,7 +158,7 @@ TEST(default_skin, play_pause_and_close_buttons_drive_the_player) {
     png_image shot;
     if (!load_shot(run.shot_file, shot)) return;
     expect_color(shot, kLamp, kPaused, "status lamp");
-    expect_color(shot, {150, 30}, kWell, "display well");
+    expect_color(shot, {150, 56}, kWell, "display well");
 }
 
 // Moves the real mouse to a window position (the window lies at kLeft, kTop).

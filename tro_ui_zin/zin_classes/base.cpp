@@ -12,7 +12,9 @@
 #include "button.h"
 #include "color_rect.h"
 #include "picture.h"
+#include "playlist.h"
 #include "progbar.h"
+#include "text_field.h"
 
 #include <zin_window/zin_window.h>
 
@@ -96,6 +98,8 @@ const part_class_info kPartClasses[] = {
     {"color_rect", false, &part_of<color_rect>},
     {"button", true, &part_of<button>},
     {"base_class", true, &part_of<base_class>},
+    {"playlist", true, &part_of<playlist>},
+    {"textfield", false, &part_of<text_field>},
     {"progbar", true, &part_of<prog_bar>},
 };
 
