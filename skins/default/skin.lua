@@ -1,5 +1,6 @@
--- The default skin: one small window with a display well, a status lamp, a seek bar, the
--- transport buttons and a volume slider. Its pictures come from tools/make_skin_art.py; file names are relative to this folder.
+-- The default skin: one small window with a display well (status lamp, scrolling title, time and
+-- seek bar), the transport buttons and a volume slider. Its pictures come from
+-- tools/make_skin_art.py; file names are relative to this folder.
 
 -- The window: 300x110, fixed size.
 main = window.new("main", 300, 110, rect.new(400, 300, 700, 410))
@@ -19,18 +20,25 @@ function show_status(frame)
     main:redraw(status_rect)
 end
 
--- The display: the playing track's artist and title, and its time, in text fields that format
--- their expression against the playing track whenever they are updated.
+-- The display: the playing track's artist and title, and its time, formatted against the playing
+-- track whenever they are updated. The title runs through its place a pixel at a time; the mouse
+-- can drag it, and it holds still while it is dragged.
 display_font = font.new("Tahoma", 14, 0, 700)
 time_font = font.new("Tahoma", 13, 0, 400)
 display_color = color.new(150, 235, 160)
-title_text = textfield.new(rect.new(70, 14, 286, 32), "[%artist% - ]%title%", 0, display_font, display_color)
-time_text = textfield.new(rect.new(70, 36, 286, 54), "%playback_time%[ / %length%]", 0, time_font, display_color, true)
+TITLE = "[%artist% - ]%title%"
+title_text = text_scroll.new(rect.new(70, 14, 286, 32), TITLE, 0, display_font, display_color,
+    function() title_clock:stop() end, function() title_clock:start(40) end)
+time_text = textfield.new(rect.new(70, 32, 286, 48), "%playback_time%[ / %length%]", 0, time_font, display_color, true)
 main:add(title_text)
 main:add(time_text)
 
+title_clock = timer.new(function() title_text:scroll_left(1) end)
+title_clock:start(40)
+
 function show_track()
-    title_text:update()
+    title_text:update(TITLE)
+    title_text:reset_pos()
     time_text:update()
 end
 

@@ -26,6 +26,7 @@
 #include <zin_config/config_script.h>
 #include <zin_classes/playlist.h>
 #include <zin_classes/text_field.h>
+#include <zin_classes/text_scroll.h>
 #include <zin_window/callbacks.h>
 #include <zin_window/docking.h>
 #include <zin_window/zin_window.h>
@@ -112,7 +113,7 @@ void register_script_interface(lua_State* L) {
     lua_register(L, "get_winamp_pl_info", &get_winamp_pl_info);
     // 4. classes docking, trova, bitmap, color, font, window, point, rect, image,
     //    button, color_rect, base_class, textfield, progbar,
-    //    text_scroll (later), timer, playlist
+    //    text_scroll, timer, playlist
     register_docking(L);
     register_trova_commands(L);
     lua_class::binding<bitmap>::register_type(L);
@@ -127,6 +128,7 @@ void register_script_interface(lua_State* L) {
     register_base_class(L);
     lua_class::binding<text_field>::register_type(L);
     register_prog_bar_class(L);
+    lua_class::binding<text_scroll>::register_type(L);
     lua_class::binding<timer>::register_type(L);
     lua_class::binding<playlist>::register_type(L);
     // Stack: as on entry

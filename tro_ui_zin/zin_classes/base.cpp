@@ -15,6 +15,7 @@
 #include "playlist.h"
 #include "progbar.h"
 #include "text_field.h"
+#include "text_scroll.h"
 
 #include <zin_window/zin_window.h>
 
@@ -101,6 +102,7 @@ const part_class_info kPartClasses[] = {
     {"playlist", true, &part_of<playlist>},
     {"textfield", false, &part_of<text_field>},
     {"progbar", true, &part_of<prog_bar>},
+    {"text_scroll", true, &part_of<text_scroll>},
 };
 
 }  // namespace
