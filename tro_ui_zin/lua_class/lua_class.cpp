@@ -130,7 +130,7 @@ int set_function_ref(lua_State* L, int index, int old_slot) {
     index = absolute_index(L, index);
     // 1. Anything but nil (an absent argument counts as present) must be a function.
     if (!lua_isnil(L, index)) {
-        if (lua_type(L, index) != LUA_TFUNCTION) lua_compat::type_error(L, index, "function");
+        if (lua_type(L, index) != LUA_TFUNCTION) luaL_typerror(L, index, "function");
         if (old_slot >= LUA_REGISTRY_OFFSET) {
             store_ref(L, index, old_slot);
             return old_slot;
@@ -389,7 +389,6 @@ void write_new_line(const char* class_name) { debug_printf("new %s\n", class_nam
 
 void raise_native_error(lua_State* L, const char* what) {
     luaL_error(L, "%s", what ? what : "unknown error");
-    for (;;) {}  // luaL_error does not return
 }
 
 void anchor_object(lua_State* L, void* memory) {
@@ -529,7 +528,6 @@ void raise_not_a_member(lua_State* L) {
         luaL_error(L, "'%s' not a member of this class", lua_tostring(L, 2));
     else
         luaL_error(L, "'<%s>' not a member of this class", luaL_typename(L, 2));
-    for (;;) {}  // luaL_error does not return
 }
 
 int member_access(lua_State* L, void* object, const member_def* members, int count) {

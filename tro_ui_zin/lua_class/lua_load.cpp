@@ -56,12 +56,6 @@ int panic(lua_State* L) {
     throw std::runtime_error(text ? text : "unprotected error in the script state");
 }
 
-void open_library(lua_State* L, lua_CFunction opener, const char* name) {
-    lua_pushcfunction(L, opener);
-    lua_pushstring(L, name);
-    lua_call(L, 1, 0);
-}
-
 }  // namespace
 
 message_box_function set_message_box(message_box_function function) {
@@ -80,10 +74,7 @@ lua_State* new_script_state() {
     if (!ZIN_CHECK_MSG(L != nullptr, "l != NULL")) return nullptr;
     lua_atpanic(L, &panic);
     // 3. The libraries, in this order.
-    open_library(L, &luaopen_math, LUA_MATHLIBNAME);
-    open_library(L, &luaopen_string, LUA_STRLIBNAME);
-    lua_compat::open_base(L, &print_to_console);
-    lua_compat::open_table(L);
+    lua_compat::open_libraries(L, &print_to_console);
     // 4. The script interface.
     register_script_interface(L);
     return L;
@@ -116,7 +107,7 @@ void register_script_interface(lua_State* L) {
 
 int load_skin_file(lua_State* L, const wchar_t* skin_path) {
     zut::codepage_from_wide path(skin_path ? skin_path : L"");
-    return lua_compat::load_file(L, path.get_ptr());
+    return luaL_loadfile(L, path.get_ptr());
 }
 
 bool run_skin_chunk() {
