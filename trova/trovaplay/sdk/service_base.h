@@ -20,13 +20,14 @@ void service_assert_failed(const wchar_t* expression, const wchar_t* file, unsig
     if (!(expr)) service_assert_failed(L## #expr, file, line);                  \
   } while (0)
 
-// Counted reference to a service. One field, `m_ptr`, null when empty. Containers move it as raw
-// memory (the count stays as it is), and a release that throws leaves the destructor as an
-// exception that a container destroying its items catches, instead of ending the process.
+// Counted reference to a service. One field, `m_ptr`, null when empty. The foundation's containers
+// move it as raw memory (the count stays as it is), and drop its reference through release() before
+// they destroy it, so that a release that throws is caught there instead of ending the process.
 template <typename T>
 class service_ptr_t {
  public:
   typedef void zut_raw_movable;
+  typedef void zut_release_before_destruction;
 
   service_ptr_t() : m_ptr(nullptr) {}
   service_ptr_t(T* p) : m_ptr(nullptr) { *this = p; }
@@ -35,7 +36,7 @@ class service_ptr_t {
   service_ptr_t(const service_ptr_t<U>& p) : m_ptr(nullptr) {
     *this = p.get_ptr();
   }
-  ~service_ptr_t() noexcept(false) { release(); }
+  ~service_ptr_t() { release(); }
 
   // Takes a reference on the new service before it drops the old one, so that assigning the held
   // service to itself never lets its count reach zero in between.
