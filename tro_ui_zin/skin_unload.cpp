@@ -2,9 +2,10 @@
 //
 // unload_skin, in this order:
 //   1. The skin is no longer running.
-//   2. Empty the window lists, forget the 13 global callbacks, delete the paint lock.
-//   3. Close the script state (its collector destroys every script object) after emptying the
-//      registry's free-slot list.
+//   2. Close the script state (its collector destroys every script object) after emptying the
+//      registry's free-slot list. Finalisers are script code: the window lists, the global
+//      callbacks and the paint lock stay valid until the state is closed.
+//   3. Empty the window lists, forget the 13 global callbacks, delete the paint lock.
 //   4. Empty the timer lists; forget the pressed button.
 //   5. Tray icons, the playlist title mirror and views, and the docking list join here once they
 //      exist.
@@ -37,11 +38,11 @@ void unload_skin() {
     }
     g_unload_pending = false;
     // 2.
+    skin_load::close_state();
+    // 3.
     clear_window_lists();
     clear_global_callbacks();
     delete_paint_lock();
-    // 3.
-    skin_load::close_state();
     // 4. The timers died with the state; their ids are all free again.
     g_timers.clear();
     g_free_timer_ids.clear();

@@ -29,6 +29,7 @@
 #include <strings.h>
 
 lua_State* g_lua = nullptr;
+bool g_lua_closing = false;
 bool g_trace_calls = true;
 int g_script_calls = 0;
 uint32_t g_reg_slot_count = 0;
@@ -212,6 +213,9 @@ void register_class(lua_State* L, const char* name, const luaL_Reg* methods, int
         lua_pushcclosure(L, &gc, upvalues);
         // Stack: [T, M, "__gc", gc closure]
         lua_rawset(L, -3);
+        // e. Scripts reach M (getmetatable(object), T.__metatable) but may not change it: the
+        //    collector finds __gc there, and every object must be destroyed exactly once.
+        lua_locktable(L, -1);
         pushed = 2;
     }
     // Stack: [T] or [T, M]
@@ -387,6 +391,10 @@ namespace detail {
 
 void write_new_line(const char* class_name) { debug_printf("new %s\n", class_name); }
 
+void raise_closing_error(lua_State* L, const char* class_name) {
+    luaL_error(L, "cannot make a %s while the skin unloads", class_name);
+}
+
 void raise_native_error(lua_State* L, const char* what) {
     luaL_error(L, "%s", what ? what : "unknown error");
 }
@@ -467,12 +475,12 @@ bool may_destroy(lua_State* L, int index) {
     // Stack: [...]
     // The collector cleared the entry: it frees the object.
     if (!listed) return true;
-    // Still listed: either the state closes (its finalizers run on the main thread, called by no
-    // function) or a script calls __gc by hand.
-    const bool main_thread = lua_pushthread(L) == 1;
-    lua_pop(L, 1);
+    // Still listed: either the state closes, and the collector finalises every object, or a script
+    // calls __gc by hand (a finaliser may do so while the state closes: that call comes from a
+    // script function, the collector's from none).
+    if (!g_lua_closing) return false;
     lua_Debug caller;
-    return main_thread && !lua_getstack(L, 1, &caller);
+    return !lua_getstack(L, 1, &caller);
 }
 
 bool is_object_of(lua_State* L, int index, const char* name) {
@@ -603,6 +611,13 @@ bool lua_callback::pcall(int nargs, int nresults) {
     // 1. The value below the arguments must be the function.
     ZIN_ASSERT_MSG(lua_isfunction(L, -1 - nargs), "lua_isfunction(g_lua, -1 - args)");
     const int base = lua_gettop(L) - nargs - 1;
+    // While the state closes no event reaches the script: the objects a callback would meet may
+    // be destroyed already.
+    if (g_lua_closing) {
+        lua_settop(L, base < 0 ? 0 : base);
+        for (int i = 0; i < nresults; ++i) lua_pushnil(L);
+        return false;
+    }
     const lua_class::trace_mark mark = lua_class::trace_save();
     // 2. The call.
     int status;
