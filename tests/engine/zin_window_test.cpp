@@ -371,9 +371,12 @@ TEST_F(window_life, a_failing_finaliser_does_not_stop_a_close) {
 // While the state closes, the collector destroys windows and parts in no particular order: no
 // open window may be found by its handle then, or a message (an activation moving to it when
 // another window goes) would run its callbacks and paint its parts from a half-destroyed skin.
+// The lists themselves stay valid for the finalisers.
+HWND g_closing_window = nullptr;
 int g_records_while_closing = -1;
 int records_while_closing(lua_State*) {
-    g_records_while_closing = static_cast<int>(g_window_handles.getSize());
+    g_records_while_closing = find_window(g_closing_window) ? 1 : 0;
+    EXPECT_EQ(1u, g_window_handles.getSize());
     return 0;
 }
 
@@ -382,6 +385,7 @@ TEST_F(window_life, closing_the_state_leaves_no_window_to_find_by_handle) {
     new_window("main", 10, 10, 50, 40);
     ASSERT_EQ("", run("main:create()"));
     ASSERT_EQ(1u, g_window_handles.getSize());
+    g_closing_window = g_window_handles[0].handle;
     // Made after the window, so finalised before it.
     ASSERT_EQ("", run("p = newproxy(true) getmetatable(p).__gc = records_while_closing"));
     g_records_while_closing = -1;

@@ -29,7 +29,6 @@
 #include <strings.h>
 
 lua_State* g_lua = nullptr;
-bool g_lua_closing = false;
 bool g_trace_calls = true;
 int g_script_calls = 0;
 uint32_t g_reg_slot_count = 0;
@@ -478,7 +477,7 @@ bool may_destroy(lua_State* L, int index) {
     // Still listed: either the state closes, and the collector finalises every object, or a script
     // calls __gc by hand (a finaliser may do so while the state closes: that call comes from a
     // script function, the collector's from none).
-    if (!g_lua_closing) return false;
+    if (!lua_isclosing(L)) return false;
     lua_Debug caller;
     return !lua_getstack(L, 1, &caller);
 }
@@ -613,7 +612,7 @@ bool lua_callback::pcall(int nargs, int nresults) {
     const int base = lua_gettop(L) - nargs - 1;
     // While the state closes no event reaches the script: the objects a callback would meet may
     // be destroyed already.
-    if (g_lua_closing) {
+    if (lua_isclosing(L)) {
         lua_settop(L, base < 0 ? 0 : base);
         for (int i = 0; i < nresults; ++i) lua_pushnil(L);
         return false;

@@ -20,10 +20,11 @@
 
 // The one Lua state of the running skin; null while no skin is loaded.
 extern lua_State* g_lua;
-// Set while g_lua closes: its collector runs the finalisers of every object (script finalisers
-// included). Meanwhile no event reaches the script, no object with a destructor can be made,
-// no window is found by its handle and nothing is repainted.
-extern bool g_lua_closing;
+// Whether g_lua is closing: the state's own flag, set by lua_close while its collector runs the
+// finalisers of every object (script finalisers included). Meanwhile no event reaches the script,
+// no object with a destructor can be made, no window is found by its handle and nothing is
+// repainted.
+inline bool script_state_closing() { return g_lua && lua_isclosing(g_lua); }
 // While set, every bound method call writes a trace line and the call hook writes its lines.
 extern bool g_trace_calls;
 // Script calls under way (protected calls from native code into the script, nested ones counted):
@@ -202,7 +203,7 @@ template <class T> struct binding {
         detail::write_new_line(T::get_name());
         // An object made by a finaliser while the state closes would outlive it.
         if constexpr (detail::has_delete<T>::value) {
-            if (g_lua_closing) detail::raise_closing_error(L, T::get_name());
+            if (lua_isclosing(L)) detail::raise_closing_error(L, T::get_name());
         }
         // 1. A bare userdata, anchored off the stack: the constructor reads the script's arguments
         //    from index 1 on, and lua_gettop is their number. While the constructor runs the

@@ -142,16 +142,14 @@ bool run_skin_chunk() {
 void close_state() {
     // Objects destroyed while the state closes still free their slots through g_lua; one of them
     // asking for another close meanwhile is ignored.
-    if (g_lua_closing) return;
+    if (script_state_closing()) return;
     g_reg_free_slots.clear();
     if (!g_lua) return;
     // The window lists stay as they are while script code (finalisers) can run: each window
     // leaves them when it is destroyed. Meanwhile no window is found by its handle, so no message
     // (an activation that moves when a window goes) reaches a half-destroyed skin.
-    g_lua_closing = true;
     lua_close(g_lua);
     g_lua = nullptr;
-    g_lua_closing = false;
     clear_window_lists();
     lua_class::trace_restore({0, 0});
 }

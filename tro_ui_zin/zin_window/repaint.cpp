@@ -102,7 +102,7 @@ void paint(zin_window* w, const rect& r) {
 
 void zin_window::redraw_rect(const rect& requested) {
     // 1. Nothing is painted while the state closes: parts may be destroyed already.
-    if (!mWnd || g_lua_closing) return;
+    if (!mWnd || script_state_closing()) return;
     rect r = requested;
     if (!r.intersect(rect(0, 0, width(), height()))) return;
     // 2.

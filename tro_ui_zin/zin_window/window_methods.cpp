@@ -113,7 +113,7 @@ int method_create(lua_State* L) {
 
 int method_add_paint_part(lua_State* L) {
     zin_window* w = check_window(L, 1);
-    if (g_lua_closing) lua_class::detail::raise_closing_error(L, "picture");
+    if (lua_isclosing(L)) lua_class::detail::raise_closing_error(L, "picture");
     lPaintPart* part = lPaintPart::push_new(L, 2, 3);
     // Stack: [window, rect, image, ..., picture]
     w->add_part(part, "picture");
