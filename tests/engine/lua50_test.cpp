@@ -48,6 +48,10 @@ const lua50_case kLanguage[] = {
      "-1 nil nil nil function 8"},
     {"print(table.maxn, coroutine.running, type(gcinfo), type(newproxy))", "nil nil function function"},
     {"print(getmetatable(''))", "nil"},
+    {"print(ipairs({}) == ipairs, ipairs({10, 20}, 1))", "true 2 20"},
+    {"local n = 0 for i, v in ipairs({1, 2, nil, 4}) do n = n + 1 end print(n)", "2"},
+    {"local seen = 0 next = function(t, k) seen = seen + 1 end for k in pairs({1}) do end print(seen)",
+     "1"},
     {"local s = 'x' return s:upper()", "test:1: attempt to index local `s' (a string value)"},
     // Table sizes: the n field, else the size setn recorded, else the count of non-nil items.
     {"print(table.getn({n = 5, 1, 2}), table.getn({1, 2, nil, 4}), table.getn({}))", "5 2 0"},
