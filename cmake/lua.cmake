@@ -21,12 +21,15 @@ set(lua_headers lapi.h lauxlib.h lcode.h ldebug.h ldo.h lfunc.h lgc.h llex.h lli
                 lobject.h lopcodes.h lparser.h lstate.h lstring.h ltable.h ltm.h lua.h luaconf.h
                 lualib.h lundump.h lvm.h lzio.h)
 set(lua_sources)
+set(lua_originals)
 foreach(f ${lua_core})
   list(APPEND lua_sources ${LUA_SOURCE_DIR}/${f}.c)
+  list(APPEND lua_originals ${LUA_ORIGINAL_DIR}/${f}.c)
 endforeach()
 set(lua_patched_headers)
 foreach(f ${lua_headers})
   list(APPEND lua_patched_headers ${LUA_SOURCE_DIR}/${f})
+  list(APPEND lua_originals ${LUA_ORIGINAL_DIR}/${f})
 endforeach()
 
 # A fresh copy each time, so that applying the patch never meets an already patched file.
@@ -36,7 +39,7 @@ add_custom_command(
   COMMAND ${CMAKE_COMMAND} -E copy_directory ${LUA_ORIGINAL_DIR} ${LUA_SOURCE_DIR}
   COMMAND ${PATCH_PROGRAM} -s -p1 -d ${LUA_PATCHED_ROOT} -i ${LUA_PATCH}
   COMMAND ${CMAKE_COMMAND} -E touch ${lua_sources} ${lua_patched_headers}
-  DEPENDS ${LUA_PATCH}
+  DEPENDS ${LUA_PATCH} ${lua_originals}
   COMMENT "Applying the Lua 5.0 behaviour patch to a copy of the Lua sources"
   VERBATIM)
 
