@@ -37,6 +37,8 @@ void unload_skin() {
         return;
     }
     g_unload_pending = false;
+    // A finaliser that asks for an unload while the state closes is inside this very unload.
+    if (script_state_closing()) return;
     // 2.
     skin_load::close_state();
     // 3.
