@@ -22,6 +22,7 @@
 #include "guard.h"
 #include "host_object.h"
 #include "host_window.h"
+#include "local_filesystem.h"
 #include "log.h"
 #include "screenshot.h"
 #include "text.h"
@@ -138,6 +139,9 @@ bool app::prepare() {
     console_receiver* console = make_console_receiver();
     m_registry.add(console_receiver::class_guid, console, false);
     console->service_release();  // the registry holds it now
+    filesystem* local_files = make_local_filesystem();
+    m_registry.add(filesystem::class_guid, local_files, false);
+    local_files->service_release();
     m_player.register_services(m_registry);
     m_player.add_items(m_options.items);
 

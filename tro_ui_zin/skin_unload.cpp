@@ -2,19 +2,20 @@
 //
 // unload_skin, in this order:
 //   1. The skin is no longer running.
-//   2. Close the script state (its collector destroys every script object) after emptying the
-//      registry's free-slot list. Finalisers are script code: the window lists, the global
-//      callbacks and the paint lock stay valid until the state is closed.
+//   2. End a layout edit. Close the script state (its collector destroys every script object)
+//      after emptying the registry's free-slot list. Finalisers are script code: the window lists,
+//      the global callbacks and the paint lock stay valid until the state is closed.
 //   3. Empty the window lists, forget the 13 global callbacks, delete the paint lock.
-//   4. Empty the timer lists; forget the pressed button.
-//   5. Tray icons, the playlist title mirror and views, and the docking list join here once they
-//      exist.
+//   4. Delete the tray manager (its icons leave the tray) and the tray records; empty the timer
+//      lists; forget the pressed button.
+//   5. The playlist title mirror and views, and the docking list join here once they exist.
 // Every step is safe when there is nothing to undo, so the unload may run any number of times.
 // An unload asked for while a script call runs (a callback that reaches the host, which shuts the
 // interface down) would close the state beneath that call: it waits, and the user-interface thread
 // finishes it from its message queue once no script call is under way.
 
 #include "tro_ui_zin.h"
+#include "tray.h"
 
 #include <debug.h>
 
@@ -22,6 +23,7 @@
 #include <zin_classes/button.h>
 #include <zin_classes/timer.h>
 #include <zin_window/callbacks.h>
+#include <zin_window/edit_mode.h>
 #include <zin_window/zin_window.h>
 
 namespace {
@@ -40,12 +42,15 @@ void unload_skin() {
     // A finaliser that asks for an unload while the state closes is inside this very unload.
     if (script_state_closing()) return;
     // 2.
+    edit_mode_reset();
     skin_load::close_state();
     // 3.
     clear_window_lists();
     clear_global_callbacks();
     delete_paint_lock();
-    // 4. The timers died with the state; their ids are all free again.
+    // 4.
+    destroy_tray_icon();
+    // The timers died with the state; their ids are all free again.
     g_timers.clear();
     g_free_timer_ids.clear();
     button_reset_pressed();
@@ -55,6 +60,7 @@ void unload_skin() {
 // waiting unload runs from the message queue, not from here.
 void on_script_calls_ended() {
     if (g_unload_pending && g_hWnd) PostMessageW(g_hWnd, WM_ZIN_UNLOAD, 0, 0);
+    post_deferred_reload();
 }
 
 void finish_deferred_unload() {

@@ -57,6 +57,8 @@ TEST(e2e, ProbeSeesTheRegistryAndItsConsoleLinesReachTheLog) {
     EXPECT_TRUE(has(log, "console: probe: shutting down yes\n")) << log;
     EXPECT_TRUE(has(log, "console: probe: initializing no\n")) << log;
     EXPECT_TRUE(has(log, "console: probe: library host_probe.dll\n")) << log;
+    EXPECT_TRUE(has(log, "console: probe: file read back 'probe text'\n")) << log;
+    EXPECT_TRUE(has(log, "console: probe: file exists after removal no\n")) << log;
     // The probe offers no user interface: the host runs until --run-for is over.
     EXPECT_TRUE(has(log, "host: no user interface offered; running without one\n")) << log;
     EXPECT_TRUE(has(log, "host: --run-for time is over\n")) << log;

@@ -11,33 +11,9 @@
 #include <string>
 
 #include "fake_host.h"
+#include "mem_streams.h"
 
 namespace {
-
-class mem_reader : public trovaplay_io::stream_reader {
- public:
-  explicit mem_reader(std::string data) : m_data(std::move(data)) {}
-  std::uint32_t read(void* p_buffer, std::uint32_t p_bytes, trovaplay_io::abort_callback&) override {
-    std::size_t left = m_data.size() - m_pos;
-    std::uint32_t n = p_bytes < left ? p_bytes : static_cast<std::uint32_t>(left);
-    std::memcpy(p_buffer, m_data.data() + m_pos, n);
-    m_pos += n;
-    return n;
-  }
-  std::size_t consumed() const { return m_pos; }
-
- private:
-  std::string m_data;
-  std::size_t m_pos = 0;
-};
-
-class mem_writer : public trovaplay_io::stream_writer {
- public:
-  void write(const void* p_buffer, std::uint32_t p_bytes, trovaplay_io::abort_callback&) override {
-    data.append(static_cast<const char*>(p_buffer), p_bytes);
-  }
-  std::string data;
-};
 
 const GUID known_guid = {0x01020304, 0x0506, 0x0708, {9, 10, 11, 12, 13, 14, 15, 16}};
 const GUID unknown_guid = {0xAAAAAAAA, 0xBBBB, 0xCCCC, {1, 1, 1, 1, 1, 1, 1, 1}};

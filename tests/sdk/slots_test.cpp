@@ -10,17 +10,9 @@
 #include <zut/string.h>
 
 #include "fake_host.h"
+#include "slot_call.h"
 
 namespace {
-
-#define THISCALL __attribute__((thiscall))
-
-// The function at slot n of the object's virtual table.
-template <typename F>
-F slot(void* object, int n) {
-  void** table = *static_cast<void***>(object);
-  return reinterpret_cast<F>(table[n]);
-}
 
 TEST(Slots, ServiceBaseAndConsoleReceiver) {
   fake_call_log().clear();

@@ -4,9 +4,12 @@
 
 #include "zin_window.h"
 
+#include <trayicon.h>
+#include <zin_config/zin_config.h>
+
 namespace window_hooks {
 
-bool saved_window_rect(const char*, rect*) { return false; }
+bool saved_window_rect(const char* name, rect* out) { return ::saved_window_rect(name, out); }
 
 void dock_place_new(zin_window*) {}
 void dock_attach(zin_window*) {}
@@ -29,7 +32,7 @@ void script_part_added(zin_window*, class_base*) {}
 void script_part_show(class_base*) {}
 void script_part_hide(class_base*) {}
 
-UINT taskbar_created_message() { return 0; }
-void taskbar_created() {}
+UINT taskbar_created_message() { return CTrayIcon::sTaskbarCreatedMsg; }
+void taskbar_created() { CTrayIcon::readdAll(); }
 
 }  // namespace window_hooks

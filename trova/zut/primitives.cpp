@@ -82,6 +82,12 @@ const wchar_t* get_last_assert_expression() { return g_last_expression; }
 const wchar_t* get_last_assert_file() { return g_last_file; }
 unsigned get_last_assert_line() { return static_cast<unsigned>(g_last_line); }
 
+void dynamic_assert(bool p_condition) {
+  if (p_condition) return;
+  assert_failed(L"0", L"primitives", 233);
+  throw exception_dynamic_assert("dynamic_assert failure");
+}
+
 void swap_void(void* p_item1, void* p_item2, t_size p_bytes) {
   unsigned char* a = static_cast<unsigned char*>(p_item1);
   unsigned char* b = static_cast<unsigned char*>(p_item2);

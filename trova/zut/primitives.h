@@ -54,6 +54,10 @@ void assert_failed(const wchar_t* p_expression, const wchar_t* p_file, unsigned 
 typedef void (*assert_hook_t)(const wchar_t* p_expression, const wchar_t* p_file, unsigned p_line);
 assert_hook_t set_assert_hook(assert_hook_t p_hook);
 
+// A run-time check that must hold also in release builds: a false condition is reported (expression
+// "0", source "primitives", line 233) and then throws exception_dynamic_assert ("dynamic_assert failure").
+void dynamic_assert(bool p_condition);
+
 // Number of reports since the process started (or since reset_assert_count).
 t_size get_assert_count();
 void reset_assert_count();

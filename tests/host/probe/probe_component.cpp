@@ -11,6 +11,8 @@
 #include <trovaplay/sdk/componentversion.h>
 #include <trovaplay/sdk/console.h>
 #include <trovaplay/sdk/core_api.h>
+#include <trovaplay/sdk/exception_io.h>
+#include <trovaplay/sdk/filesystem.h>
 #include <trovaplay/sdk/service.h>
 
 namespace {
@@ -83,7 +85,32 @@ class probe_var : public cfg_var {
     say("shutting down " + yes_no(core_api::is_shutting_down()));
     say("initializing " + yes_no(core_api::is_initializing()));
     say("library " + std::string(core_api::get_my_file_name()));
+    check_files(profile ? profile : "");
     console::error("probe error line");
+  }
+
+  // The host's file system for the profile folder, through the SDK's statics.
+  static void check_files(const std::string& p_profile) {
+    try {
+      trovaplay_io::abort_callback_impl abort;
+      const std::string path = p_profile + "\\probe_file.txt";
+      {
+        filesystem::file_ptr f;
+        filesystem::g_open_new(f, path.c_str(), abort);
+        trovaplay_io::write_counted_string(*f.get_ptr(), "probe text", abort);
+      }
+      zut::string8 text;
+      {
+        filesystem::file_ptr f;
+        filesystem::g_open_read_local(f, path.c_str(), abort);
+        trovaplay_io::read_counted_string(*f.get_ptr(), text, abort);
+      }
+      say("file read back '" + std::string(text.get_ptr()) + "'");
+      filesystem::g_remove(path.c_str(), abort);
+      say("file exists after removal " + yes_no(filesystem::g_exists(path.c_str(), abort)));
+    } catch (const std::exception& e) {
+      say(std::string("file check failed: ") + e.what());
+    }
   }
 
   std::string m_previous;

@@ -116,3 +116,12 @@ void stream_writer_buffer_append_ref_t::write(const void* p_buffer, std::uint32_
   m_buffer.set_size(old + p_bytes);
   if (p_bytes) std::memcpy(m_buffer.get_ptr() + old, p_buffer, p_bytes);
 }
+
+void string_cfg_var::get_data_raw(trovaplay_io::stream_writer& p_stream, trovaplay_io::abort_callback& p_abort) {
+  trovaplay_io::write_raw_string(p_stream, m_value, p_abort);
+}
+
+void string_cfg_var::set_data_raw(trovaplay_io::stream_reader& p_stream, std::uint32_t,
+                                  trovaplay_io::abort_callback& p_abort) {
+  trovaplay_io::read_raw_string(p_stream, m_value, p_abort);
+}

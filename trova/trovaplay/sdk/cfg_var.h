@@ -4,6 +4,7 @@
 
 #include <trovaplay/sdk/stream.h>
 #include <zut/array.h>
+#include <zut/string.h>
 
 #include <guiddef.h>
 
@@ -27,6 +28,23 @@ class cfg_var {
  private:
   GUID m_guid;
   cfg_var* m_next;
+};
+
+// A configuration variable holding one UTF-8 text; its payload is the text's bytes, without length
+// or terminator, and reading takes the whole payload as the new text.
+class string_cfg_var : public cfg_var {
+ public:
+  string_cfg_var(const GUID& p_guid, const char* p_default) : cfg_var(p_guid), m_value(p_default) {}
+  void get_data_raw(trovaplay_io::stream_writer& p_stream, trovaplay_io::abort_callback& p_abort) override;
+  void set_data_raw(trovaplay_io::stream_reader& p_stream, std::uint32_t p_size,
+                    trovaplay_io::abort_callback& p_abort) override;
+
+  const char* get_ptr() const { return m_value.get_ptr(); }
+  void set(const char* p_text) { m_value = p_text; }
+  operator const char*() const { return m_value.get_ptr(); }
+
+ private:
+  zut::string8_t<zut::alloc_standard> m_value;
 };
 
 // Writes every variable's record, list head first.

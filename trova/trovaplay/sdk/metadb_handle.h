@@ -3,6 +3,7 @@
 // access to the track's file information. The information is read under the host's
 // track-information lock: lock (slot 5), get_info_locked (slot 10), unlock (slot 6).
 
+#include <trovaplay/sdk/file_stats.h>
 #include <trovaplay/sdk/service.h>
 #include <zut/string.h>
 
@@ -13,12 +14,6 @@ class file_info;
 class titleformat_hook;
 class titleformat_text_filter;
 class titleformat_script;
-
-// Size and time stamp of a track's file; all bits set (size) and 0 (time) when unknown.
-struct file_stats {
-  std::uint64_t m_size;
-  std::uint64_t m_timestamp;
-};
 
 // Slots 3 to 11 after the three of service_base.
 class metadb_handle : public service_base {

@@ -7,6 +7,10 @@
 
 #include <cstdint>
 
+namespace zut {
+class string_base;
+}
+
 namespace trovaplay_io {
 
 class abort_callback {
@@ -16,6 +20,10 @@ class abort_callback {
 
   // Throws exception_aborted ("User abort") when aborted.
   void check();
+  // Waits on the abort event: true when the time ran out, false when the event was signalled.
+  bool wait_or_abort(double p_seconds);
+  // wait_or_abort; throws exception_aborted when the event was signalled.
+  void sleep(double p_seconds);
 
  protected:
   abort_callback() = default;
@@ -27,6 +35,7 @@ class abort_callback {
 // A flag and a manual-reset event (created non-signalled); nothing in the component sets them.
 class abort_callback_impl : public abort_callback {
  public:
+  // Throws exception_win32 when the event cannot be made.
   abort_callback_impl();
   ~abort_callback_impl();
   abort_callback_impl(const abort_callback_impl&) = delete;
@@ -70,5 +79,35 @@ class stream_writer {
   stream_writer& operator=(const stream_writer&) = default;
   ~stream_writer() = default;
 };
+
+// ---- Waits.
+
+// The time-out for a wait: seconds above 0 in milliseconds (rounded to the nearest, at least 1);
+// below 0 no limit (INFINITE); 0 or not a number 0.
+std::uint32_t timeout_to_milliseconds(double p_seconds);
+// Waits for the event: true when it was signalled, false when the time ran out. A failed wait throws
+// exception_win32 with the thread's last error; any other result of the wait is a bug check.
+bool wait_event_seconds(HANDLE p_event, double p_seconds);
+
+// ---- Stream helpers.
+
+// A little-endian u32 byte count, then that many bytes as the text (ending at an embedded NUL).
+// On any failure the string keeps its old text; a count that leaves no room for the NUL throws
+// exception_io_data, a stream shorter than the count exception_io_data_truncation.
+void read_counted_string(stream_reader& p_stream, zut::string_base& p_out, abort_callback& p_abort);
+// Everything up to the end of the stream, read in pieces of 256 bytes, as the text.
+void read_raw_string(stream_reader& p_stream, zut::string_base& p_out, abort_callback& p_abort);
+// The byte length as a little-endian u32, then the bytes without terminator.
+void write_counted_string(stream_writer& p_stream, const char* p_text, abort_callback& p_abort);
+// The bytes only.
+void write_raw_string(stream_writer& p_stream, const char* p_text, abort_callback& p_abort);
+
+// Copies up to p_bytes from the reader to the writer through one buffer of at most 8 MiB; stops
+// early only at a read that delivers nothing. Returns the bytes moved.
+std::uint64_t stream_transfer(stream_reader& p_source, stream_writer& p_dest, std::uint64_t p_bytes,
+                              abort_callback& p_abort);
+// stream_transfer; fewer bytes than asked throw exception_io_data_truncation.
+void stream_transfer_exact(stream_reader& p_source, stream_writer& p_dest, std::uint64_t p_bytes,
+                           abort_callback& p_abort);
 
 }  // namespace trovaplay_io
