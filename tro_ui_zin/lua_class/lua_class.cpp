@@ -178,6 +178,11 @@ void register_class(lua_State* L, const char* name, const luaL_Reg* methods, int
 
     // 2. Only with a constructor: the class metatable.
     if (new_function) {
+        // A class registered again gets a metatable of its own: the earlier one is locked, and the
+        // objects made with it keep it.
+        lua_pushstring(L, name);
+        lua_pushnil(L);
+        lua_rawset(L, LUA_REGISTRYINDEX);
         luaL_newmetatable(L, name);
         // Stack: [T, M]
         // The library no longer stores the name under the metatable; the class names need it.
