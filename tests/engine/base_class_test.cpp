@@ -92,6 +92,8 @@ TEST_F(script_parts, bad_classes_and_arguments_are_script_errors) {
                                         "the class's draw must be a function"));
     EXPECT_TRUE(engine_test::fails_with(L, "Bad = new_base_class(true) Bad.clipping = nil Bad.new(rect.new(0, 0, 1, 1))",
                                         "clipping must be a boolean"));
+    EXPECT_TRUE(engine_test::fails_with(L, "Bad = new_base_class(true) Bad.__metatable = getmetatable(rect.new(0, 0, 1, 1))\n"
+                                           "Bad.new(rect.new(0, 0, 1, 1))", "no part metatable"));
     EXPECT_EQ("", take_log()) << "nothing was created";
 }
 

@@ -2,11 +2,11 @@
 //
 // new_base_class (clipping):
 //   1. The instances' metatable: a table of its own for every class, named "base_class" in the
-//      registry (so typed checks accept the part), with the collector's __gc.
+//      registry (so typed checks accept the part), with the collector's __gc, locked.
 //   2. The class table {__metatable, clipping, new}; new keeps the class table as its upvalue.
 // new (rect, ...):
-//   1. Check everything first: the rect, the class's "clipping" (a boolean) and its functions (nil
-//      or functions), so that a failure leaves nothing behind.
+//   1. Check everything first: the rect, the class's "clipping" (a boolean), its functions (nil or
+//      functions) and its "__metatable" (one made here), so that a failure leaves nothing behind.
 //   2. The instance table and the part (a userdata with the class's metatable) as its "ref".
 //   3. Registry slots for the functions, the instance and a rect copy stored as "mRect".
 //   4. create (instance, arguments after the rect), when the class has it.
@@ -22,6 +22,8 @@
 #include <lua_class/lua_compat.h>
 #include <lua_class/lua_debug.h>
 #include <zin_window/zin_window.h>
+
+#include <cstring>
 
 const char* const base_class::kCallbackNames[CB_COUNT] = {"create", "delete", "show", "hide",
                                                           "draw",   "size",   "message"};
@@ -54,6 +56,8 @@ void push_new_class(lua_State* L, bool clipping) {
     lua_pushcclosure(L, &lua_class::gc, 2);
     // Stack: [T, M, "__gc", gc closure]
     lua_rawset(L, -3);
+    // Scripts reach M (T.__metatable) but may not change it: the collector finds __gc there.
+    lua_locktable(L, -1);
     // 2.
     lua_pushliteral(L, "__metatable");
     lua_insert(L, -2);
@@ -76,8 +80,21 @@ void push_class_entry(lua_State* L, const char* name) {
     lua_rawget(L, lua_upvalueindex(1));
 }
 
+// Whether the value on top is an instances' metatable made by push_new_class.
+bool is_part_metatable(lua_State* L) {
+    if (!lua_istable(L, -1)) return false;
+    lua_pushvalue(L, -1);
+    lua_rawget(L, LUA_REGISTRYINDEX);
+    // Stack: [..., M, registry[M]]
+    const bool named = lua_type(L, -1) == LUA_TSTRING && strcmp(lua_tostring(L, -1), kClassName) == 0;
+    lua_pop(L, 1);
+    return named;
+}
+
 int class_new(lua_State* L) {
     lua_class::detail::write_new_line(kClassName);
+    // A part made by a finaliser while the state closes would outlive it.
+    if (lua_isclosing(L)) lua_class::detail::raise_closing_error(L, kClassName);
     const int arg_count = lua_gettop(L);
     // Stack: [rect, arguments...]
     // 1.
@@ -96,8 +113,9 @@ int class_new(lua_State* L) {
                               luaL_typename(L, -1));
         lua_pop(L, 1);
     }
+    // Another class's metatable would make the part pass for an object of that class.
     push_class_entry(L, "__metatable");
-    if (!lua_istable(L, -1)) return luaL_error(L, "the class has no instance metatable");
+    if (!is_part_metatable(L)) return luaL_error(L, "the class's __metatable is no part metatable");
     // Stack: [rect, arguments..., M]
     // 2.
     lua_newtable(L);
@@ -144,7 +162,7 @@ int class_new(lua_State* L) {
 // ---- Classes ------------------------------------------------------------------------------------
 
 int new_base_class(lua_State* L) {
-    if (lua_type(L, 1) != LUA_TBOOLEAN) lua_compat::type_error(L, 1, "boolean");
+    if (lua_type(L, 1) != LUA_TBOOLEAN) luaL_typerror(L, 1, "boolean");
     push_new_class(L, lua_toboolean(L, 1) != 0);
     return 1;
 }

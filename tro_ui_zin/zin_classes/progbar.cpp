@@ -253,7 +253,7 @@ int prog_bar_member_access(lua_State* L) {
             lua_pushboolean(L, (bar->mFlags & flag) != 0);
             return 1;
         }
-        if (lua_type(L, 3) != LUA_TBOOLEAN) lua_compat::type_error(L, 3, "boolean");
+        if (lua_type(L, 3) != LUA_TBOOLEAN) luaL_typerror(L, 3, "boolean");
         if (!lua_toboolean(L, 3) && flag == prog_bar::FLAG_SLIDING) {
             // A drag the script ends leaves the active parts too, or the next press anywhere in
             // the window would start a new one.

@@ -67,7 +67,7 @@ int method_update(lua_State* L) {
 
 int method_set_activated(lua_State* L) {
     text_scroll* ts = check_text_scroll(L, 1);
-    if (lua_type(L, 2) != LUA_TBOOLEAN) lua_compat::type_error(L, 2, "boolean");
+    if (lua_type(L, 2) != LUA_TBOOLEAN) luaL_typerror(L, 2, "boolean");
     ts->mActivated = lua_toboolean(L, 2) ? 1 : 0;
     return 0;
 }
