@@ -6,6 +6,8 @@
 
 #include <zin_classes/text_scroll.h>
 
+#include "../../benchmarks/gui_objects.h"
+
 using namespace window_test;
 
 namespace {
@@ -151,10 +153,13 @@ TEST_F(text_scrolls, the_text_follows_a_drag) {
     EXPECT_TRUE(engine_test::fails_with(L, "ts:set_activated(1)", "boolean expected"));
 }
 
-TEST_F(text_scrolls, collection_frees_the_callbacks) {
-    const uint32_t free_before = g_reg_free_slots.getSize();
+TEST_F(text_scrolls, collection_frees_the_callbacks_and_the_font) {
+    const auto slots_held = [] { return g_reg_slot_count - g_reg_free_slots.getSize(); };
+    const uint32_t held_before = slots_held();
+    const DWORD gdi_before = bench::gdi_objects();
     ASSERT_EQ("", run("local t = make(rect.new(0, 0, 10, 10), 'x') t = nil collectgarbage() collectgarbage()"));
-    EXPECT_EQ(free_before + 2, g_reg_free_slots.getSize());
+    EXPECT_EQ(held_before, slots_held());
+    EXPECT_EQ(gdi_before, bench::gdi_objects());
     EXPECT_TRUE(engine_test::fails_with(L, "text_scroll.new(rect.new(0, 0, 1, 1), 'x', 2, f, white, 5)",
                                         "function expected"));
 }
