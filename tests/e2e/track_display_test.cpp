@@ -66,12 +66,16 @@ text_mask wait_for_mask(const RECT& field, Done done) {
 // A line of readable text is more than a few stray pixels.
 constexpr int kSomeText = 40;
 
+// The host's arguments for the default skin playing the demo playlist, with its profile in work.
+std::vector<std::wstring> playing_skin_args(const std::wstring& work, const std::wstring& log_file) {
+    return {L"--skin", source_file("skins/default/skin.lua"), L"--profile", work + L"\\profile", L"--log",
+            log_file, L"--run-for", L"60000", L"--play", source_file("skins/default/demo.m3u")};
+}
+
 TEST(track_display, shows_the_playing_track_and_follows_it) {
     const std::wstring work = temp_folder(L"track_display");
     const std::wstring log_file = work + L"\\log.txt";
-    host_process host({L"--skin", source_file("skins/default/skin.lua"), L"--profile", work + L"\\profile", L"--log",
-                       log_file, L"--run-for", L"60000", L"--play", source_file("skins/default/demo.m3u")},
-                      work + L"\\stdout.txt");
+    host_process host(playing_skin_args(work, log_file), work + L"\\stdout.txt");
     ASSERT_TRUE(host.started()) << host.start_error();
     const HWND window = host.wait_for_window(L"zin_window_debug", L"main", 30000);
     ASSERT_NE(nullptr, window) << read_file(log_file);
@@ -121,9 +125,7 @@ bool shifted_by(const text_mask& before, const text_mask& after, int dx) {
 TEST(track_display, the_title_scrolls_and_a_real_mouse_drags_it) {
     const std::wstring work = temp_folder(L"title_scroll");
     const std::wstring log_file = work + L"\\log.txt";
-    host_process host({L"--skin", source_file("skins/default/skin.lua"), L"--profile", work + L"\\profile", L"--log",
-                       log_file, L"--run-for", L"60000", L"--play", source_file("skins/default/demo.m3u")},
-                      work + L"\\stdout.txt");
+    host_process host(playing_skin_args(work, log_file), work + L"\\stdout.txt");
     ASSERT_TRUE(host.started()) << host.start_error();
     const HWND window = host.wait_for_window(L"zin_window_debug", L"main", 30000);
     ASSERT_NE(nullptr, window) << read_file(log_file);

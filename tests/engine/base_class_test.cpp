@@ -45,18 +45,13 @@ protected:
         pump();
     }
 
-    std::string take_log() {
-        const std::string text = engine_test::eval(L, "table.concat(log, ';')");
-        run("log = {}");
-        return text;
-    }
     std::string eval(const std::string& expression) { return engine_test::eval(L, expression); }
     void send(UINT msg, int x, int y) { mouse(hwnd, msg, x, y); }
 };
 
 TEST_F(script_parts, new_calls_create_with_the_arguments_after_the_rect) {
     ASSERT_EQ("", run("p = Part.new(rect.new(10, 20, 30, 40), 5, 6)"));
-    EXPECT_EQ("create 5 6 10,20,30,40", take_log());
+    EXPECT_EQ("create 5 6 10,20,30,40", take_log(";"));
     EXPECT_EQ("true", eval("type(p) == 'table' and type(p.ref) == 'userdata'"));
     EXPECT_EQ("true", eval("Part.clipping"));
     // The part is a base_class to the typed checks, and the global class makes inert parts.
@@ -94,22 +89,22 @@ TEST_F(script_parts, bad_classes_and_arguments_are_script_errors) {
                                         "clipping must be a boolean"));
     EXPECT_TRUE(engine_test::fails_with(L, "Bad = new_base_class(true) Bad.__metatable = getmetatable(rect.new(0, 0, 1, 1))\n"
                                            "Bad.new(rect.new(0, 0, 1, 1))", "no part metatable"));
-    EXPECT_EQ("", take_log()) << "nothing was created";
+    EXPECT_EQ("", take_log(";")) << "nothing was created";
 }
 
 TEST_F(script_parts, window_field_show_draw_and_hide) {
     open();
     ASSERT_EQ("", run("p = Part.new(rect.new(10, 10, 50, 30)) main:add(p)"));
     EXPECT_EQ("true", eval("p.window == main"));
-    take_log();
+    take_log(";");
     create();
-    const std::string log = take_log();
+    const std::string log = take_log(";");
     EXPECT_EQ(0u, log.find("show;")) << log;
     EXPECT_NE(std::string::npos, log.find("draw 10,10,50,30 10,10,50,30")) << log;
     ASSERT_EQ("", run("main:redraw(rect.new(0, 0, 20, 20))"));
-    EXPECT_EQ("draw 10,10,50,30 10,10,20,20", take_log());
+    EXPECT_EQ("draw 10,10,50,30 10,10,20,20", take_log(";"));
     ASSERT_EQ("", run("main:close()"));
-    EXPECT_EQ("hide", take_log());
+    EXPECT_EQ("hide", take_log(";"));
 }
 
 TEST_F(script_parts, a_failing_draw_is_reported_and_painting_goes_on) {
@@ -149,12 +144,12 @@ TEST_F(script_parts, size_sees_the_new_rect_in_mRect) {
     open(3);
     // Anchored to the right edge: the window resizes the part.
     ASSERT_EQ("", run("p = Part.new(rect.new(-40, 10, 0, 30)) main:add(p)"));
-    EXPECT_EQ("create  -40,10,0,30;size 160,10,200,30", take_log());
+    EXPECT_EQ("create  -40,10,0,30;size 160,10,200,30", take_log(";"));
     create();
-    take_log();
+    take_log(";");
     SetWindowPos(hwnd, nullptr, 100, 100, 250, 60, SWP_NOZORDER | SWP_NOACTIVATE);
     pump();
-    EXPECT_NE(std::string::npos, take_log().find("size 210,10,250,30"));
+    EXPECT_NE(std::string::npos, take_log(";").find("size 210,10,250,30"));
     EXPECT_EQ("210", eval("p.mRect.left"));
 }
 
@@ -162,17 +157,17 @@ TEST_F(script_parts, message_codes_and_hover) {
     open();
     ASSERT_EQ("", run("p = Part.new(rect.new(10, 10, 50, 30)) main:add(p)"));
     create();
-    take_log();
+    take_log(";");
     send(WM_MOUSEMOVE, 20, 20);
     send(WM_MOUSEMOVE, 21, 20);
     send(WM_MOUSEMOVE, 100, 50);
-    EXPECT_EQ("message 9;message -1;message 10", take_log());
+    EXPECT_EQ("message 9;message -1;message 10", take_log(";"));
     send(WM_MOUSEMOVE, 20, 20);
-    EXPECT_EQ("message 9", take_log()) << "entering again";
+    EXPECT_EQ("message 9", take_log(";")) << "entering again";
     send(WM_RBUTTONDOWN, 20, 20);
     send(WM_RBUTTONUP, 20, 20);
     send(WM_MBUTTONDBLCLK, 20, 20);
-    EXPECT_EQ("message 3;message 4;message 8", take_log());
+    EXPECT_EQ("message 3;message 4;message 8", take_log(";"));
 }
 
 TEST_F(script_parts, a_true_answer_blocks_the_window_drag) {
@@ -181,12 +176,12 @@ TEST_F(script_parts, a_true_answer_blocks_the_window_drag) {
                       "Silent = new_base_class(false) s = Silent.new(rect.new(60, 10, 90, 30)) main:add(s)"));
     create();
     pump(hwnd);
-    take_log();
+    take_log(";");
     ASSERT_EQ("", run("answer = true"));
     send(WM_LBUTTONDOWN, 20, 20);
     send(WM_LBUTTONUP, 20, 20);
     EXPECT_EQ(0, pump(hwnd));
-    EXPECT_EQ("message 0;message 1", take_log());
+    EXPECT_EQ("message 0;message 1", take_log(";"));
     ASSERT_EQ("", run("answer = nil"));
     send(WM_LBUTTONDOWN, 20, 20);
     EXPECT_EQ(1, pump(hwnd)) << "no answer lets the press through";

@@ -53,11 +53,6 @@ protected:
         return bar;
     }
 
-    std::string take_log() {
-        const std::string text = engine_test::eval(L, "table.concat(log, ',')");
-        run("log = {}");
-        return text;
-    }
     std::string eval(const std::string& expression) { return engine_test::eval(L, expression); }
     void send(UINT msg, int x, int y) { mouse(hwnd, msg, x, y); }
     bool is_active(prog_bar* bar) { return w->mActive.find(bar, 0) != nullptr; }

@@ -59,11 +59,6 @@ protected:
                 if (back_pixel(x, y) == kWhite) return true;
         return false;
     }
-    std::string take_log() {
-        const std::string text = engine_test::eval(L, "table.concat(log, ',')");
-        run("log = {}");
-        return text;
-    }
 };
 
 TEST_F(text_scrolls, a_narrow_text_scrolls_with_the_part_width_and_wraps_any_step) {
