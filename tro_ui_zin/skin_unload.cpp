@@ -7,7 +7,7 @@
 //   3. Close the script state (its collector destroys every script object) after emptying the
 //      registry's free-slot list.
 //   4. Empty the timer lists; forget the pressed button.
-//   5. Tray icons, the playlist title mirror and views, and the docking list join here once they
+//   5. The playlist title mirror and views. Tray icons and the docking list join here once they
 //      exist.
 // Every step is safe when there is nothing to undo, so the unload may run any number of times.
 // An unload asked for while a script call runs (a callback that reaches the host, which shuts the
@@ -23,6 +23,7 @@
 #include <zin_classes/timer.h>
 #include <zin_window/callbacks.h>
 #include <zin_window/edit_mode.h>
+#include <zin_window/playlist_events.h>
 #include <zin_window/zin_window.h>
 
 namespace {
@@ -49,6 +50,8 @@ void unload_skin() {
     g_timers.clear();
     g_free_timer_ids.clear();
     button_reset_pressed();
+    // 5.
+    playlist_unload();
 }
 
 // The outermost script call has ended: its caller may still read the script's results, so the
