@@ -25,6 +25,7 @@
 #include "host_window.h"
 #include "local_filesystem.h"
 #include "log.h"
+#include "menus.h"
 #include "screenshot.h"
 #include "text.h"
 
@@ -143,6 +144,7 @@ bool app::prepare() {
     m_registry.add(filesystem::class_guid, local_files, false);
     local_files->service_release();
     m_player.register_services(m_registry);
+    register_menu_services(m_registry);
     m_player.add_items(m_options.items);
 
     m_window = create_host_window(kWindowClass, &app::window_proc, nullptr, this);
