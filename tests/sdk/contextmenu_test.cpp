@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "fake_host.h"
+#include "menu_keys.h"
 #include "playlist_model.h"
 #include "slot_call.h"
 
@@ -82,22 +83,6 @@ class fake_manager : public contextmenu_manager {
   std::vector<std::string> calls;
   bool throw_on_root = false;
 };
-
-// Keys for the next popup: posted to the menu window by a timer once the menu loop runs.
-std::vector<WPARAM>& menu_keys() {
-  static std::vector<WPARAM> keys;
-  return keys;
-}
-void CALLBACK press_menu_keys(HWND, UINT, UINT_PTR id, DWORD) {
-  const HWND menu = FindWindowW(L"#32768", nullptr);
-  if (menu == nullptr || !IsWindowVisible(menu)) return;  // not yet: the timer comes again
-  KillTimer(nullptr, id);
-  for (WPARAM key : menu_keys()) PostMessageW(menu, WM_KEYDOWN, key, 0);
-}
-void script_menu(const std::vector<WPARAM>& keys) {
-  menu_keys() = keys;
-  SetTimer(nullptr, 0, 20, &press_menu_keys);
-}
 
 TEST(ContextMenuBuild, LabelsFlagsSeparatorsAndSkippedIds) {
   tree t;
@@ -196,7 +181,7 @@ class ContextMenuTracking : public ::testing::Test {
 };
 
 TEST_F(ContextMenuTracking, PickedItemRunsItsNode) {
-  script_menu({VK_DOWN, VK_DOWN, VK_RETURN});  // the separator is passed over
+  menu_keys::choose({VK_DOWN, VK_DOWN, VK_RETURN});  // the separator is passed over
   metadb_handle_list_t tracks;
   tracks.add_item(service_ptr_t<metadb_handle>());
   const POINT at = {40, 40};
@@ -207,7 +192,7 @@ TEST_F(ContextMenuTracking, PickedItemRunsItsNode) {
 }
 
 TEST_F(ContextMenuTracking, DismissedMenuRunsNothing) {
-  script_menu({VK_ESCAPE});
+  menu_keys::choose({VK_ESCAPE});
   contextmenu_run_on_playlist_selection(owner, nullptr, 1);
   EXPECT_EQ(manager.calls, (std::vector<std::string>{"init_context_playlist(1)"}));
   EXPECT_EQ(first->runs + second->runs, 0);
