@@ -84,4 +84,13 @@ end)
 local state = trova.is_playing()
 show_status((state == 2 and PAUSED) or (state == 1 and PLAYING) or STOPPED)
 
+-- The playlist window below the main one: the host's active playlist, one row per track. A click
+-- selects, Shift and Ctrl extend, dragging moves the selection, a double click plays the row.
+playlist_window = window.new("playlist", 300, 190, rect.new(400, 410, 700, 600))
+playlist_window:add(color_rect.new(rect.new(0, 0, 300, 190), color.new(24, 32, 28)))
+playlist_view = playlist.new(rect.new(6, 6, 294, 184), font.new("Tahoma", 13, 0, 400),
+    display_color, color.new(24, 32, 28), color.new(40, 80, 56), color.new(150, 235, 160))
+playlist_window:add(playlist_view)
+
 main:create()
+playlist_window:create()

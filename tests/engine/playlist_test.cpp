@@ -176,6 +176,18 @@ TEST_F(playlist_view, DraggingMovesTheSelectedItems) {
     EXPECT_EQ(0u, w->mActive.getSize());
 }
 
+TEST_F(playlist_view, AMoveWithoutTheButtonEndsALostDrag) {
+    model.add(8);
+    make_view(8);
+    click(1);
+    mouse(hwnd, WM_LBUTTONDOWN, 20, row_y(1), MK_LBUTTON);
+    mouse(hwnd, WM_MOUSEMOVE, 20, row_y(4), 0);  // the release went to another window
+    EXPECT_EQ(PL_DRAG_IDLE, g_pl_drag_mode);
+    EXPECT_FALSE(g_ensure_visible_suppressed);
+    EXPECT_EQ("0 1 2 3 4 5 6 7 ", titles());
+    EXPECT_EQ(0u, w->mActive.getSize());
+}
+
 TEST_F(playlist_view, DraggingBelowTheViewScrollsOneRowPerMove) {
     model.add(30);
     make_view(5);

@@ -58,8 +58,10 @@ protected:
                           "  color.new(255, 0, 0), " + scroll + ")\n"
                           "main:add(v)"));
         lua_getglobal(L, "v");
+        // Stack: [v]
         view = static_cast<playlist*>(lua_touserdata(L, -1));
         lua_pop(L, 1);
+        // Stack: []
         ASSERT_NE(nullptr, view);
         view->mRect.bottom = rows * view->mRowHeight;
         view->size();

@@ -6,6 +6,8 @@
 #include <titleformat_config.h>
 #include <tracks.h>
 
+#include <support/files.h>
+#include <trovaplay/sdk/titleformat.h>
 #include <zut/bit_array.h>
 #include <zut/string.h>
 
@@ -57,6 +59,63 @@ TEST(tracks, FactsFillTheRecordAndTheFileNameStandsIn) {
     EXPECT_EQ(b->length(), 0.0);
     a->service_release();
     b->service_release();
+}
+
+// A WAV header: RIFF, a "fmt " chunk and a "data" chunk of data_size bytes (not written).
+std::string wav_header(std::uint32_t rate, std::uint16_t channels, std::uint16_t bits, std::uint32_t data_size) {
+    std::string h;
+    auto u32 = [&](std::uint32_t v) { for (int i = 0; i < 4; ++i) h += static_cast<char>(v >> (8 * i)); };
+    auto u16 = [&](std::uint16_t v) { for (int i = 0; i < 2; ++i) h += static_cast<char>(v >> (8 * i)); };
+    const std::uint16_t align = static_cast<std::uint16_t>(channels * bits / 8);
+    h += "RIFF";
+    u32(36 + data_size);
+    h += "WAVE";
+    h += "LIST";  // a chunk the reader steps over
+    u32(3);
+    h += std::string(4, 'x');  // 3 bytes and the pad byte
+    h += "fmt ";
+    u32(16);
+    u16(1);
+    u16(channels);
+    u32(rate);
+    u32(rate * align);
+    u16(align);
+    u16(bits);
+    h += "data";
+    u32(data_size);
+    return h;
+}
+
+TEST(tracks, WavHeaderGivesLengthAndFormat) {
+    const std::wstring folder = test_support::temp_folder(L"tracks_wav");
+    const std::wstring file = folder + L"\\Band - Tone.wav";
+    ASSERT_TRUE(test_support::write_file(file, wav_header(8000, 2, 16, 8000 * 4 * 3)));
+    host::track_facts f;
+    f.path = test_support::narrow(file);
+    host::track* t = host::track::make(f);
+    EXPECT_EQ(t->length(), 3.0);
+    EXPECT_EQ(t->title(), "Tone");
+    t->metadb_lock();
+    const file_info* info = nullptr;
+    ASSERT_TRUE(t->get_info_locked(info));
+    EXPECT_EQ(info->info_get_int("samplerate"), 8000);
+    EXPECT_EQ(info->info_get_int("channels"), 2);
+    EXPECT_EQ(info->info_get_bits_per_sample(), 16u);
+    EXPECT_FALSE(info->info_is_lossy());
+    t->metadb_unlock();
+    t->service_release();
+
+    // A playlist's length wins; a file that is no WAV file (or none at all) tells nothing.
+    f.length = 7;
+    t = host::track::make(f);
+    EXPECT_EQ(t->length(), 7.0);
+    t->service_release();
+    ASSERT_TRUE(test_support::write_file(folder + L"\\bad.wav", "RIFF\x04\x00\x00\x00WAVEdata"));
+    double length = 0;
+    unsigned rate = 0, channels = 0, bits = 0;
+    EXPECT_FALSE(host::read_wav_header(test_support::narrow(folder + L"\\bad.wav"), length, rate, channels, bits));
+    EXPECT_FALSE(host::read_wav_header(test_support::narrow(folder + L"\\none.wav"), length, rate, channels, bits));
+    EXPECT_FALSE(host::read_wav_header("http://x/y.wav", length, rate, channels, bits));
 }
 
 TEST(tracks, InformationIsReadUnderTheLock) {

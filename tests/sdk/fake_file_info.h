@@ -3,6 +3,7 @@
 // and copying, and a log of the slots the layer called.
 
 #include <trovaplay/sdk/file_info.h>
+#include <trovaplay/sdk/metadb_handle.h>
 #include <trovaplay/sdk/playable_location.h>
 
 #include <string>
@@ -130,4 +131,36 @@ class fake_location : public playable_location {
  private:
   std::string m_path;
   std::uint32_t m_subsong;
+};
+
+// A handle whose record can be withheld; it checks that the record is read under its lock.
+class fake_handle final : public metadb_handle {
+ public:
+  explicit fake_handle(std::string path = "x.mp3", double length = 0) : location(std::move(path), 0) {
+    info.length = length;
+  }
+  fake_file_info info;
+  fake_location location;
+  bool available = true;
+  int locks = 0;
+  int refs = 1;
+  int service_release() override { return --refs; }
+  int service_add_ref() override { return ++refs; }
+  const playable_location& get_location() const override { return location; }
+  // The "formatted" text is the track's path.
+  bool format_title(titleformat_hook*, zut::string_base& p_out, const service_ptr_t<titleformat_script>&,
+                    titleformat_text_filter*) override {
+    p_out.set_string(location.get_path());
+    return true;
+  }
+  void metadb_lock() override { ++locks; }
+  void metadb_unlock() override { --locks; }
+  file_stats get_filestats() const override { return {~0ull, 0}; }
+  bool get_info_locked(const file_info*& p_out) const override {
+    if (locks != 1) return false;  // read only under the lock
+    if (!available) return false;
+    p_out = &info;
+    return true;
+  }
+  bool has_info() const override { return available; }
 };

@@ -64,6 +64,19 @@ TEST(playlist_wrappers, MoveSelectionIsSafeForEmptyShortListsAndHugeDeltas) {
     EXPECT_EQ("1,3,0,2,4,5", last_order(m));
 }
 
+// A host that tells nothing of the items: the selection counts as empty, the order is the identity.
+TEST(playlist_wrappers, MoveSelectionTreatsItemsTheHostSkipsAsUnselected) {
+    class silent_model final : public playlist_model {
+    public:
+        using playlist_model::playlist_model;
+        void playlist_enum_items(std::uint32_t, enum_items_callback&, const bit_array&) override {}
+    };
+    silent_model m(4);
+    for (int i = 0; i < 4; ++i) m.items[i].selected = true;
+    EXPECT_TRUE(m.playlist_move_selection(0, 1));
+    EXPECT_EQ("0,1,2,3", last_order(m));
+}
+
 TEST(playlist_wrappers, ActiveFormsAnswerNoneWithoutFurtherCalls) {
     playlist_model m(3);
     m.active = playlist_manager::none;
@@ -160,33 +173,6 @@ TEST(playlist_wrappers, HighlightPlayingItemFocusesSelectsAndShowsIt) {
     m.calls.clear();
     EXPECT_TRUE(m.highlight_playing_item());
     EXPECT_EQ((strings{"29", "5:0", "19:3", "16:aff=0-4,sel=3", "21:3"}), m.calls);
-}
-
-TEST(playlist_wrappers, ForwardingFormsCallTheirSlot) {
-    playlist_model m(2);
-    zut::string8 name;
-    m.calls.clear();
-    EXPECT_EQ(100u, m.activeplaylist_get_id());
-    EXPECT_TRUE(m.activeplaylist_get_name(name));
-    EXPECT_EQ("Default", std::string(name.get_ptr()));
-    EXPECT_TRUE(m.activeplaylist_swap_items(0, 1));
-    EXPECT_TRUE(m.activeplaylist_move_item(0, 1));
-    EXPECT_EQ(5u, m.activeplaylist_get_change_count());
-    EXPECT_TRUE(m.activeplaylist_lock() && m.activeplaylist_unlock() && m.activeplaylist_is_locked() &&
-                m.activeplaylist_is_empty() && m.activeplaylist_mark_item(0, true));
-    EXPECT_EQ(2u, m.activeplaylist_get_marked_count());
-    std::vector<int> forwarded;
-    for (int slot : m.slots())
-        if (slot != 4) forwarded.push_back(slot);
-    EXPECT_EQ((std::vector<int>{7, 14, 18, 22, 23, 24, 25, 26, 27, 30, 38}), forwarded);
-}
-
-TEST(playlist_wrappers, PositionRecordsCompareHandleAndNumbers) {
-    playlist_position_reference a{service_ptr_t<metadb_handle>(), 1, 2};
-    playlist_position_reference b = a;
-    EXPECT_TRUE(a == b);
-    b.m_item = 3;
-    EXPECT_TRUE(a != b);
 }
 
 // Records the playback control slots.

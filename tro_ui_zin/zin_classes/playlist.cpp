@@ -15,7 +15,8 @@
 //   4. Shift (+Ctrl: move the selection) / plain (+Ctrl: focus only), 5. the host's focus.
 // Mouse: press selects (Ctrl toggles, Shift extends, a press on a selected item waits for the
 //   release or a drag), a drag extends or moves the selection and scrolls at the edges, a release
-//   ends it, a double click plays, a right press shows the context menu of the selection.
+//   (or a move without the button, when the release went elsewhere) ends it, a double click plays,
+//   a right press shows the context menu of the selection.
 
 #include "playlist.h"
 
@@ -395,6 +396,13 @@ bool playlist::on_key(WPARAM key, int32_t page) {
 
 // ---- Mouse ---------------------------------------------------------------------------------------
 
+void playlist::end_drag() {
+    g_pl_drag_mode = PL_DRAG_IDLE;
+    if (mpWin) mpWin->remove_active(this);
+    g_ensure_visible_suppressed = false;
+    ReleaseCapture();
+}
+
 bool playlist::message(const struct mouse_event& event) {
     int32_t row = saturate((static_cast<int64_t>(event.pos.y) - mRect.top) / mRowHeight + mTop);
     const bool ctrl = (event.wparam & MK_CONTROL) != 0;
@@ -425,6 +433,12 @@ bool playlist::message(const struct mouse_event& event) {
     }
     case WM_MOUSEMOVE: {
         if (g_pl_drag_mode == PL_DRAG_IDLE) return false;
+        // The release went elsewhere (the capture was taken away): the drag is over, and a move
+        // without the button must not go on moving the selection.
+        if (!(event.wparam & MK_LBUTTON)) {
+            end_drag();
+            return true;
+        }
         bool scrolled = false;
         const int32_t old_top = mTop;
         if (event.pos.y < mRect.top) {
@@ -455,10 +469,7 @@ bool playlist::message(const struct mouse_event& event) {
         const bool has_items = clamp_index(row);
         if (g_pl_drag_mode == PL_DRAG_PRESSED_SELECTED && has_items) select_only(row);
         if (g_pl_drag_mode != PL_DRAG_SELECTING && has_items) g_pl_anchor = row;
-        g_pl_drag_mode = PL_DRAG_IDLE;
-        if (mpWin) mpWin->remove_active(this);
-        g_ensure_visible_suppressed = false;
-        ReleaseCapture();
+        end_drag();
         return true;
     }
     case WM_LBUTTONDBLCLK:

@@ -56,6 +56,10 @@ public:
 
     static const char* get_name() { return "playlist"; }
     static lua_class::method_table get_methods();
+
+private:
+    // The left button is up: no drag, not active, the host may scroll the views again.
+    void end_drag();
 };
 
 // The selection state all views share (they show the same playlist).
@@ -73,6 +77,6 @@ extern int32_t g_pl_focus;
 void playlist_init_selection(uint32_t focus_item);
 
 // The first view of a window whose rect holds the point (window client coordinates), or null.
-playlist* find_view_at(const class zin_window* window, const point& p);
+playlist* find_view_at(const zin_window* window, const point& p);
 
 playlist* check_playlist(lua_State* L, int index);

@@ -47,6 +47,7 @@ int method_set_text(lua_State* L) {
 int method_get_text(lua_State* L) {
     text_field* tf = check_text_field(L, 1);
     lua_pushlstring(L, tf->mText.get_ptr(), tf->mText.get_length());
+    // Stack: [tf, ..., text]
     return 1;
 }
 
@@ -94,8 +95,10 @@ text_base::~text_base() {
 }
 
 void text_base::set_text(lua_State* L, int index) {
+    if (lua_type(L, index) != LUA_TSTRING && lua_type(L, index) != LUA_TNUMBER)
+        lua_compat::type_error(L, index, "string");
     size_t length = 0;
-    const char* text = luaL_checklstring(L, index, &length);
+    const char* text = lua_tolstring(L, index, &length);
     mText.set_string(text, static_cast<t_size>(length));
     mMode = lua_type(L, index + 1) == LUA_TNUMBER
                 ? static_cast<uint8_t>(lua_class::to_int32(lua_tonumber(L, index + 1)) & 0xFF)

@@ -62,8 +62,9 @@ void for_each_view(void (*action)(playlist* view, t_size arg), t_size arg) {
 
 void clamp_top(playlist* view, t_size) { view->set_top(view->mTop); }
 
+// Only views that are shown have rows to repaint (a view in no window has none).
 void redraw_row(playlist* view, t_size item) {
-    if (item <= static_cast<t_size>(INT32_MAX)) view->redraw_item(static_cast<int32_t>(item));
+    if (view->mVisible && item <= static_cast<t_size>(INT32_MAX)) view->redraw_item(static_cast<int32_t>(item));
 }
 
 void scroll_to(playlist* view, t_size item) {

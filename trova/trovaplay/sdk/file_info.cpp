@@ -328,28 +328,26 @@ bool file_info::info_equals(const file_info& p_a, const file_info& p_b) {
 
 // ---- Replay gain
 
+namespace {
+// Gets the record, replaces one value, sets it back.
+void set_replaygain_value(file_info& p_info, float replaygain_info::*p_field, float p_value) {
+  replaygain_info info = p_info.get_replaygain();
+  info.*p_field = p_value;
+  p_info.set_replaygain(info);
+}
+}  // namespace
+
 void file_info::set_replaygain_album_gain(float p_value) {
-  replaygain_info info = get_replaygain();
-  info.m_album_gain = p_value;
-  set_replaygain(info);
+  set_replaygain_value(*this, &replaygain_info::m_album_gain, p_value);
 }
-
 void file_info::set_replaygain_track_gain(float p_value) {
-  replaygain_info info = get_replaygain();
-  info.m_track_gain = p_value;
-  set_replaygain(info);
+  set_replaygain_value(*this, &replaygain_info::m_track_gain, p_value);
 }
-
 void file_info::set_replaygain_album_peak(float p_value) {
-  replaygain_info info = get_replaygain();
-  info.m_album_peak = p_value;
-  set_replaygain(info);
+  set_replaygain_value(*this, &replaygain_info::m_album_peak, p_value);
 }
-
 void file_info::set_replaygain_track_peak(float p_value) {
-  replaygain_info info = get_replaygain();
-  info.m_track_peak = p_value;
-  set_replaygain(info);
+  set_replaygain_value(*this, &replaygain_info::m_track_peak, p_value);
 }
 
 bool file_info::info_set_replaygain_field_ex(const char* p_name, t_size p_name_length, const char* p_value,

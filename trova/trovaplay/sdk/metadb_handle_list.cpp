@@ -33,18 +33,18 @@ const void* address(const service_ptr_t<metadb_handle>& p_handle) { return p_han
 
 bool below(const void* a, const void* b) { return std::less<const void*>()(a, b); }
 
-// 2. - 4. over a text per position.
+// 1. - 4. over a text per position.
 template <class Text>
-void order_by_text(const metadb_handle_list_base& p_list, t_size p_base, t_size p_count, t_size* p_order,
+void order_by_text(const metadb_handle_list_base& p_list, t_size base, t_size count, t_size* p_order,
                    bool p_stable, Text p_text) {
   // 1.
-  TROVA_SERVICE_ASSERT(p_base + p_count <= p_list.get_count(), L"metadb_handle_list", 30);
-  if (p_count == 0 || p_base + p_count > p_list.get_count()) return;
+  TROVA_SERVICE_ASSERT(base+count<=p_list.get_count(), L"metadb_handle_list", 30);
+  if (count == 0 || base + count > p_list.get_count()) return;
   // 2.
-  std::vector<custom_sort_data> records(p_count);
+  std::vector<custom_sort_data> records(count);
   zut::string8_fast text;
-  for (t_size i = 0; i < p_count; ++i) {
-    const service_ptr_t<metadb_handle> item = p_list.get_item(p_base + i);
+  for (t_size i = 0; i < count; ++i) {
+    const service_ptr_t<metadb_handle> item = p_list.get_item(base + i);
     TROVA_SERVICE_ASSERT(item.is_valid(), L"metadb_handle_list", 38);
     text.reset();
     if (item.is_valid()) p_text(item, text);
@@ -64,10 +64,10 @@ void order_by_text(const metadb_handle_list_base& p_list, t_size p_base, t_size 
    private:
     std::vector<custom_sort_data>& m_records;
   } callback(records);
-  if (p_stable) zut::sort_stable(callback, p_count);
-  else zut::sort(callback, p_count);
+  if (p_stable) zut::sort_stable(callback, count);
+  else zut::sort(callback, count);
   // 4.
-  for (t_size i = 0; i < p_count; ++i) {
+  for (t_size i = 0; i < count; ++i) {
     p_order[i] = records[i].position;
     uSortStringFree(records[i].key);
   }
