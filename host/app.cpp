@@ -89,7 +89,7 @@ std::wstring default_profile() {
 // Paths from the command line are made absolute at once: the component changes the working
 // directory to its skin folder.
 app::app(const options& opts)
-    : m_options(opts), m_automation(opts.skin.empty() ? opts.skin : full_path(opts.skin), opts.answer) {
+    : m_options(opts), m_automation(opts.skin.empty() ? opts.skin : full_path(opts.skin), opts.answer, opts.menu_pick) {
     if (!m_options.screenshot.empty()) m_options.screenshot = full_path(m_options.screenshot);
 }
 
