@@ -261,6 +261,17 @@ TEST_F(menus, keys_go_to_the_host_shortcuts_in_type_order) {
     SetKeyboardState(std::array<BYTE, 256>{}.data());
 }
 
+TEST_F(menus, without_a_shortcut_manager_keys_go_on_to_the_window) {
+    zin_window* w = new_window("w", 10, 10, 60, 40);
+    ASSERT_EQ("", run("w:create()"));
+    reset_module_state();
+    fake_host bare;
+    start_services(bare);
+    SendMessageW(w->mWnd, WM_KEYDOWN, 'P', 0);
+    EXPECT_TRUE(host_log().empty());
+    EXPECT_NE(nullptr, w->mWnd);
+}
+
 TEST_F(menus, a_window_refuses_to_close_while_a_quit_is_pending) {
     zin_window* w = new_window("w", 10, 10, 60, 40);
     ASSERT_EQ("", run("w:create()"));

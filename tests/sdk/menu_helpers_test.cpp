@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "fake_host.h"
+#include "slot_call.h"
 
 namespace {
 
@@ -249,6 +250,40 @@ TEST_F(MainMenu, ByGuidWithAndWithoutCallback) {
   show_preferences();
   EXPECT_EQ(second.runs, (std::vector<std::string>{"About+callback", "Preferences"}));
   EXPECT_TRUE(first.runs.empty());
+}
+
+// Slot positions of the command interfaces, called by number.
+TEST(MenuSlots, CommandServices) {
+  fake_items items{{{"One", "Path", make_guid(1)}}};
+  void* obj = static_cast<contextmenu_item*>(&items);
+  EXPECT_EQ(slot<std::uint32_t(THISCALL*)(void*)>(obj, 3)(obj), 1u);
+  metadb_handle_list_t none;
+  contextmenu_item_node* node =
+      slot<contextmenu_item_node*(THISCALL*)(void*, std::uint32_t, const handle_list_const&, const GUID&)>(obj, 4)(
+          obj, 0, none, GUID{});
+  void* n = node;
+  GUID g = {};
+  EXPECT_TRUE((slot<bool(THISCALL*)(void*, GUID&)>(n, 7)(n, g)));
+  EXPECT_TRUE(service_guid_equal(g, make_guid(1)));
+  slot<void(THISCALL*)(void*, std::uint32_t)>(n, 9)(n, 1);
+  EXPECT_EQ(items.freed, 1);
+  zut::string8 text;
+  slot<void(THISCALL*)(void*, std::uint32_t, zut::string_base&)>(obj, 6)(obj, 0, text);
+  EXPECT_STREQ(text.get_ptr(), "One");
+  slot<void(THISCALL*)(void*, std::uint32_t, zut::string_base&)>(obj, 7)(obj, 0, text);
+  EXPECT_STREQ(text.get_ptr(), "Path");
+  EXPECT_TRUE((slot<bool(THISCALL*)(void*, std::uint32_t, zut::string_base&)>(obj, 8)(obj, 0, text)));
+  slot<void(THISCALL*)(void*, std::uint32_t, const GUID&, const handle_list_const&, const GUID&)>(obj, 10)(
+      obj, 0, GUID{}, none, GUID{});
+  EXPECT_EQ(items.runs, (std::vector<std::string>{"One/0"}));
+
+  fake_commands commands{{"Play"}, 30};
+  void* c = static_cast<mainmenu_commands*>(&commands);
+  EXPECT_EQ(slot<std::uint32_t(THISCALL*)(void*)>(c, 3)(c), 1u);
+  slot<void(THISCALL*)(void*, std::uint32_t, zut::string_base&)>(c, 5)(c, 0, text);
+  EXPECT_STREQ(text.get_ptr(), "Play");
+  slot<void(THISCALL*)(void*, std::uint32_t, service_ptr_t<service_base>)>(c, 10)(c, 0, service_ptr_t<service_base>());
+  EXPECT_EQ(commands.runs, (std::vector<std::string>{"Play"}));
 }
 
 }  // namespace
