@@ -267,20 +267,12 @@ void register_contextmenu_services(service_registry& registry) {
 
 bool run_context_command(service_registry& registry, const GUID& command, const handle_list_const& tracks,
                          const GUID& caller) {
-    for (std::uint32_t s = 0;; ++s) {
-        service_base* base = registry.get(contextmenu_item::class_guid, s);
-        if (base == nullptr) return false;
-        contextmenu_item* service = static_cast<contextmenu_item*>(base);
-        const std::uint32_t count = service->get_num_items();
-        for (std::uint32_t i = 0; i < count; ++i) {
-            if (same_guid(service->get_item_guid(i), command)) {
-                service->item_execute_simple(i, contextmenu_callers::none, tracks, caller);
-                service->service_release();
-                return true;
-            }
-        }
-        service->service_release();
-    }
+    return run_first_item(
+        registry, &contextmenu_item::get_num_items,
+        [&](contextmenu_item& s, std::uint32_t i) { return same_guid(s.get_item_guid(i), command); },
+        [&](contextmenu_item& s, std::uint32_t i) {
+            s.item_execute_simple(i, contextmenu_callers::none, tracks, caller);
+        });
 }
 
 void register_menu_services(service_registry& registry) {

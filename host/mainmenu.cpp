@@ -167,20 +167,10 @@ void register_mainmenu_services(service_registry& registry) {
 }
 
 bool run_main_command(service_registry& registry, const GUID& command) {
-    for (std::uint32_t s = 0;; ++s) {
-        service_base* base = registry.get(mainmenu_commands::class_guid, s);
-        if (base == nullptr) return false;
-        mainmenu_commands* service = static_cast<mainmenu_commands*>(base);
-        const std::uint32_t count = service->get_command_count();
-        for (std::uint32_t i = 0; i < count; ++i) {
-            if (same_guid(service->get_command(i), command)) {
-                service->execute(i, service_ptr_t<service_base>());
-                service->service_release();
-                return true;
-            }
-        }
-        service->service_release();
-    }
+    return run_first_item(
+        registry, &mainmenu_commands::get_command_count,
+        [&](mainmenu_commands& s, std::uint32_t i) { return same_guid(s.get_command(i), command); },
+        [](mainmenu_commands& s, std::uint32_t i) { s.execute(i, service_ptr_t<service_base>()); });
 }
 
 }  // namespace host

@@ -26,6 +26,24 @@ void register_mainmenu_services(service_registry& registry);
 void register_contextmenu_services(service_registry& registry);
 void register_shortcut_service(service_registry& registry);
 
+// Walks the services of class T in the registry's order and their items 0 .. count - 1 until
+// match(service, index) answers true; then run(service, index) and true. False when none matched.
+template <typename T, typename Match, typename Run>
+bool run_first_item(service_registry& registry, std::uint32_t (T::*count)(), Match match, Run run) {
+    for (std::uint32_t s = 0;; ++s) {
+        service_ptr_t<T> service;
+        service.attach(static_cast<T*>(registry.get(T::class_guid, s)));
+        if (service.is_empty()) return false;
+        const std::uint32_t n = (service.get_ptr()->*count)();
+        for (std::uint32_t i = 0; i < n; ++i) {
+            if (match(*service.get_ptr(), i)) {
+                run(*service.get_ptr(), i);
+                return true;
+            }
+        }
+    }
+}
+
 // Runs the first main-menu command with that GUID; false when there is none.
 bool run_main_command(service_registry& registry, const GUID& command);
 // Runs the first context-menu command with that GUID on the tracks; false when there is none.

@@ -1,7 +1,7 @@
 // Context-menu command helpers.
 //
 // Every helper walks the contextmenu_item services in the host's order and, within each, the
-// commands from index 0; the first match wins. A service the host cannot create ends the walk.
+// commands from index 0 (service_find_item); the first match wins.
 //
 // Building a lookup table (first search only):
 //   1. n = the sum of every service's command count; the array gets n entries.
@@ -15,6 +15,7 @@
 
 #include <trovaplay/sdk/metadb_handle_list.h>
 #include <trovaplay/sdk/play_control.h>
+#include <trovaplay/sdk/service_items.h>
 #include <trovaplay/shared/shared.h>
 #include <zut/sort.h>
 #include <zut/string_utils.h>
@@ -28,23 +29,9 @@ namespace {
 
 const wchar_t kSourceFile[] = L"trovaplay/sdk/menu_helpers";
 
-// Walks every command until `match` (service, index) answers true; that command's service and
-// index are kept. False when none matched.
 template <typename F>
 bool find_command(F match, service_ptr_t<contextmenu_item>& p_service, std::uint32_t& p_index) {
-  service_enumerator_t<contextmenu_item> services;
-  service_ptr_t<contextmenu_item> service;
-  while (services.next(service)) {
-    const std::uint32_t count = service->get_num_items();
-    for (std::uint32_t i = 0; i < count; ++i) {
-      if (match(*service.get_ptr(), i)) {
-        p_service = service;
-        p_index = i;
-        return true;
-      }
-    }
-  }
-  return false;
+  return service_find_item(&contextmenu_item::get_num_items, match, p_service, p_index);
 }
 
 bool find_command_by_guid(const GUID& p_command, service_ptr_t<contextmenu_item>& p_service,
