@@ -9,5 +9,7 @@ build_dir=$(dirname "$bin_dir")
 export WINEPREFIX=${WINEPREFIX:-$build_dir/wineprefix}
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
-export LC_ALL=C LANG=C
+# ZIN_WINE_LOCALE may name another locale for a test that needs one (wine names files on disk in
+# the locale's charset).
+export LC_ALL=${ZIN_WINE_LOCALE:-C} LANG=${ZIN_WINE_LOCALE:-C}
 exec wine "$exe" "$@"

@@ -59,12 +59,13 @@ bool ask_for_skin() {
 // A path without any backslash names a file in the working directory (or uses forward slashes):
 // make it absolute, so that the skin folder is never empty.
 void make_path_absolute() {
-    if (wcschr(g_skin_path, L'\\')) return;
-    const DWORD size = GetFullPathNameW(g_skin_path, 0, nullptr, nullptr);
+    const wchar_t* path = g_skin_path.get();
+    if (wcschr(path, L'\\')) return;
+    const DWORD size = GetFullPathNameW(path, 0, nullptr, nullptr);
     if (size == 0) return;
     wchar_t* full = static_cast<wchar_t*>(calloc(size + 1, sizeof(wchar_t)));
     if (!full) return;
-    if (GetFullPathNameW(g_skin_path, size + 1, full, nullptr) != 0) set_skin_path(full);
+    if (GetFullPathNameW(path, size + 1, full, nullptr) != 0) set_skin_path(full);
     free(full);
 }
 
@@ -80,25 +81,33 @@ bool locate_skin() {
     // 1.
     zin_debug_output("locating skin\n");
     // 2.
-    if (g_skin_path && g_skin_path[0] && !file_exists(g_skin_path)) set_skin_path(nullptr);
+    if (has_skin_path() && !file_exists(g_skin_path.get())) set_skin_path(nullptr);
     // 3.
-    if ((!g_skin_path || !g_skin_path[0]) && !ask_for_skin()) return false;
-    if (!ZIN_CHECK_MSG(g_skin_path && g_skin_path[0], "skin path empty")) return false;
+    if (!has_skin_path() && !ask_for_skin()) return false;
+    if (!ZIN_CHECK_MSG(has_skin_path(), "skin path empty")) return false;
     // 4.
     make_path_absolute();
-    const wchar_t* last_separator = wcsrchr(g_skin_path, L'\\');
+    const wchar_t* path = g_skin_path.get();
+    const wchar_t* last_separator = wcsrchr(path, L'\\');
     ZIN_ASSERT_MSG(last_separator != nullptr, "skin path without backslash");
     ZIN_ASSERT_MSG(!last_separator || last_separator[1] != L'\0', "skin path ends in a backslash");
-    // 5. The folder with its trailing backslash (none without a backslash: the loader then stays in
-    //    the working directory).
+    // 5.
+    return set_skin_dir_from_path();
+}
+
+bool set_skin_dir_from_path() {
+    // The folder with its trailing backslash (none without a backslash: the loader then stays in
+    // the working directory).
+    const wchar_t* path = has_skin_path() ? g_skin_path.get() : L"";
+    const wchar_t* last_separator = wcsrchr(path, L'\\');
     if (!last_separator) {
         lua_compat::set_skin_dir(nullptr);
         return true;
     }
-    const size_t length = static_cast<size_t>(last_separator - g_skin_path) + 1;
+    const size_t length = static_cast<size_t>(last_separator - path) + 1;
     wchar_t* dir = static_cast<wchar_t*>(calloc(length + 1, sizeof(wchar_t)));
     if (!dir) return false;
-    wmemcpy(dir, g_skin_path, length);
+    wmemcpy(dir, path, length);
     lua_compat::set_skin_dir(dir);
     free(dir);
     return true;

@@ -2,19 +2,20 @@
 //
 // unload_skin, in this order:
 //   1. The skin is no longer running.
-//   2. Empty the window lists, end a layout edit, forget the 13 global callbacks, delete the paint
-//      lock.
+//   2. Empty the window lists and the docking list, end a layout edit, forget the 13 global
+//      callbacks, delete the paint lock.
 //   3. Close the script state (its collector destroys every script object) after emptying the
 //      registry's free-slot list.
-//   4. Empty the timer lists; forget the pressed button.
-//   5. The playlist title mirror and views. Tray icons and the docking list join here once they
-//      exist.
+//   4. Delete the tray manager (its icons leave the tray) and the tray records; empty the timer
+//      lists; forget the pressed button.
+//   5. The playlist title mirror and views.
 // Every step is safe when there is nothing to undo, so the unload may run any number of times.
 // An unload asked for while a script call runs (a callback that reaches the host, which shuts the
 // interface down) would close the state beneath that call: it waits, and the user-interface thread
 // finishes it from its message queue once no script call is under way.
 
 #include "tro_ui_zin.h"
+#include "tray.h"
 
 #include <debug.h>
 
@@ -22,6 +23,7 @@
 #include <zin_classes/button.h>
 #include <zin_classes/timer.h>
 #include <zin_window/callbacks.h>
+#include <zin_window/docking.h>
 #include <zin_window/edit_mode.h>
 #include <zin_window/playlist_events.h>
 #include <zin_window/zin_window.h>
@@ -41,12 +43,15 @@ void unload_skin() {
     g_unload_pending = false;
     // 2.
     clear_window_lists();
+    dock_clear();
     edit_mode_reset();
     clear_global_callbacks();
     delete_paint_lock();
     // 3.
     skin_load::close_state();
-    // 4. The timers died with the state; their ids are all free again.
+    // 4.
+    destroy_tray_icon();
+    // The timers died with the state; their ids are all free again.
     g_timers.clear();
     g_free_timer_ids.clear();
     button_reset_pressed();
@@ -58,6 +63,7 @@ void unload_skin() {
 // waiting unload runs from the message queue, not from here.
 void on_script_calls_ended() {
     if (g_unload_pending && g_hWnd) PostMessageW(g_hWnd, WM_ZIN_UNLOAD, 0, 0);
+    post_deferred_reload();
 }
 
 void finish_deferred_unload() {

@@ -16,7 +16,7 @@
 //  13. Return g_hWnd.
 
 #include "tro_ui_zin.h"
-#include "playlist_format.h"
+
 
 #include <lua_class/lua_class.h>
 #include <lua_class/lua_load.h>
@@ -68,7 +68,7 @@ HWND startup(host_hook_proc hook) {
     // 4.
     if (!locate_skin()) return nullptr;
     // 5.
-    if (!load_lua(g_skin_path)) return nullptr;
+    if (!load_lua(g_skin_path.get())) return nullptr;
     // 6. - 7.
     register_window_class(hook);
     create_main_window(&main_window_proc);
@@ -120,9 +120,8 @@ void create_main_window(WNDPROC window_proc) {
                              CW_USEDEFAULT, 500, 500, HWND_MESSAGE, nullptr,
                              core_api::get_my_instance(), nullptr);
     ZIN_ASSERT_MSG(g_hWnd != nullptr, "g_hWnd");
-    // 5. The playlist rows' title format (the tray-icon manager on g_hWnd joins here once it
-    //    exists).
-    compile_playlist_format();
+    // 5. The tray-icon manager on g_hWnd and the playlist rows' title format.
+    init_tray_and_services();
 }
 
 DWORD WINAPI bring_to_front_thread(void*) {
@@ -154,6 +153,10 @@ LRESULT CALLBACK main_window_proc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lpa
     }
     if (msg == WM_ZIN_UNLOAD) {
         finish_deferred_unload();
+        return 0;
+    }
+    if (msg == WM_ZIN_RELOAD) {
+        finish_deferred_reload();
         return 0;
     }
     return zin_window_proc(hwnd, msg, wparam, lparam);

@@ -63,6 +63,9 @@ add_button("menu", 222, function()
 end)
 add_button("close", 258, function() trova.quit() end)
 
+-- A tray icon: a left click plays or pauses, a right click stops.
+add_tray_icon("tray.ico", 0, function() trova.pause() end, function() trova.stop() end)
+
 -- Playback events: a line on the console for each, and the lamp follows the player.
 set_global_callback("OnStart", function()
     print("OnStart")
@@ -97,6 +100,12 @@ playlist_window:add(color_rect.new(rect.new(0, 0, 300, 190), color.new(24, 32, 2
 playlist_view = playlist.new(rect.new(6, 6, 294, 184), font.new("Tahoma", 13, 0, 400),
     display_color, color.new(24, 32, 28), color.new(40, 80, 56), color.new(150, 235, 160))
 playlist_window:add(playlist_view)
+
+-- Docking: the playlist window sits on the main window's bottom edge, so dragging the main window
+-- takes it along; a dragged window snaps to another's edge within 10 pixels.
+docking.set_snap_gap(10)
+docking.add_window(main)
+docking.add_window(playlist_window)
 
 main:create()
 playlist_window:create()

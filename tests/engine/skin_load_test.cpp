@@ -35,7 +35,7 @@ TEST_F(SkinLocation, RememberedPathIsUsedWithoutAsking) {
     ASSERT_TRUE(locate_skin());
     EXPECT_EQ(dialog().calls, 0);
     EXPECT_TRUE(capture.contains("locating skin\n"));
-    EXPECT_EQ(std::wstring(g_skin_path), widen(path));
+    EXPECT_EQ(std::wstring(g_skin_path.get()), widen(path));
     EXPECT_EQ(std::wstring(lua_compat::skin_dir()), widen(folder.dir()));
 }
 
@@ -45,13 +45,13 @@ TEST_F(SkinLocation, DeletedRememberedPathOpensTheDialog) {
     dialog().answer = widen(chosen);
     ASSERT_TRUE(locate_skin());
     EXPECT_EQ(dialog().calls, 1);
-    EXPECT_EQ(std::wstring(g_skin_path), widen(chosen));
+    EXPECT_EQ(std::wstring(g_skin_path.get()), widen(chosen));
 
     // Cancelled: no path remains.
     set_skin_path(widen(folder.dir() + "gone.lua").c_str());
     dialog().answer.clear();
     EXPECT_FALSE(locate_skin());
-    EXPECT_TRUE(g_skin_path == nullptr || g_skin_path[0] == L'\0');
+    EXPECT_FALSE(has_skin_path());
 }
 
 TEST_F(SkinLocation, PathWithoutFolderIsMadeAbsolute) {
@@ -59,7 +59,7 @@ TEST_F(SkinLocation, PathWithoutFolderIsMadeAbsolute) {
     ASSERT_TRUE(SetCurrentDirectoryA(folder.dir().c_str()));
     set_skin_path(L"here.lua");
     ASSERT_TRUE(locate_skin());
-    EXPECT_EQ(std::wstring(g_skin_path), widen(folder.dir() + "here.lua"));
+    EXPECT_EQ(std::wstring(g_skin_path.get()), widen(folder.dir() + "here.lua"));
     EXPECT_EQ(std::wstring(lua_compat::skin_dir()), widen(folder.dir()));
 
     // Forward slashes only: the same file, its folder found.
@@ -80,7 +80,7 @@ TEST_F(SkinLocation, ScriptFilesResolveAgainstTheSkinFolder) {
     ASSERT_TRUE(SetCurrentDirectoryA(folder.temp().c_str()));
     set_skin_path(widen(skin).c_str());
     ASSERT_TRUE(locate_skin());
-    ASSERT_TRUE(load_lua(g_skin_path));
+    ASSERT_TRUE(load_lua(g_skin_path.get()));
     ASSERT_TRUE(skin_load::run_skin_chunk());
     EXPECT_EQ(engine_test::eval(g_lua, "from_lib"), "lib");
     EXPECT_EQ(engine_test::eval(g_lua, "from_mod"), "mod");

@@ -10,8 +10,8 @@
 #include <zut/string.h>
 
 #include "fake_host.h"
-#include "playlist_model.h"
 #include "slot_call.h"
+#include "playlist_model.h"
 
 namespace {
 

@@ -21,10 +21,13 @@
 
 #include <zin_classes/zin_classes.h>
 #include <zin_classes/button.h>
+#include <zin_config/config_script.h>
 #include <zin_classes/playlist.h>
 #include <zin_classes/text_field.h>
 #include <zin_window/callbacks.h>
+#include <zin_window/docking.h>
 #include <zin_window/zin_window.h>
+#include <global_functions.h>
 #include <trova_commands.h>
 
 #include <trovaplay/sdk/console.h>
@@ -94,14 +97,20 @@ lua_State* new_script_state() {
 void register_script_interface(lua_State* L) {
     // The order is fixed. Entries marked "later" are registered here, in their place, once their
     // code exists.
-    // 1. global debug_out (later)
-    // 2. class config (later)
-    // 3. globals new_base_class (later), set_global_callback, add_tray_icon (later),
-    //    remove_tray_icon (later), get_winamp_pl_info (later)
+    // 1. global debug_out
+    lua_register(L, "debug_out", &debug_out);
+    // 2. class config
+    register_config_table(L);
+    // 3. globals new_base_class (later), set_global_callback, add_tray_icon, remove_tray_icon,
+    //    get_winamp_pl_info
     lua_register(L, "set_global_callback", &set_global_callback);
-    // 4. classes docking (later), trova, bitmap, color, font, window, point, rect, image,
+    lua_register(L, "add_tray_icon", &add_tray_icon);
+    lua_register(L, "remove_tray_icon", &remove_tray_icon);
+    lua_register(L, "get_winamp_pl_info", &get_winamp_pl_info);
+    // 4. classes docking, trova, bitmap, color, font, window, point, rect, image,
     //    button, color_rect, base_class (later), textfield, progbar (later),
     //    text_scroll (later), timer, playlist
+    register_docking(L);
     register_trova_commands(L);
     lua_class::binding<bitmap>::register_type(L);
     lua_class::binding<color>::register_type(L);

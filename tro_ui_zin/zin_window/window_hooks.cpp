@@ -1,31 +1,32 @@
 // Points where later parts of the engine join the window code: window states from the
 // configuration, docking, dropped files, key shortcuts, playlist views, script-defined parts and
 // the tray's restart. Each does nothing (or answers "not handled") until its subsystem exists; the
-// playlist views' points, the keys and the playlist's context menu are filled.
+// playlist views', docking, dropped-files and key points and the playlist's context menu are filled.
 
 #include "zin_window.h"
 
+#include "docking.h"
+#include "drop_files.h"
 #include "playlist_events.h"
 
+#include <trayicon.h>
 #include <trovaplay/sdk/console.h>
 #include <trovaplay/sdk/contextmenu_manager.h>
 #include <trovaplay/sdk/keyboard_shortcut_manager.h>
+#include <zin_config/zin_config.h>
 
 namespace window_hooks {
 
-bool saved_window_rect(const char*, rect*) { return false; }
+bool saved_window_rect(const char* name, rect* out) { return ::saved_window_rect(name, out); }
 
-void dock_place_new(zin_window*) {}
-void dock_attach(zin_window*) {}
-bool dock_has_node(zin_window*) { return false; }
-void dock_move_group(zin_window*, WINDOWPOS*) {}
-void dock_copy_relations(zin_window*, zin_window*) {}
-void dock_move_followers(zin_window*) {}
+void dock_place_new(zin_window* w) { ::dock_place_new(w); }
+void dock_attach(zin_window* w) { ::dock_attach(w); }
+bool dock_has_node(zin_window* w) { return dock_find(w) != nullptr; }
+void dock_move_group(zin_window* w, WINDOWPOS* pos) { ::dock_move_group(w, pos, nullptr); }
+void dock_copy_relations(zin_window* from, zin_window* to) { ::dock_copy_relations(to, from); }
+void dock_move_followers(zin_window* w) { ::dock_move_followers(w); }
 
-void drop_files(zin_window*, HDROP drop) {
-    // Nobody takes the files yet; the drop handle is still ours to free.
-    if (drop) DragFinish(drop);
-}
+void drop_files(zin_window* w, HDROP drop) { ::drop_files(w, drop, w->mWnd); }
 
 // 1. The host's shortcuts; 2. in a window with playlist views, the shortcuts on the active
 // playlist's selection, then the playlist keys. A host without a shortcut manager leaves the keys
@@ -66,7 +67,7 @@ void script_part_added(zin_window*, class_base*) {}
 void script_part_show(class_base*) {}
 void script_part_hide(class_base*) {}
 
-UINT taskbar_created_message() { return 0; }
-void taskbar_created() {}
+UINT taskbar_created_message() { return CTrayIcon::sTaskbarCreatedMsg; }
+void taskbar_created() { CTrayIcon::readdAll(); }
 
 }  // namespace window_hooks
