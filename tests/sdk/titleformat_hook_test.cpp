@@ -2,8 +2,10 @@
 // their handled and found answers, and the splitter that chains two hooks.
 
 #include "fake_file_info.h"
+#include "fake_filesystem.h"
 #include "fake_host.h"
 
+#include <trovaplay/sdk/metadb_handle.h>
 #include <trovaplay/sdk/titleformat.h>
 
 #include <gtest/gtest.h>
@@ -207,6 +209,22 @@ class fake_version : public core_version_info {
  private:
   fake_service_base m_counted{"core_version_info"};
 };
+
+TEST(titleformat_hook, PathFieldsShowTheDisplayPathOfTheOwningFileSystem) {
+  fake_host host;
+  mem_fs fs{"mem://"};  // shows its paths without the prefix
+  host.offer(filesystem::class_guid, &fs);
+  start_services(host);
+  const fake_location where("mem://music\\Album\\Song.flac", 0);
+  fake_file_info info;
+  expect(field(where, info, "path"), true, true, "music\\Album\\Song.flac", "path");
+  expect(field(where, info, "_path_raw"), true, true, "mem://music\\Album\\Song.flac", "path_raw");
+  zut::string8 text;
+  playable_location_text(where, text);
+  EXPECT_STREQ(text, "\"music\\Album\\Song.flac\"");
+  EXPECT_EQ(fs.refs, 1);
+  reset_module_state();
+}
 
 TEST(titleformat_hook, VersionFieldAsksTheHost) {
   fake_host host;
