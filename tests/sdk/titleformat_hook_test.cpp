@@ -240,6 +240,11 @@ TEST(titleformat_hook, VersionFieldAsksTheHost) {
   host.offer(core_version_info::class_guid, &second);
   EXPECT_THROW(get_core_version_text(), exception_service_duplicated);
   EXPECT_EQ(version.count(), 1);
+  // The hook, which the host's formatter calls, reports it and leaves the field unhandled.
+  answer failed{};
+  EXPECT_NO_THROW(failed = field(where, info, "_trovaplay_version"));
+  expect(failed, false, false, "", "version lookup failed");
+  EXPECT_EQ(version.count(), 1);
   reset_module_state();
 }
 

@@ -9,6 +9,7 @@
 
 #include "titleformat.h"
 
+#include <trovaplay/sdk/console.h>
 #include <trovaplay/shared/shared.h>
 #include <zut/string_utils.h>
 
@@ -266,7 +267,11 @@ bool titleformat_hook_impl_file_info::process_extra_field(titleformat_text_out* 
     return true;
   }
   if (name.is("TROVAPLAY_VERSION")) {
-    p_out->write(kOther, get_core_version_text());
+    // The host's formatter calls this hook: a failed lookup is reported, never thrown into it.
+    const char* version = nullptr;
+    console::guarded("titleformat_hook_impl_file_info", [&] { version = get_core_version_text(); });
+    if (version == nullptr) return false;
+    p_out->write(kOther, version);
     return true;
   }
   return false;
