@@ -65,9 +65,9 @@ def background():
     p.fill(10, 10, w - 10, 58, (8, 14, 10))
     p.fill(10, 10, w - 10, 11, (4, 6, 5))
     p.fill(10, 57, w - 10, 58, (90, 100, 120))
-    # Grooves under the seek bar (in the well) and the volume slider (right of the buttons).
+    # Grooves under the seek bar (in the well) and the volume slider (below the well, on the right).
     p.fill(16, 51, 284, 53, (40, 52, 46))
-    p.fill(194, 86, 250, 88, (20, 22, 28))
+    p.fill(196, 66, 286, 68, (20, 22, 28))
     p.save("main.bmp")
 
 
@@ -150,7 +150,7 @@ def status_strip():
     p.save("status.bmp")
 
 
-# 4. Knobs: a light face with a dark rim; 12x8 for the seek bar, 8x14 for the volume slider.
+# 4. Knobs: a light face with a dark rim; 12x8 for the seek bar, 8x12 for the volume slider.
 KNOB = (120, 200, 255)
 
 
@@ -186,7 +186,7 @@ def main():
             button(kind, state)
     status_strip()
     knob("seek_knob.bmp", 12, 8)
-    knob("volume_knob.bmp", 8, 14)
+    knob("volume_knob.bmp", 8, 12)
     tray_icon()
     return 0
 

@@ -1,6 +1,6 @@
--- The default skin: one small window with a display well (status lamp, scrolling title, time and
--- seek bar), the transport buttons and a volume slider. Its pictures come from
--- tools/make_skin_art.py; file names are relative to this folder.
+-- The default skin: a main window with a display well (status lamp, scrolling title, time and seek
+-- bar), a volume slider, the transport, menu and close buttons, and a playlist window docked below
+-- it. Its pictures come from tools/make_skin_art.py; file names are relative to this folder.
 
 -- The window: 300x110, fixed size.
 main = window.new("main", 300, 110, rect.new(400, 300, 700, 410))
@@ -72,28 +72,23 @@ end)
 add_button("close", 258, function() trova.quit() end)
 
 -- The seek bar along the bottom of the display well (in tenths of a second): its knob follows the
--- playing time, and releasing a dragged knob seeks there. While the length of the track is not
--- known the knob goes back to the start.
+-- playing time, and releasing a dragged knob seeks there. While nothing plays (length 0) the knob
+-- goes back to the start.
 seek = progbar.new(rect.new(16, 48, 284, 56), image.new(bitmap.new("seek_knob.bmp"), 0, 0, 12, 8), 0,
     nil, nil, function()
         if seek.max > 0 then trova.seek(seek.position / 10) else seek.position = 0 end
     end)
 main:add(seek)
 
-function track_length()
-    if trova.title_playtime then return trova.title_playtime() end
-    return 0
-end
-
 function follow_time()
     if seek.sliding then return end
-    seek.max = track_length() * 10
+    seek.max = trova.title_playtime() * 10
     seek.position = trova.time_elapsed() * 10
 end
 
--- The volume slider right of the transport buttons: -100 dB at its left end, full volume at its
--- right end.
-volume = progbar.new(rect.new(194, 80, 250, 94), image.new(bitmap.new("volume_knob.bmp"), 0, 0, 8, 14),
+-- The volume slider below the display well, on the right: -100 dB at its left end, full volume at
+-- its right end.
+volume = progbar.new(rect.new(196, 61, 286, 73), image.new(bitmap.new("volume_knob.bmp"), 0, 0, 8, 12),
     100, nil, function() trova.set_volume(volume.position - 100) end)
 volume.position = trova.get_volume() + 100
 main:add(volume)
@@ -102,7 +97,10 @@ set_global_callback("OnVolumeChange", function()
     print("OnVolumeChange " .. trova.get_volume())
     if not volume.sliding then volume.position = trova.get_volume() + 100 end
 end)
-set_global_callback("OnSeek", follow_time)
+set_global_callback("OnSeek", function()
+    print("OnSeek")
+    follow_time()
+end)
 
 -- A tray icon: a left click plays or pauses, a right click stops.
 add_tray_icon("tray.ico", 0, function() trova.pause() end, function() trova.stop() end)

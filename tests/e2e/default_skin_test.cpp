@@ -30,11 +30,11 @@ constexpr std::uint32_t kPaused = rgb(240, 170, 30);
 constexpr std::uint32_t kKnob = rgb(120, 200, 255);        // face of the slider knobs
 constexpr std::uint32_t kSeekGroove = rgb(40, 52, 46);     // under the seek bar
 constexpr std::uint32_t kVolumeGroove = rgb(20, 22, 28);  // under the volume slider
-// The seek bar lies at 16,48 .. 284,56 (knob 12 x 8), the volume slider at 194,80 .. 250,94 (knob
-// 8 x 14), both running from left to right.
+// The seek bar lies at 16,48 .. 284,56 (knob 12 x 8), the volume slider at 196,61 .. 286,73 (knob
+// 8 x 12), both running from left to right.
 constexpr POINT kSeekStart = {22, 52};       // the seek knob's centre at offset 0
-constexpr POINT kVolumeFull = {246, 87};     // the volume knob's centre at full volume
-constexpr POINT kVolumeQuiet = {198, 87};    // ... at -100 dB
+constexpr POINT kVolumeFull = {282, 67};     // the volume knob's centre at full volume
+constexpr POINT kVolumeQuiet = {200, 67};    // ... at -100 dB
 constexpr int kTolerance = 8;
 
 struct skin_run {
@@ -174,13 +174,13 @@ TEST(default_skin, seek_bar_and_volume_slider_follow_a_real_mouse) {
     ASSERT_TRUE(on_screen(kVolumeFull, kKnob)) << "the volume knob is not at full volume\n" << run.log();
     ASSERT_TRUE(on_screen(kSeekStart, kKnob)) << "the seek knob is not at the start\n" << run.log();
 
-    // Volume: press on the knob, drag it to the middle (c = 28: offset 24 of 48, -50 dB), then on
+    // Volume: press on the knob, drag it to the middle (c = 45: offset 41 of 82, -50 dB), then on
     // below the window (the knob stops at the left end), and let go there.
     ASSERT_TRUE(move_to(kVolumeFull));
     ASSERT_TRUE(real_left_button(true));
-    ASSERT_TRUE(move_to({222, 87}));
+    ASSERT_TRUE(move_to({241, 67}));
     EXPECT_TRUE(wait_for_text(run.log_file, "console: OnVolumeChange -50", 20000)) << run.log();
-    EXPECT_TRUE(on_screen({222, 87}, kKnob)) << run.log();
+    EXPECT_TRUE(on_screen({241, 67}, kKnob)) << run.log();
     ASSERT_TRUE(move_to({150, 200}));
     EXPECT_TRUE(wait_for_text(run.log_file, "console: OnVolumeChange -100", 20000)) << run.log();
     ASSERT_TRUE(real_left_button(false));
@@ -203,6 +203,29 @@ TEST(default_skin, seek_bar_and_volume_slider_follow_a_real_mouse) {
     const std::string log = run.log();
     expect_clean_exit(host, log);
     EXPECT_EQ(std::string::npos, log.find("calling trova::seek")) << log;
+}
+
+TEST(default_skin, seek_bar_seeks_the_playing_track) {
+    skin_run run(L"seek");
+    run.args.insert(run.args.end(), {L"--run-for", L"45000", L"--play", source_file("skins/default/demo.m3u")});
+    host_process host(run.args, run.work + L"\\stdout.txt");
+    ASSERT_TRUE(host.started()) << host.start_error();
+    const HWND window = host.wait_for_window(L"zin_window_debug", L"main", 30000);
+    ASSERT_NE(nullptr, window) << run.log();
+    ASSERT_TRUE(wait_for_text(run.log_file, "host: playback: track 1", 20000)) << run.log();
+
+    // Track 1 lasts 12 s (max 120): a press at x 150 puts the knob at offset 128 of 256, position
+    // 60; the release seeks to 6 s.
+    ASSERT_TRUE(move_to({150, 52}));
+    ASSERT_TRUE(real_left_button(true));
+    EXPECT_TRUE(on_screen({150, 52}, kKnob)) << run.log();
+    ASSERT_TRUE(real_left_button(false));
+    EXPECT_TRUE(wait_for_text(run.log_file, "calling trova::seek(6)", 20000)) << run.log();
+    EXPECT_TRUE(wait_for_text(run.log_file, "console: OnSeek", 20000)) << run.log();
+
+    post_left_click(window, kCloseButton.x, kCloseButton.y);
+    ASSERT_TRUE(host.wait(30000)) << "the close button did not end the host\n" << run.log();
+    expect_clean_exit(host, run.log());
 }
 
 }  // namespace
