@@ -26,7 +26,7 @@ end
 display_font = font.new("Tahoma", 14, 0, 700)
 time_font = font.new("Tahoma", 13, 0, 400)
 display_color = color.new(150, 235, 160)
-TITLE = "[%artist% - ]%title%"
+TITLE = "[%artist% - ]%title%  ***  "  -- the gap before the title comes round again
 title_text = text_scroll.new(rect.new(70, 14, 286, 32), TITLE, 0, display_font, display_color,
     function() title_clock:stop() end, function() title_clock:start(40) end)
 time_text = textfield.new(rect.new(70, 32, 286, 48), "%playback_time%[ / %length%]", 0, time_font, display_color, true)
