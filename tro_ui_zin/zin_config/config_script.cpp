@@ -163,14 +163,14 @@ int config_save(lua_State* L) {
     }
     std::unique_ptr<wchar_t[]> text;
     if (is_string_type(type)) text.reset(wide_of(L, 1));
-    // 6.
+    // 6. Everything the new value needs is made before it joins the section: a value there is whole.
     if (!value) {
+        const size_t length = strlen(name);
+        std::unique_ptr<char[]> name_copy(new char[length + 1]);
+        memcpy(name_copy.get(), name, length + 1);
         value = g_current_section->values.pushNew();
         if (!value) throw std::bad_alloc();
-        const size_t length = strlen(name);
-        char* name_copy = new char[length + 1];
-        memcpy(name_copy, name, length + 1);
-        *value = named_value{name_copy, new_item.release(), true};
+        *value = named_value{name_copy.release(), new_item.release(), true};
     }
     if (has_flag) value->show_in_prefs = lua_toboolean(L, 3) != 0;
     // 7.
