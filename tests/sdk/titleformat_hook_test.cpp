@@ -2,6 +2,7 @@
 // their handled and found answers, and the splitter that chains two hooks.
 
 #include "fake_file_info.h"
+#include "fake_filesystem.h"
 #include "fake_host.h"
 
 #include <trovaplay/sdk/titleformat.h>
@@ -197,6 +198,23 @@ TEST(titleformat_hook, SplitterAsksFirstThenSecond) {
 }
 
 // The version comes from the host's one core_version_info service.
+TEST(titleformat_hook, PathFieldsShowTheOwnersDisplayPath) {
+  fake_host host;
+  mem_fs files("mem://");
+  host.offer(filesystem::class_guid, &files);
+  start_services(host);
+  const fake_location where("mem://Album\\Song.flac", 0);
+  fake_file_info info;
+  expect(field(where, info, "path"), true, true, "Album\\Song.flac", "path");
+  expect(field(where, info, "directoryname"), true, true, "{Album}", "directoryname");
+  expect(field(where, info, "_path_raw"), true, true, "mem://Album\\Song.flac", "the raw path stays");
+  // An owner that gives no display form: the path as stored.
+  files.display = false;
+  expect(field(where, info, "path"), true, true, "mem://Album\\Song.flac", "no display form");
+  EXPECT_EQ(files.refs, 1);
+  reset_module_state();
+}
+
 class fake_version : public core_version_info {
  public:
   int service_release() override { return m_counted.release(); }
