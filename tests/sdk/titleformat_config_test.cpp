@@ -113,13 +113,24 @@ TEST(titleformat_config, FindCompileAndReadByGuid) {
   reset_module_state();
 }
 
-TEST(titleformat_config, OwnConfigurationCompilesOnceAndFailsOnce) {
+// The component's own configuration with a compiler and a listener.
+class OwnConfiguration : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    host.offer(titleformat_compiler::class_guid, &compiler);
+    host.offer(titleformat_config_callback::class_guid, &listener);
+    start_services(host);
+  }
+  void TearDown() override {
+    EXPECT_EQ(compiler.script.count(), 1);  // every compiled script was given back
+    reset_module_state();
+  }
   fake_host host;
   fake_compiler compiler;
   fake_listener listener;
-  host.offer(titleformat_compiler::class_guid, &compiler);
-  host.offer(titleformat_config_callback::class_guid, &listener);
-  start_services(host);
+};
+
+TEST_F(OwnConfiguration, CompilesOnceAndFailsOnce) {
   {
     GUID guid = {};
     EXPECT_EQ(memcmp(g_mine.get_guid(&guid), &kMine, sizeof guid), 0);
@@ -148,17 +159,9 @@ TEST(titleformat_config, OwnConfigurationCompilesOnceAndFailsOnce) {
     g_mine.get_spec(spec);
     EXPECT_STREQ(spec.get_ptr(), "%title%");
   }
-  EXPECT_EQ(compiler.script.count(), 1);  // reset dropped the compiled script
-  reset_module_state();
 }
 
-TEST(titleformat_config, OwnConfigurationPayloadIsTheTextAlone) {
-  fake_host host;
-  fake_compiler compiler;
-  fake_listener listener;
-  host.offer(titleformat_compiler::class_guid, &compiler);
-  host.offer(titleformat_config_callback::class_guid, &listener);
-  start_services(host);
+TEST_F(OwnConfiguration, PayloadIsTheTextAlone) {
   trovaplay_io::abort_callback_impl abort;
   {
     g_mine.set_spec("$bad", ~0u);
@@ -180,8 +183,6 @@ TEST(titleformat_config, OwnConfigurationPayloadIsTheTextAlone) {
     EXPECT_EQ(listener.changes, (std::vector<std::string>{"Mine=$bad"}));
     g_mine.reset();
   }
-  EXPECT_EQ(compiler.script.count(), 1);
-  reset_module_state();
 }
 
 }  // namespace
