@@ -77,7 +77,7 @@ void playable_location_text(const playable_location& p_location, zut::string_bas
   zut::string8_fast path;
   titleformat_display_path(p_location.get_path(), path);
   p_out.set_string("\"");
-  p_out.add_string(path.get_ptr(), path.get_length());
+  p_out.add_string(path);
   p_out.add_string("\"");
   const std::uint32_t index = p_location.get_subsong();
   if (index != 0) {
