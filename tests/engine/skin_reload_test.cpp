@@ -177,6 +177,7 @@ TEST_F(SkinReload, AReloadDuringAScriptCallWaitsForItToEnd) {
     }
     ASSERT_NE(g_lua, nullptr);
     EXPECT_TRUE(g_skin_running);
+    EXPECT_EQ(engine_test::eval(g_lua, "after"), "nil");
 }
 
 TEST_F(SkinReload, AnExceptionDuringADeferredReloadStaysInsideTheMainWindowProcedure) {
