@@ -124,6 +124,8 @@ const lua50_case kLanguage[] = {
      "test:1: bad argument #1 to `collectgarbage' (number expected, got string)"},
     {"require('no_such_package')",
      "test:1: could not load package `no_such_package' from path `?;?.lua'"},
+    // A number in LUA_PATH is used as its text (kept alive while the files are tried).
+    {"LUA_PATH = 12345 require('x')", "test:1: could not load package `x' from path `12345'"},
     {"tostring = function() end print(1)", "test:1: `tostring' must return a string to `print'"},
     // Errors of the engine's typed fetch and argument checks.
     {"image.new()", "test:1: bad argument #1 to `new' (bitmap expected, got nil)"},
