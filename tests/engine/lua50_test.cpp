@@ -57,6 +57,8 @@ const lua50_case kLanguage[] = {
     {"print(table.getn({n = 5, 1, 2}), table.getn({1, 2, nil, 4}), table.getn({}))", "5 2 0"},
     {"t = {} table.setn(t, 4) print(table.getn(t), t.n)", "4 nil"},
     {"t = {n = 1} table.setn(t, 3) print(t.n)", "3"},
+    {"print(table.getn({n = '3'}), table.getn({n = '', 1}), unpack({n = '2', 'a', 'b', 'c'}))", "3 1 a b"},
+    {"t = {n = '1', 'a'} table.insert(t, 'b') print(t.n, type(t.n), t[2])", "2 number b"},
     {"print(table.setn({}, 3))", ""},
     {"print(unpack({n = 3, 1}))", "1 nil nil"},
     {"t = {} table.setn(t, 2) print(unpack(t))", "nil nil"},
