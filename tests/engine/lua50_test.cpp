@@ -41,6 +41,12 @@ const lua50_case kLanguage[] = {
     {"print([[x\n[[y]]\n]])", "x\n[[y]]\n"},
     {"function f(...) print(arg.n, arg[1], arg[3]) end f(1, nil, 3)", "3 1 3"},
     {"function f(a, ...) print(a, arg.n) end f(1)", "1 0"},
+    {"print(assert(1, 2, 3))", "1"},
+    // Operators and expressions Lua 5.0 did not have.
+    {"print(#'abc')", "test:1: unexpected symbol near `#'"},
+    {"print(5 % 3)", "test:1: `)' expected near `%'"},
+    {"function f(...) return ... end", "test:1: unexpected symbol near `...'"},
+    {"function f(...) local t = {...} end", "test:1: unexpected symbol near `...'"},
     {"print(_VERSION)", "Lua 5.0.2"},
     {"print(select, load, module, package, loadlib)", "nil nil nil nil nil"},
     {"print(type(string.gfind), string.gmatch, string.match, string.reverse)", "function nil nil nil"},
