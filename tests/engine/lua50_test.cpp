@@ -110,6 +110,7 @@ const lua50_case kLanguage[] = {
     {"local rep = string.rep function g() rep() end g()",
      "test:1: bad argument #1 to `?' (string expected, got no value)"},
     {"f = coroutine.wrap(function() error('x') end) f()", "test:1: x"},
+    {"for k in next, 5 do end", "test:1: bad argument #1 to `?' (table expected, got number)"},
     {"t = {} t[nil] = 1", "test:1: table index is nil"},
     {"next({}, 'nokey')", "invalid key for `next'"},
     {"error('boom')", "test:1: boom"},

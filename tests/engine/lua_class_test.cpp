@@ -558,10 +558,12 @@ TEST_F(Binding, CallHookIndentsTraceLinesOfNestedScriptCalls) {
 }
 
 TEST_F(Binding, CallHookLeavesOutFunctionsCalledThroughUpvalues) {
-    // A function reached through an upvalue has no name, so it is not traced and does not indent.
+    // A function reached through an upvalue, or a generic for's iterator, has no name: it is not
+    // traced and does not indent.
     ASSERT_EQ(run(L, "w = window.new(1) "
                      "local function helper() w:get_id() end "
-                     "function cb() helper() end"),
+                     "local function each() return function(_, done) if not done then return true end end end "
+                     "function cb() helper() for _ in each() do end end"),
               "");
     lua_sethook(L, &lua_trace_hook, LUA_MASKCALL | LUA_MASKRET, 0);
     debug_capture capture;
