@@ -111,6 +111,10 @@ const lua50_case kLanguage[] = {
      "test:1: bad argument #1 to `?' (string expected, got no value)"},
     {"f = coroutine.wrap(function() error('x') end) f()", "test:1: x"},
     {"for k in next, 5 do end", "test:1: bad argument #1 to `?' (table expected, got number)"},
+    {"a = coroutine.create(function() "
+     "  local b = coroutine.create(function() print(coroutine.status(a)) end) coroutine.resume(b) end) "
+     "coroutine.resume(a)",
+     "suspended"},
     {"t = {} t[nil] = 1", "test:1: table index is nil"},
     {"next({}, 'nokey')", "invalid key for `next'"},
     {"error('boom')", "test:1: boom"},
