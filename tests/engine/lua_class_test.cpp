@@ -557,6 +557,22 @@ TEST_F(Binding, CallHookIndentsTraceLinesOfNestedScriptCalls) {
     EXPECT_EQ(lua_class::trace_save().frames, 0);
 }
 
+TEST_F(Binding, CallHookLeavesOutFunctionsCalledThroughUpvalues) {
+    // A function reached through an upvalue, or a generic for's iterator, has no name: it is not
+    // traced and does not indent.
+    ASSERT_EQ(run(L, "w = window.new(1) "
+                     "local function helper() w:get_id() end "
+                     "local function each() return function(_, done) if not done then return true end end end "
+                     "function cb() helper() for _ in each() do end end"),
+              "");
+    lua_sethook(L, &lua_trace_hook, LUA_MASKCALL | LUA_MASKRET, 0);
+    debug_capture capture;
+    lua_getglobal(L, "cb");
+    lua_callback::pcall(0, 0);
+    EXPECT_TRUE(capture.containing("executing").empty());
+    EXPECT_EQ(lua_class::last_trace_line(), std::string("calling window::get_id(@window)\n"));
+}
+
 TEST_F(Binding, CallHookStaysBalancedWithTailCallsAndErrors) {
     ASSERT_EQ(run(L, "w = window.new(1) "
                      "function leaf() w:get_id() end "
