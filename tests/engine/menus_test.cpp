@@ -8,6 +8,7 @@
 #include "fake_file_info.h"
 #include "fake_host.h"
 #include "menu_keys.h"
+#include "play_control_stub.h"
 
 #include <trova_commands.h>
 #include <trovaplay/sdk/contextmenu_item.h>
@@ -44,29 +45,14 @@ public:
     bool has_info() const override { return true; }
 };
 
-class fake_player final : public play_control {
+class fake_player final : public play_control_stub {
 public:
     metadb_handle* playing = nullptr;
-    int service_release() override { return 1; }
-    int service_add_ref() override { return 1; }
     bool get_now_playing(service_ptr_t<metadb_handle>& p_out) override {
         p_out = playing;
         return playing != nullptr;
     }
-    void start(std::uint32_t, bool) override {}
-    void stop() override {}
     bool is_playing() override { return playing != nullptr; }
-    bool is_paused() override { return false; }
-    void pause(bool) override {}
-    void set_volume(float) override {}
-    float get_volume() override { return 0; }
-    void playback_seek(double) override {}
-    bool playback_can_seek() override { return false; }
-    double playback_get_position() override { return 0; }
-    bool playback_format_title(titleformat_hook*, zut::string_base&, const service_ptr_t<titleformat_script>&,
-                               titleformat_text_filter*, std::uint32_t) override {
-        return false;
-    }
 };
 
 std::vector<std::string>& host_log() {

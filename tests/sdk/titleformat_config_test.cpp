@@ -2,6 +2,7 @@
 // and a component's own configuration kept in the host blob.
 
 #include "fake_host.h"
+#include "fake_titleformat_config.h"
 #include "mem_streams.h"
 
 #include <trovaplay/sdk/titleformat_config.h>
@@ -19,17 +20,6 @@ constexpr GUID kRows = {0xB905715B, 0x4B26, 0x4E0E, {0xB3, 0xB8, 0xFF, 0x4A, 0x3
 constexpr GUID kOther = {0x11111111, 0x2222, 0x3333, {1, 2, 3, 4, 5, 6, 7, 8}};
 constexpr GUID kMine = {0x0F0F0F0F, 0x1234, 0x5678, {9, 9, 9, 9, 9, 9, 9, 9}};
 
-class fake_script final : public titleformat_script {
- public:
-  int service_release() override { return m_counted.release(); }
-  int service_add_ref() override { return m_counted.add_ref(); }
-  bool run(titleformat_hook*, zut::string_base&, titleformat_text_filter*) override { return true; }
-  int count() const { return m_counted.count(); }
-
- private:
-  fake_service_base m_counted{"titleformat_script"};
-};
-
 // Compiles texts that do not begin with "$"; always into the same script object.
 class fake_compiler final : public titleformat_compiler {
  public:
@@ -46,31 +36,6 @@ class fake_compiler final : public titleformat_compiler {
 
  private:
   fake_service_base m_counted{"titleformat_compiler"};
-};
-
-class fake_config final : public titleformat_config {
- public:
-  fake_config(const GUID& guid, const char* spec) : m_guid(guid), m_spec(spec) {}
-  fake_script script;
-  int service_release() override { return m_counted.release(); }
-  int service_add_ref() override { return m_counted.add_ref(); }
-  GUID* get_guid(GUID* p_out) override { return *p_out = m_guid, p_out; }
-  const char* get_name() override { return "fake"; }
-  void get_spec(zut::string_base& p_out) override { p_out.set_string(m_spec); }
-  void set_spec(const char*, t_size) override {}
-  void reset() override {}
-  bool compile(service_ptr_t<titleformat_script>& p_out) override {
-    if (m_spec[0] == '$') return false;
-    p_out = &script;
-    return true;
-  }
-  double get_number() override { return 0; }
-  int count() const { return m_counted.count(); }
-
- private:
-  GUID m_guid;
-  const char* m_spec;
-  fake_service_base m_counted{"titleformat_config"};
 };
 
 class fake_listener final : public titleformat_config_callback {
