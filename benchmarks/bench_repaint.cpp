@@ -15,6 +15,7 @@
 
 #include "alloc_count.h"
 #include "bench_timer.h"
+#include "gdi_count.h"
 
 #include <lua_class/lua_class.h>
 #include <lua_class/lua_load.h>
@@ -158,20 +159,7 @@ zin_window* build_window(int n) {
 
 // ---- GDI objects -----------------------------------------------------------------------------------
 
-const char* g_gdi_method = "GetGuiResources";
-
-// GDI objects of this process. Wine answers GetGuiResources with 0; there the live entries of the
-// process's GDI handle table are counted instead (a handle whose upper word is 0 names the entry of
-// that index whatever its generation).
-DWORD gdi_objects() {
-    const DWORD n = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
-    if (n != 0) return n;
-    g_gdi_method = "live GDI handle table entries (GetGuiResources gives 0 here)";
-    DWORD live = 0;
-    for (ULONG_PTR index = 1; index < 0x10000; ++index)
-        if (GetObjectType(reinterpret_cast<HGDIOBJ>(index)) != 0) ++live;
-    return live;
-}
+using bench::gdi_objects;
 
 // ---- 2. Repaints -----------------------------------------------------------------------------------
 
@@ -218,7 +206,7 @@ void bench_repaints(int times) {
     }
     std::printf("GDI objects (%s):\n  at start %lu; each window opened, before its first repaint:%s;"
                 " after each was closed:%s\n",
-                g_gdi_method, static_cast<unsigned long>(gdi_at_start), opened.c_str(), closed.c_str());
+                bench::gdi_count_method(), static_cast<unsigned long>(gdi_at_start), opened.c_str(), closed.c_str());
 }
 
 // ---- 3. Callback tracing -----------------------------------------------------------------------------

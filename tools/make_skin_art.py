@@ -6,6 +6,7 @@
    state, with its glyph (previous, play, pause, stop, next, close) on top.
 3. Paint the status strip: one frame each for stopped, playing and paused, side by side.
 4. Write every picture as a bottom-up 24-bit BMP into skins/default/.
+5. Draw the tray icon, a play glyph on a dark disc, as a 16x16 32-bit icon file (tray.ico).
 """
 import os
 import struct
@@ -142,6 +143,24 @@ def status_strip():
     p.save("status.bmp")
 
 
+# 5. Tray icon: one 16x16 image with alpha (outside the disc fully transparent), no AND mask holes.
+def tray_icon():
+    n = 16
+    pixels = bytearray()
+    for y in range(n - 1, -1, -1):
+        for x in range(n):
+            inside = (x - 7.5) ** 2 + (y - 7.5) ** 2 <= 56
+            play = 5 <= x <= 11 and abs(y - 7.5) <= (11.5 - x) * 0.75
+            r, g, b = (120, 220, 140) if play else (28, 32, 42)
+            pixels += bytes((b, g, r, 255 if inside else 0))
+    mask = b"\0" * (n * 4)
+    image = struct.pack("<IiiHHIIiiII", 40, n, n * 2, 1, 32, 0, len(pixels) + len(mask), 0, 0, 0, 0)
+    image += pixels + mask
+    directory = struct.pack("<HHH", 0, 1, 1) + struct.pack("<BBBBHHII", n, n, 0, 0, 1, 32, len(image), 22)
+    with open(os.path.join(OUT, "tray.ico"), "wb") as f:
+        f.write(directory + image)
+
+
 def main():
     os.makedirs(OUT, exist_ok=True)
     background()
@@ -149,6 +168,7 @@ def main():
         for state in ("normal", "hover", "pressed"):
             button(kind, state)
     status_strip()
+    tray_icon()
     return 0
 
 

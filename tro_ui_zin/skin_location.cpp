@@ -91,8 +91,15 @@ bool locate_skin() {
     const wchar_t* last_separator = wcsrchr(path, L'\\');
     ZIN_ASSERT_MSG(last_separator != nullptr, "skin path without backslash");
     ZIN_ASSERT_MSG(!last_separator || last_separator[1] != L'\0', "skin path ends in a backslash");
-    // 5. The folder with its trailing backslash (none without a backslash: the loader then stays in
-    //    the working directory).
+    // 5.
+    return set_skin_dir_from_path();
+}
+
+bool set_skin_dir_from_path() {
+    // The folder with its trailing backslash (none without a backslash: the loader then stays in
+    // the working directory).
+    const wchar_t* path = has_skin_path() ? g_skin_path.get() : L"";
+    const wchar_t* last_separator = wcsrchr(path, L'\\');
     if (!last_separator) {
         lua_compat::set_skin_dir(nullptr);
         return true;

@@ -6,15 +6,16 @@
 //      lock.
 //   3. Close the script state (its collector destroys every script object) after emptying the
 //      registry's free-slot list.
-//   4. Empty the timer lists; forget the pressed button.
-//   5. Tray icons, the playlist title mirror and views, and the docking list join here once they
-//      exist.
+//   4. Delete the tray manager (its icons leave the tray) and the tray records; empty the timer
+//      lists; forget the pressed button.
+//   5. The playlist title mirror and views, and the docking list join here once they exist.
 // Every step is safe when there is nothing to undo, so the unload may run any number of times.
 // An unload asked for while a script call runs (a callback that reaches the host, which shuts the
 // interface down) would close the state beneath that call: it waits, and the user-interface thread
 // finishes it from its message queue once no script call is under way.
 
 #include "tro_ui_zin.h"
+#include "tray.h"
 
 #include <debug.h>
 
@@ -45,7 +46,9 @@ void unload_skin() {
     delete_paint_lock();
     // 3.
     skin_load::close_state();
-    // 4. The timers died with the state; their ids are all free again.
+    // 4.
+    destroy_tray_icon();
+    // The timers died with the state; their ids are all free again.
     g_timers.clear();
     g_free_timer_ids.clear();
     button_reset_pressed();
@@ -55,6 +58,7 @@ void unload_skin() {
 // waiting unload runs from the message queue, not from here.
 void on_script_calls_ended() {
     if (g_unload_pending && g_hWnd) PostMessageW(g_hWnd, WM_ZIN_UNLOAD, 0, 0);
+    post_deferred_reload();
 }
 
 void finish_deferred_unload() {

@@ -17,6 +17,8 @@
 
 #include "tro_ui_zin.h"
 
+#include "tray.h"
+
 #include <lua_class/lua_class.h>
 #include <lua_class/lua_load.h>
 #include <zin_config/zin_config.h>
@@ -119,7 +121,8 @@ void create_main_window(WNDPROC window_proc) {
                              CW_USEDEFAULT, 500, 500, HWND_MESSAGE, nullptr,
                              core_api::get_my_instance(), nullptr);
     ZIN_ASSERT_MSG(g_hWnd != nullptr, "g_hWnd");
-    // 5. The tray-icon manager on g_hWnd and the playlist title format join here once they exist.
+    // 5. The tray-icon manager on g_hWnd. (The playlist title format joins here once it exists.)
+    create_tray_icon();
 }
 
 DWORD WINAPI bring_to_front_thread(void*) {
@@ -151,6 +154,10 @@ LRESULT CALLBACK main_window_proc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lpa
     }
     if (msg == WM_ZIN_UNLOAD) {
         finish_deferred_unload();
+        return 0;
+    }
+    if (msg == WM_ZIN_RELOAD) {
+        finish_deferred_reload();
         return 0;
     }
     return zin_window_proc(hwnd, msg, wparam, lparam);

@@ -11,8 +11,8 @@
 // Nothing leaves init or shutdown into the host: an exception is reported, the skin unloaded, and
 // init returns null.
 // ui_zin::shutdown
-//   1. With a skin path set: read the configuration, select this skin's section, remember the
-//      window states (which ends with the script's OnUnload), save, drop the sections.
+//   1. With a skin loaded from a skin path: read the configuration, select this skin's section,
+//      remember the window states (which ends with the script's OnUnload), save, drop the sections.
 //   2. Always unload the skin.
 //   3. Wait for the bring-to-front thread and give back the host's services.
 
@@ -122,8 +122,9 @@ HWND ui_zin::init(host_hook_proc p_hook) {
 
 void ui_zin::shutdown() {
     try {
-        // 1.
-        if (has_skin_path()) {
+        // 1. A skin that is not loaded (its start or reload failed) has no window states: storing
+        //    its empty list would wipe the ones saved before.
+        if (has_skin_path() && g_lua) {
             load_config();
             select_skin_section();
             remember_window_states();

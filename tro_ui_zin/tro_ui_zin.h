@@ -58,16 +58,21 @@ HMODULE engine_module();
 constexpr UINT WM_ZIN_BRING_TO_FRONT = WM_APP + 0x18;
 // Asks the user-interface thread to finish an unload that had to wait for a script call to end.
 constexpr UINT WM_ZIN_UNLOAD = WM_APP + 0x17;
+// The same for a reload.
+constexpr UINT WM_ZIN_RELOAD = WM_APP + 0x16;
 // Its handling on the user-interface thread: the first open window to the foreground, if any.
 void bring_first_window_to_front();
-// The main window's procedure: the bring-to-front request, everything else to the skin windows'
-// procedure.
+// The main window's procedure: the bring-to-front, unload and reload requests, everything else to
+// the skin windows' procedure.
 LRESULT CALLBACK main_window_proc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam);
 
 // ---- Skin location and running ------------------------------------------------------------------
 // Finds the skin: the remembered path when its file exists, else the open-file dialog. True when a
 // path is set and its folder became the loader's skin folder.
 bool locate_skin();
+// The skin path's folder (with its trailing backslash) becomes the loader's skin folder; false when
+// it could not be set.
+bool set_skin_dir_from_path();
 // Runs the loaded skin script; true when at least one window exists afterwards. A failure showed
 // its message box and unloaded the skin.
 bool execute_skin_script();
@@ -82,3 +87,25 @@ open_file_dialog_function set_open_file_dialog(open_file_dialog_function functio
 void unload_skin();
 // Runs an unload that waited for a script call to end (the WM_ZIN_UNLOAD request).
 void finish_deferred_unload();
+
+// ---- Loading into the running engine and reloading ------------------------------------------------
+// Loads the skin of g_skin_path into an engine without a skin (its folder becomes the loader's);
+// the caller has selected the skin's configuration section. True when the script ran and made a
+// window; a failure was shown to the user and leaves the engine unloaded.
+bool load_skin();
+// load_skin until it succeeds or the user answers "Retry ?" (under caption) with anything but
+// Retry; true when the skin loaded.
+bool load_skin_with_retry(const wchar_t* caption);
+// The tray manager on g_hWnd (and the playlist title format): the services a loaded skin uses.
+void init_tray_and_services();
+// Reloads the running skin: its window states are remembered (OnUnload runs) and saved, the skin
+// is unloaded and loaded again from its file with retry ("Loading of Skin failed. Cancel quits
+// trova!"); when the user gives up, the message loop is asked to quit. The configuration section
+// current at the call stays current; without one, the file is read for the reload and its sections
+// dropped afterwards. Asked for during a script call, the reload waits until no script call runs
+// and then comes from the message queue (WM_ZIN_RELOAD).
+void reload_skin();
+// Posts the waiting reload's request (the last script call has ended).
+void post_deferred_reload();
+// Runs a reload that waited for a script call to end (the WM_ZIN_RELOAD request).
+void finish_deferred_reload();

@@ -39,6 +39,9 @@ add_button("stop", 118, function() trova.stop() end)
 add_button("next", 154, function() trova.next() end)
 add_button("close", 258, function() trova.quit() end)
 
+-- A tray icon: a left click plays or pauses, a right click stops.
+add_tray_icon("tray.ico", 0, function() trova.pause() end, function() trova.stop() end)
+
 -- Playback events: a line on the console for each, and the lamp follows the player.
 set_global_callback("OnStart", function()
     print("OnStart")

@@ -13,49 +13,7 @@ using namespace startup_test;
 
 namespace {
 
-BOOL TROVA_HOOK_CALL host_hook(HWND, UINT, WPARAM, LPARAM, LRESULT*) { return FALSE; }
-
-class Startup : public ::testing::Test {
-protected:
-    void SetUp() override {
-        reset_module_state();
-        host.offer(console_receiver::class_guid, &console);
-        host.offer(play_control::class_guid, &control);
-        host.offer(playlist_manager::class_guid, &playlists);
-        start_services(host);
-        boxes().clear();
-        dialog() = dialog_state();
-        previous_box = skin_load::set_message_box(&record_message_box);
-        previous_dialog = set_open_file_dialog(&answer_dialog);
-        set_skin_path(nullptr);
-    }
-    void TearDown() override {
-        get_ui_zin().shutdown();
-        set_open_file_dialog(previous_dialog);
-        skin_load::set_message_box(previous_box);
-        set_skin_path(nullptr);
-        lua_compat::set_skin_dir(nullptr);
-        reset_module_state();
-    }
-    // init with the skin file answered in the dialog.
-    HWND init_with(const std::string& skin_path) {
-        dialog().answer = widen(skin_path);
-        return get_ui_zin().init(&host_hook);
-    }
-    bool console_has(const std::string& line) const {
-        for (const std::string& l : console.lines)
-            if (l == line) return true;
-        return false;
-    }
-
-    fake_host host;
-    fake_console_receiver console{0};
-    fake_play_control control{0};
-    fake_playlist_manager playlists{0};
-    skin_folder folder{"zin_startup"};
-    skin_load::message_box_function previous_box = nullptr;
-    open_file_dialog_function previous_dialog = nullptr;
-};
+class Startup : public host_fixture {};
 
 TEST_F(Startup, CancelledDialogGivesNullAndShutdownSurvives) {
     engine_test::debug_capture capture;

@@ -79,9 +79,17 @@ inline std::vector<message_box_record>& boxes() {
     static std::vector<message_box_record> records;
     return records;
 }
+// The buttons the next message boxes answer with, first to last; IDOK once they are used up.
+inline std::vector<int>& box_answers() {
+    static std::vector<int> answers;
+    return answers;
+}
 inline int record_message_box(const wchar_t* text, const wchar_t* caption, unsigned type) {
     boxes().push_back({text ? text : L"", caption ? caption : L"", type});
-    return IDOK;
+    if (box_answers().empty()) return IDOK;
+    const int answer = box_answers().front();
+    box_answers().erase(box_answers().begin());
+    return answer;
 }
 
 // The open-file dialog: records what it was asked and answers with answer (empty: cancel).
@@ -167,5 +175,52 @@ private:
 inline std::string one_window_skin(const std::string& extra = "") {
     return "w = window.new('main', 10, 10, rect.new(20, 20, 120, 80))\n" + extra;
 }
+
+inline BOOL TROVA_HOOK_CALL host_hook(HWND, UINT, WPARAM, LPARAM, LRESULT*) { return FALSE; }
+
+// The engine started through the service's init against the recording fake host, with the message
+// boxes recorded and the open-file dialog answered; shut down and reset after each test.
+class host_fixture : public ::testing::Test {
+protected:
+    void SetUp() override {
+        reset_module_state();
+        host.offer(console_receiver::class_guid, &console);
+        host.offer(play_control::class_guid, &control);
+        host.offer(playlist_manager::class_guid, &playlists);
+        start_services(host);
+        boxes().clear();
+        box_answers().clear();
+        dialog() = dialog_state();
+        previous_box = skin_load::set_message_box(&record_message_box);
+        previous_dialog = set_open_file_dialog(&answer_dialog);
+        set_skin_path(nullptr);
+    }
+    void TearDown() override {
+        get_ui_zin().shutdown();
+        set_open_file_dialog(previous_dialog);
+        skin_load::set_message_box(previous_box);
+        set_skin_path(nullptr);
+        lua_compat::set_skin_dir(nullptr);
+        reset_module_state();
+    }
+    // init with the skin file answered in the dialog.
+    HWND init_with(const std::string& skin_path) {
+        dialog().answer = widen(skin_path);
+        return get_ui_zin().init(&host_hook);
+    }
+    bool console_has(const std::string& line) const {
+        for (const std::string& l : console.lines)
+            if (l == line) return true;
+        return false;
+    }
+
+    fake_host host;
+    fake_console_receiver console{0};
+    fake_play_control control{0};
+    fake_playlist_manager playlists{0};
+    skin_folder folder{"zin_startup"};
+    skin_load::message_box_function previous_box = nullptr;
+    open_file_dialog_function previous_dialog = nullptr;
+};
 
 }  // namespace startup_test

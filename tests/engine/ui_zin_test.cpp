@@ -48,8 +48,6 @@ int thread_count() {
     return count;
 }
 
-BOOL TROVA_HOOK_CALL host_hook(HWND, UINT, WPARAM, LPARAM, LRESULT*) { return FALSE; }
-
 TEST(UiZin, TheFactoryHandsOutTheService) {
     service_base* ui = find_ui_service();
     ASSERT_NE(ui, nullptr);

@@ -24,6 +24,7 @@
 #include <zin_config/config_script.h>
 #include <zin_window/callbacks.h>
 #include <zin_window/zin_window.h>
+#include <global_functions.h>
 #include <trova_commands.h>
 
 #include <trovaplay/sdk/console.h>
@@ -93,12 +94,16 @@ lua_State* new_script_state() {
 void register_script_interface(lua_State* L) {
     // The order is fixed. Entries marked "later" are registered here, in their place, once their
     // code exists.
-    // 1. global debug_out (later)
+    // 1. global debug_out
+    lua_register(L, "debug_out", &debug_out);
     // 2. class config
     register_config_table(L);
-    // 3. globals new_base_class (later), set_global_callback, add_tray_icon (later),
-    //    remove_tray_icon (later), get_winamp_pl_info (later)
+    // 3. globals new_base_class (later), set_global_callback, add_tray_icon, remove_tray_icon,
+    //    get_winamp_pl_info
     lua_register(L, "set_global_callback", &set_global_callback);
+    lua_register(L, "add_tray_icon", &add_tray_icon);
+    lua_register(L, "remove_tray_icon", &remove_tray_icon);
+    lua_register(L, "get_winamp_pl_info", &get_winamp_pl_info);
     // 4. classes docking (later), trova, bitmap, color, font, window, point, rect, image,
     //    button, color_rect, base_class (later), textfield (later), progbar (later),
     //    text_scroll (later), timer, playlist (later)

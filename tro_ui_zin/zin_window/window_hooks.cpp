@@ -4,6 +4,7 @@
 
 #include "zin_window.h"
 
+#include <trayicon.h>
 #include <zin_config/zin_config.h>
 
 namespace window_hooks {
@@ -31,7 +32,7 @@ void script_part_added(zin_window*, class_base*) {}
 void script_part_show(class_base*) {}
 void script_part_hide(class_base*) {}
 
-UINT taskbar_created_message() { return 0; }
-void taskbar_created() {}
+UINT taskbar_created_message() { return CTrayIcon::sTaskbarCreatedMsg; }
+void taskbar_created() { CTrayIcon::readdAll(); }
 
 }  // namespace window_hooks

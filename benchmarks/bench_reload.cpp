@@ -1,0 +1,170 @@
+// The skin reload cycle run again and again on the default skin: time per cycle, and whether the
+// process's private bytes, GDI objects and windows stay flat (nothing of an unloaded skin may stay).
+//
+// Outline:
+//   1. The engine as the start-up makes it, without a host: profile folder, skin path, window
+//      class, main window, a player that stands still; the default skin loaded once.
+//   2. Reload cycles (remember the windows, save, unload, load from the file again) in rounds:
+//      after each round the milliseconds per cycle, private bytes, GDI objects and top-level
+//      windows of the process.
+// Needs a display (Xvfb under wine). Arguments: [cycles per round C=100] [rounds R=5].
+
+#include "bench_timer.h"
+#include "gdi_count.h"
+
+#include <lua_class/lua_load.h>
+#include <tray.h>
+#include <tro_ui_zin.h>
+#include <zin_config/zin_config.h>
+#include <zin_window/zin_window.h>
+
+#include <windows.h>
+#include <psapi.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+namespace {
+
+// ---- 1. The engine without a host ---------------------------------------------------------------
+
+// The default skin asks the player whether it plays.
+class still_player final : public play_control {
+public:
+    int service_release() override { return 1; }
+    int service_add_ref() override { return 1; }
+    bool get_now_playing(service_ptr_t<metadb_handle>&) override { return false; }
+    void start(std::uint32_t, bool) override {}
+    void stop() override {}
+    bool is_playing() override { return false; }
+    bool is_paused() override { return false; }
+    void pause(bool) override {}
+    void set_volume(float) override {}
+    float get_volume() override { return 0; }
+    void playback_seek(double) override {}
+    bool playback_can_seek() override { return false; }
+    double playback_get_position() override { return 0; }
+};
+
+BOOL TROVA_HOOK_CALL pass_everything(HWND, UINT, WPARAM, LPARAM, LRESULT*) { return FALSE; }
+
+// Message boxes would wait for a person: print them instead.
+int print_box(const wchar_t* text, const wchar_t*, unsigned) {
+    std::printf("message box: %ls\n", text);
+    return IDCANCEL;
+}
+
+// The default skin of the source tree, as a Windows path of the drive that shows the Unix root.
+std::wstring default_skin() {
+    std::wstring path = L"Z:";
+    for (const char* p = ZIN_SOURCE_DIR "/skins/default/skin.lua"; *p; ++p)
+        path += *p == '/' ? L'\\' : static_cast<wchar_t>(*p);
+    return path;
+}
+
+std::string profile_folder() {
+    char temp[MAX_PATH];
+    GetTempPathA(MAX_PATH, temp);
+    std::string dir = std::string(temp) + "bench_reload_" + std::to_string(GetCurrentProcessId());
+    CreateDirectoryA(dir.c_str(), nullptr);
+    return dir;
+}
+
+void pump() {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+}
+
+BOOL CALLBACK count_window(HWND, LPARAM count) {
+    ++*reinterpret_cast<DWORD*>(count);
+    return TRUE;
+}
+
+DWORD thread_windows() {
+    DWORD n = 0;
+    EnumThreadWindows(GetCurrentThreadId(), &count_window, reinterpret_cast<LPARAM>(&n));
+    return n;
+}
+
+const char* g_private_method = "PrivateUsage of GetProcessMemoryInfo";
+
+// Committed private memory of the process. Wine leaves PrivateUsage at 0: there the address space
+// is walked and its committed private regions are added up.
+SIZE_T private_bytes() {
+    PROCESS_MEMORY_COUNTERS_EX counters = {};
+    counters.cb = sizeof counters;
+    GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters),
+                         sizeof counters);
+    if (counters.PrivateUsage != 0) return counters.PrivateUsage;
+    g_private_method = "committed private regions of VirtualQuery (PrivateUsage gives 0 here)";
+    SIZE_T total = 0;
+    MEMORY_BASIC_INFORMATION info;
+    for (const char* at = nullptr; VirtualQuery(at, &info, sizeof info) == sizeof info;
+         at = static_cast<const char*>(info.BaseAddress) + info.RegionSize) {
+        if (info.State == MEM_COMMIT && info.Type == MEM_PRIVATE) total += info.RegionSize;
+        if (static_cast<const char*>(info.BaseAddress) + info.RegionSize < at) break;  // wrapped
+    }
+    return total;
+}
+
+void print_row(const char* when, int cycles, double ms_per_cycle) {
+    std::printf("%-14s %7d %12.2f %14lu %12lu %9lu %6u\n", when, cycles, ms_per_cycle,
+                static_cast<unsigned long>(private_bytes() / 1024),
+                static_cast<unsigned long>(bench::gdi_objects()),
+                static_cast<unsigned long>(thread_windows()), g_tray ? g_tray->getCount() : 0u);
+}
+
+int argument(int argc, char** argv, int index, int fallback) {
+    return argc > index ? std::atoi(argv[index]) : fallback;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const int cycles = argument(argc, argv, 1, 100);
+    const int rounds = argument(argc, argv, 2, 5);
+    // 1.
+    const std::string profile = profile_folder();
+    g_profile_dir = profile.c_str();
+    still_player player;
+    g_play_control = &player;
+    skin_load::set_message_box(&print_box);
+    set_skin_path(default_skin().c_str());
+    register_window_class(&pass_everything);
+    create_main_window(&main_window_proc);
+    unload_skin();  // the main window came with a tray manager; a load makes its own
+    select_skin_section();
+    if (!load_skin()) {
+        std::printf("the default skin did not load\n");
+        return 1;
+    }
+    clear_skin_sections();
+    pump();
+    // 2.
+    std::printf("Reload cycles of the default skin (%d per round)\n", cycles);
+    std::printf("%-14s %7s %12s %14s %12s %9s %6s\n", "after", "cycles", "ms/cycle", "private KiB",
+                "GDI objects", "windows", "tray");
+    print_row("first load", 0, 0);
+    int done = 0;
+    for (int round = 0; round < rounds; ++round) {
+        bench::stopwatch watch;
+        for (int i = 0; i < cycles; ++i) {
+            reload_skin();
+            pump();
+        }
+        const double ms = watch.elapsed_ns() / 1e6 / cycles;
+        done += cycles;
+        print_row(("round " + std::to_string(round + 1)).c_str(), done, ms);
+        if (!g_skin_running) {
+            std::printf("FAILED: the skin is not running\n");
+            return 1;
+        }
+    }
+    std::printf("GDI objects: %s\nprivate bytes: %s\n", bench::gdi_count_method(), g_private_method);
+    unload_skin();
+    const std::string config = profile + "\\tro_ui_zin.cfg";
+    DeleteFileA(config.c_str());
+    RemoveDirectoryA(profile.c_str());
+    return 0;
+}
