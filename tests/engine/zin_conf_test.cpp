@@ -7,6 +7,7 @@
 #include <lua_class/lua_compat.h>
 #include <zin_config/pref_lists.h>
 #include <zin_config/zin_conf.h>
+#include <zut/string.h>
 
 #include <gtest/gtest.h>
 
@@ -180,6 +181,24 @@ TEST(PrefDialogResource, TemplateIsTheGermanDialog101) {
     EXPECT_EQ(u16(32), 8);        // point size
     EXPECT_EQ(u16(34), 400);      // weight
     EXPECT_EQ(std::wstring(reinterpret_cast<const wchar_t*>(data + 38)), L"MS Shell Dlg");
+}
+
+TEST_F(PrefPage, ThePageNamesItselfAndItsHelp) {
+    preferences_page& page = get_zin_conf();
+    EXPECT_STREQ(page.get_name(), "zin_window_debug");
+    EXPECT_FALSE(page.reset_query());
+    const GUID parent_guid = page.get_parent_guid();
+    EXPECT_EQ(parent_guid.Data1, 0x6AAA67B6u);
+    EXPECT_EQ(page.service_add_ref(), 1);
+    EXPECT_EQ(page.service_release(), 1);
+    service_ptr_t<service_base> out;
+    EXPECT_TRUE(page.service_query(out, preferences_page::class_guid));
+    EXPECT_EQ(out.get_ptr(), static_cast<service_base*>(&page));
+    // The fake host has no version record: the address goes on without the version.
+    zut::string8 url;
+    EXPECT_TRUE(page.get_help_url(url));
+    EXPECT_STREQ(url.get_ptr(),
+                 "https://trovaplay.org/help//preferences/8FD35FE9-D072-4A1E-B430-B33381EAD13C/zin_window_debug");
 }
 
 TEST_F(PrefPage, ShownValuesGetOneLineEachInOrder) {

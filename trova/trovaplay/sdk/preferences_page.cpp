@@ -5,6 +5,8 @@
 #include <zut/guid.h>
 #include <zut/string.h>
 
+#include <exception>
+
 namespace {
 
 // The first part of every page's help address.
@@ -21,13 +23,24 @@ class core_version_info : public service_base {
   ~core_version_info() = default;
 };
 
+
+// The host's version text; "" when the host has no (or more than one) version record. The host
+// calls get_help_url: no exception may go back to it.
+const char* core_version_text() {
+  try {
+    single_service_ptr_t<core_version_info> info;
+    const char* version = info->get_version_string();
+    return version ? version : "";
+  } catch (const std::exception&) {
+    return "";
+  }
+}
+
 }  // namespace
 
 bool preferences_page::get_help_url(zut::string_base& p_out) {
-  single_service_ptr_t<core_version_info> info;
-  const char* version = info->get_version_string();
   p_out.set_string(HELP_ADDRESS);
-  p_out.add_string(version ? version : "");
+  p_out.add_string(core_version_text());
   p_out.add_string("/preferences/");
   p_out.add_string(zut::print_guid(get_guid()));
   p_out.add_string("/");
