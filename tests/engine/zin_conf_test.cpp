@@ -13,20 +13,10 @@
 
 #include <malloc.h>
 
-#include <functional>
 
 using namespace startup_test;
 
 namespace {
-
-std::function<int(const std::wstring&)>& box_answerer() {
-    static std::function<int(const std::wstring&)> answerer;
-    return answerer;
-}
-int answer_box(const wchar_t* text, const wchar_t* caption, unsigned type) {
-    record_message_box(text, caption, type);
-    return box_answerer() ? box_answerer()(text ? text : L"") : IDOK;
-}
 
 // What the fake colour and font dialogs were given and answer.
 struct choice_state {
@@ -81,8 +71,6 @@ protected:
         host.profile_path = profile_address.c_str();
         remove_config_files();
         host_fixture::SetUp();
-        skin_load::set_message_box(&answer_box);
-        box_answerer() = nullptr;
         choice() = choice_state();
         previous_color = set_choose_color(&fake_choose_color);
         previous_font = set_choose_font(&fake_choose_font);
@@ -96,7 +84,6 @@ protected:
         if (IsWindow(parent)) DestroyWindow(parent);
         set_choose_color(previous_color);
         set_choose_font(previous_font);
-        box_answerer() = nullptr;
         host_fixture::TearDown();
         MSG msg;
         while (PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
@@ -209,23 +196,19 @@ TEST_F(PrefPage, ShownValuesGetOneLineEachInOrder) {
     for (int id : {IDC_RELOAD, IDC_RESET_CONFIG, IDC_LOAD_SKIN}) EXPECT_TRUE(IsWindowEnabled(GetDlgItem(page, id)));
     // step (a number) and hidden take no line.
     ASSERT_EQ(g_pref_controls.getSize(), 4u);
-    const POINT clock = position(page, control_of("clock"));
-    EXPECT_EQ(clock.x, 10);
-    EXPECT_EQ(clock.y, 56);
-    EXPECT_EQ(SendMessageW(control_of("clock"), BM_GETCHECK, 0, 0), BST_CHECKED);
-    const POINT face = position(page, control_of("face"));
-    EXPECT_EQ(face.x, 220);
-    EXPECT_EQ(face.y, 86);
-    const POINT back = position(page, control_of("back"));
-    EXPECT_EQ(back.x, 10);
-    EXPECT_EQ(back.y, 116);
     ASSERT_EQ(g_color_swatches.getSize(), 1u);
-    const POINT swatch = position(page, g_color_swatches[0].swatch);
-    EXPECT_EQ(swatch.x, 410);
-    EXPECT_EQ(swatch.y, 115);
-    const POINT title = position(page, control_of("title"));
-    EXPECT_EQ(title.x, 10);
-    EXPECT_EQ(title.y, 141);
+    struct line {
+        HWND control;
+        LONG x, y;
+    };
+    for (const line& l : {line{control_of("clock"), 10, 56}, line{control_of("face"), 220, 86},
+                          line{control_of("back"), 10, 116}, line{g_color_swatches[0].swatch, 410, 115},
+                          line{control_of("title"), 10, 141}}) {
+        const POINT at = position(page, l.control);
+        EXPECT_EQ(at.x, l.x);
+        EXPECT_EQ(at.y, l.y);
+    }
+    EXPECT_EQ(SendMessageW(control_of("clock"), BM_GETCHECK, 0, 0), BST_CHECKED);
     // The font button shows its own font; the others the dialog's.
     ASSERT_EQ(g_font_buttons.getSize(), 1u);
     EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageW(control_of("title"), WM_GETFONT, 0, 0)), g_font_buttons[0].font);
@@ -332,7 +315,7 @@ TEST_F(PrefPage, ResetConfigWithAFailingSkinAndCancelQuitsWithoutTouchingTheDrop
     const HWND page = open_page();
     ASSERT_NE(page, nullptr);
     folder.write("skin.lua", "error('broken skin')\n");
-    box_answerer() = [](const std::wstring& text) { return text == L"Retry ?" ? IDCANCEL : IDOK; };
+    box_answers() = {IDOK, IDCANCEL};  // the script's error, then "Retry ?"
     click(GetDlgItem(page, IDC_RESET_CONFIG));
     EXPECT_TRUE(quit_posted());
     EXPECT_FALSE(g_skin_running);
@@ -369,7 +352,7 @@ TEST_F(PrefPage, LoadSkinThatFailsWithCancelLoadsTheOldSkinFromItsOwnFolder) {
     const std::string other = folder.subfolder("other") + "broken.lua";
     folder.write("other\\broken.lua", "error('broken skin')\n");
     dialog().answer = widen(other);
-    box_answerer() = [](const std::wstring& text) { return text == L"Retry ?" ? IDCANCEL : IDOK; };
+    box_answers() = {IDOK, IDCANCEL};  // the script's error, then "Retry ?"
     click(GetDlgItem(page, IDC_LOAD_SKIN));
     ASSERT_GE(boxes().size(), 2u);
     EXPECT_EQ(boxes().back().caption, L"Loading of Skin failed. Cancel loads old skin!");
