@@ -385,6 +385,18 @@ TEST_F(PrefPage, LoadSkinSwitchesToTheNewSkinAndKeepsBothSections) {
     EXPECT_EQ(stored("clock", skin_path), "true");
 }
 
+TEST_F(PrefPage, NoPageWhileAConfigurationSectionIsInUse) {
+    // As while the skin's main chunk or its unload callback runs: reading the file now would pull
+    // the section from under the script.
+    ASSERT_TRUE(load_config());
+    select_skin_section();
+    skin_section* in_use = g_current_section;
+    EXPECT_EQ(open_page(), nullptr);
+    EXPECT_EQ(g_pref_dialog, nullptr);
+    EXPECT_EQ(g_current_section, in_use);
+    clear_skin_sections();
+}
+
 TEST_F(PrefPage, WithoutARunningSkinTheCommandsAreDisabled) {
     get_ui_zin().shutdown();
     ASSERT_FALSE(g_skin_running);
