@@ -10,7 +10,7 @@
 // Needs a display (Xvfb under wine). Arguments: [cycles per round C=100] [rounds R=5].
 
 #include "bench_timer.h"
-#include "gdi_count.h"
+#include "gui_objects.h"
 
 #include <lua_class/lua_load.h>
 #include <tray.h>
@@ -76,17 +76,6 @@ void pump() {
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
 }
 
-BOOL CALLBACK count_window(HWND, LPARAM count) {
-    ++*reinterpret_cast<DWORD*>(count);
-    return TRUE;
-}
-
-DWORD thread_windows() {
-    DWORD n = 0;
-    EnumThreadWindows(GetCurrentThreadId(), &count_window, reinterpret_cast<LPARAM>(&n));
-    return n;
-}
-
 const char* g_private_method = "PrivateUsage of GetProcessMemoryInfo";
 
 // Committed private memory of the process. Wine leaves PrivateUsage at 0: there the address space
@@ -112,7 +101,7 @@ void print_row(const char* when, int cycles, double ms_per_cycle) {
     std::printf("%-14s %7d %12.2f %14lu %12lu %9lu %6u\n", when, cycles, ms_per_cycle,
                 static_cast<unsigned long>(private_bytes() / 1024),
                 static_cast<unsigned long>(bench::gdi_objects()),
-                static_cast<unsigned long>(thread_windows()), g_tray ? g_tray->getCount() : 0u);
+                static_cast<unsigned long>(bench::thread_windows()), g_tray ? g_tray->getCount() : 0u);
 }
 
 int argument(int argc, char** argv, int index, int fallback) {

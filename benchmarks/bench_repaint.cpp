@@ -14,8 +14,9 @@
 // Needs a display (Xvfb under wine). Arguments: [repaints M] [callback calls K].
 
 #include "alloc_count.h"
+#include "bench_engine.h"
 #include "bench_timer.h"
-#include "gdi_count.h"
+#include "gui_objects.h"
 
 #include <lua_class/lua_class.h>
 #include <lua_class/lua_load.h>
@@ -42,8 +43,6 @@ lua_State* L = nullptr;
 // ---- Engine set-up (as the start-up does it, without a host) ---------------------------------------
 
 
-BOOL TROVA_HOOK_CALL pass_everything(HWND, UINT, WPARAM, LPARAM, LRESULT*) { return FALSE; }
-
 // Runs script text; "" or the error message. The stack is left as it was.
 std::string run(const std::string& code) {
     const int top = lua_gettop(L);
@@ -66,27 +65,13 @@ void run_or_die(const std::string& code) {
     }
 }
 
-void pump() {
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
-}
+using bench::pump;
 
-// The skin's script state, made as a skin load makes it; the window class and the paint lock.
-void open_engine() {
-    L = skin_load::new_script_state();
-    g_lua = L;
-    g_trace_calls = false;
-    g_quitting = false;
-    register_window_class(&pass_everything);
-}
+void open_engine() { L = bench::open_engine(); }
 
-// Torn down as a skin unload does.
 void close_engine() {
-    pump();
-    unload_skin();
+    bench::close_engine();
     L = nullptr;
-    g_host_hook = nullptr;
-    pump();
 }
 
 zin_window* global_window(const char* name) {

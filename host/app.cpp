@@ -10,6 +10,7 @@
 #include <trovaplay/sdk/componentversion.h>
 #include <trovaplay/sdk/console_receiver.h>
 #include <trovaplay/sdk/play_callback.h>
+#include <trovaplay/sdk/playlist_callback.h>
 #include <trovaplay/sdk/play_control.h>
 #include <trovaplay/sdk/playlist_manager.h>
 #include <trovaplay/sdk/service.h>
@@ -51,8 +52,7 @@ const char* class_name(const GUID& g) {
     };
     static const known table[] = {
         {play_callback_static::class_guid, "play_callback_static"},
-        {{0x95E9F11B, 0x4C99, 0x4D0A, {0xAB, 0x9F, 0x36, 0x71, 0x96, 0xB1, 0x09, 0x25}},
-         "playlist_callback_single_static"},
+        {playlist_callback_single_static::class_guid, "playlist_callback_single_static"},
         {{0x7255E8D0, 0x3FCF, 0x4781, {0xB9, 0x3B, 0xD0, 0x6C, 0xB8, 0x8D, 0xFA, 0xFA}}, "preferences_page"},
         {componentversion::class_guid, "componentversion"},
         {user_interface::class_guid, "user_interface"},

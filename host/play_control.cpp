@@ -1,9 +1,49 @@
 #include "play_control.h"
 
+#include <algorithm>
+#include <string>
+
+#include <trovaplay/sdk/metadb_handle.h>
+#include <trovaplay/shared/shared.h>
+#include <trovaplay/sdk/titleformat.h>
+
 #include "guard.h"
 #include "playback_engine.h"
+#include "title_format.h"
+#include "tracks.h"
 
 namespace host {
+
+namespace {
+
+// The fields only the player knows while a track plays.
+class playback_fields final : public titleformat_hook {
+public:
+    playback_fields(double position, double length) : m_position(position), m_length(length) {}
+    bool process_field(titleformat_text_out* p_out, const char* p_name, t_size p_name_length, bool& p_found) override {
+        p_found = false;
+        auto is = [&](const char* what) { return stricmp_utf8_ex(p_name, p_name_length, what, ~0u) == 0; };
+        std::string value;
+        if (is("playback_time")) value = format_length(m_position);
+        else if (is("playback_time_seconds")) value = std::to_string(static_cast<long long>(std::max(0.0, m_position)));
+        else if (is("playback_time_remaining") && m_length > 0) value = format_length(std::max(0.0, m_length - m_position));
+        else if (is("length") && m_length > 0) value = format_length(m_length);
+        else return false;
+        p_out->write(titleformat_input_type_other, value.c_str(), t_size(value.size()));
+        p_found = true;
+        return true;
+    }
+    bool process_function(titleformat_text_out*, const char*, t_size, titleformat_function_params*, bool& p_found) override {
+        p_found = false;
+        return false;
+    }
+
+private:
+    double m_position;
+    double m_length;
+};
+
+}  // namespace
 
 bool play_control_impl::get_now_playing(service_ptr_t<metadb_handle>& p_out) {
     return guard("play_control get_now_playing", false, [&] { return m_engine.get_now_playing(p_out); });
@@ -39,6 +79,27 @@ bool play_control_impl::playback_can_seek() { return m_engine.can_seek(); }
 
 double play_control_impl::playback_get_position() {
     return guard("play_control position", 0.0, [&] { return m_engine.position(); });
+}
+
+}  // namespace host
+
+namespace host {
+
+bool play_control_impl::playback_format_title(titleformat_hook* p_hook, zut::string_base& p_out,
+                                              const service_ptr_t<titleformat_script>& p_script,
+                                              titleformat_text_filter* p_filter, std::uint32_t) {
+    return guard("play_control format_title", false, [&] {
+        service_ptr_t<metadb_handle> playing;
+        if (!m_engine.get_now_playing(playing) || playing.is_empty() || title_script::from(p_script.get_ptr()) == nullptr) {
+            p_out.set_string("");
+            return false;
+        }
+        // Every track handle of this host is one of its tracks.
+        track* t = static_cast<track*>(playing.get_ptr());
+        playback_fields fields(m_engine.position(), t->length());
+        t->format_with(p_hook, &fields, p_out, p_script.get_ptr(), p_filter);
+        return true;
+    });
 }
 
 }  // namespace host

@@ -26,6 +26,11 @@ public:
     void playback_seek(double p_seconds) override;                       // 16
     bool playback_can_seek() override;                                   // 18
     double playback_get_position() override;                             // 19
+    // 20: the playing track with %playback_time%, %playback_time_remaining% and %length% (from
+    // the player) before the track's own fields.
+    bool playback_format_title(titleformat_hook* p_hook, zut::string_base& p_out,
+                               const service_ptr_t<titleformat_script>& p_script, titleformat_text_filter* p_filter,
+                               std::uint32_t p_level) override;
 
     HOST_NOT_IMPLEMENTED("play_control", 9)
     HOST_NOT_IMPLEMENTED("play_control", 10)
@@ -33,7 +38,6 @@ public:
     HOST_NOT_IMPLEMENTED("play_control", 14)
     HOST_NOT_IMPLEMENTED("play_control", 15)
     HOST_NOT_IMPLEMENTED("play_control", 17)
-    HOST_NOT_IMPLEMENTED("play_control", 20)
 
 private:
     explicit play_control_impl(playback_engine& engine) : m_engine(engine) {}

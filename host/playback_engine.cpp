@@ -259,6 +259,23 @@ void playback_engine::on_playlist_inserted(std::uint32_t index) {
     if (m_playing && m_playlist >= index) ++m_playlist;
 }
 
+void playback_engine::on_playlist_removed(std::uint32_t index) {
+    if (!m_playing || m_playlist == playlist_manager::none) return;
+    if (m_playlist == index) {
+        m_playlist = playlist_manager::none;
+        m_item = playlist_manager::none;
+    } else if (m_playlist > index) {
+        --m_playlist;
+    }
+}
+
+bool playback_engine::playing_item(std::uint32_t& playlist, std::uint32_t& item) const {
+    if (!m_playing || m_playlist == playlist_manager::none || m_item == playlist_manager::none) return false;
+    playlist = m_playlist;
+    item = m_item;
+    return true;
+}
+
 void playback_engine::stop() {
     advance(m_clock());
     end(stop_reason_user);

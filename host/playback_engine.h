@@ -70,6 +70,13 @@ public:
     bool play_item(std::uint32_t playlist, std::uint32_t item);
     // A playlist was inserted at `index`: the playing item's playlist may have moved.
     void on_playlist_inserted(std::uint32_t index);
+    // The playlist at `index` was removed: the playing track stays, but no longer in a playlist.
+    void on_playlist_removed(std::uint32_t index);
+    // Where the playing track stands (playlist and item); false when nothing plays or its item is
+    // gone.
+    bool playing_item(std::uint32_t& playlist, std::uint32_t& item) const;
+    // The playing track's item moved to `item` (none: it was removed) by a change of its playlist.
+    void playing_item_moved(std::uint32_t item) { m_item = item; }
 
 private:
     struct event {

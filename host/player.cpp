@@ -10,6 +10,7 @@
 #include "playback_engine.h"
 #include "playlist_manager.h"
 #include "text.h"
+#include "titleformat_compiler.h"
 #include "titleformat_config.h"
 #include "tracks.h"
 
@@ -29,9 +30,18 @@ void player::register_services(service_registry& registry) {
     m_playlists->set_engine(m_engine.get());
     m_control = play_control_impl::make(*m_engine);
     m_row_format = make_playlist_row_format();
+    m_playlists->set_registry(&registry);
+    m_playlists->set_row_format(m_row_format);
     registry.add(playlist_manager::class_guid, m_playlists, false);
     registry.add(play_control::class_guid, m_control, false);
     registry.add(titleformat_config::class_guid, m_row_format, false);
+    // The compiler and the version record hold nothing: the registry's reference is their only one.
+    titleformat_compiler_impl* compiler = titleformat_compiler_impl::make();
+    registry.add(titleformat_compiler::class_guid, compiler, false);
+    compiler->service_release();
+    core_version_info_impl* version = core_version_info_impl::make();
+    registry.add(core_version_info::class_guid, version, false);
+    version->service_release();
     if (!m_engine->create_timer_window()) log_host("ERROR : cannot make the playback timer window; time will not run");
 }
 
@@ -79,6 +89,8 @@ void player::release() {
     if (m_engine) m_engine->shutdown();
     if (m_playlists) {
         m_playlists->set_engine(nullptr);
+        m_playlists->set_registry(nullptr);
+        m_playlists->set_row_format(nullptr);
         m_playlists->clear_all();
         m_playlists->service_release();
         m_playlists = nullptr;

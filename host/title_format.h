@@ -1,18 +1,21 @@
 #pragma once
-// The reference host's title-formatting language, a small one:
-//   text            written as it stands
-//   %name%          a field of the track: title, artist, album or any other tag (values joined by
-//                   ", "), length (m:ss or h:mm:ss), length_seconds, filename, filename_ext, path
-//   [ ... ]         a section, written only when a field inside it had a value
+// The reference host's title-formatting language:
+//   text            written as it stands; any byte passes (tabs, the colour-mark byte 3, ...), but
+//                   the marks below; ',' and ')' are marks only between a function's parentheses
+//   %name%          a field, names without regard to case; "%%" writes one '%'
+//   $name(a,b,...)  a function; arguments are texts of this language; "$$" writes one '$'
+//   [ ... ]         a section, written only when a field or function inside it found a value
 //   'text'          literal text ('' is one quote)
-// Functions ($name(...)) are not part of it: a text that uses one does not compile.
+// Fields and functions are asked, in this order, of the caller's hook, then the language's own
+// functions ($if, $if2, $if3, $num, $len, $left, $right, $pad, $upper, $lower), then the host's
+// hooks (the track's fields and functions, and while a track plays %playback_time% and friends).
+// A text with an unclosed mark, a '$' without a name and '(' or sections nested too deep does not
+// compile. An unknown field or function writes nothing and finds nothing.
 #include <memory>
 #include <string>
 #include <vector>
 
-#include <trovaplay/sdk/file_info.h>
-#include <trovaplay/sdk/playable_location.h>
-#include <trovaplay/sdk/titleformat_script.h>
+#include <trovaplay/sdk/titleformat.h>
 
 #include "host_object.h"
 
@@ -25,16 +28,19 @@ public:
     // The host's own script behind `script`, or null when it is none of ours.
     static const title_script* from(const titleformat_script* script);
 
-    // 3: without a track every field is empty.
+    // 3: with the caller's hook alone (no track). p_out takes the result.
     bool run(titleformat_hook* p_hook, zut::string_base& p_out, titleformat_text_filter* p_filter) override;
 
-    // The text for a track (the caller holds the track-information lock).
-    std::string format(const playable_location& location, const file_info& info) const;
+    // The result with the caller's hook (may be null) asked first, the host's hook (may be null)
+    // last. p_out takes the result.
+    void format(titleformat_hook* caller, titleformat_hook* host_hook, zut::string_base& p_out,
+                titleformat_text_filter* p_filter) const;
 
     struct node {
-        enum kind_t { text, field, section } kind;
-        std::string value;            // text or field name
-        std::vector<node> children;   // section
+        enum kind_t { text, field, section, function } kind;
+        std::string value;                  // text, field name or function name
+        std::vector<node> children;         // section
+        std::vector<std::vector<node>> args;  // function
     };
 
 private:

@@ -6,7 +6,11 @@
 
 #include <trovaplay/shared/shared.h>
 
+#include <trovaplay/sdk/titleformat.h>
+#include <zut/string_utils.h>
+
 #include "guard.h"
+#include "text.h"
 #include "title_format.h"
 
 namespace host {
@@ -185,6 +189,16 @@ track::track(const track_facts& facts) : m_location(facts.path, 0) {
     if (!title.empty()) m_info.meta_set_ex("title", zut::infinite_size, title.c_str(), zut::infinite_size);
     if (!artist.empty()) m_info.meta_set_ex("artist", zut::infinite_size, artist.c_str(), zut::infinite_size);
     m_info.set_length(facts.length);
+    double wav_length = 0;
+    unsigned rate = 0, channels = 0, bits = 0;
+    if (read_wav_header(facts.path, wav_length, rate, channels, bits)) {
+        if (!(facts.length > 0)) m_info.set_length(wav_length);
+        m_info.info_set_int("samplerate", rate);
+        m_info.info_set_int("channels", channels);
+        m_info.info_set_int("bitspersample", bits);
+        m_info.info_set("codec", "PCM");
+        m_info.info_set("encoding", "lossless");
+    }
 }
 
 track* track::make(const track_facts& facts) { return new track(facts); }
@@ -211,19 +225,25 @@ bool track::get_info_locked(const file_info*& p_out) const {
 
 file_stats track::get_filestats() const { return file_stats{~std::uint64_t(0), 0}; }  // never opened
 
-bool track::format_title(titleformat_hook*, zut::string_base& p_out, const service_ptr_t<titleformat_script>& p_script,
-                         titleformat_text_filter*) {
+bool track::format_title(titleformat_hook* p_hook, zut::string_base& p_out, const service_ptr_t<titleformat_script>& p_script,
+                         titleformat_text_filter* p_filter) {
     p_out.set_string("");
     const title_script* script = title_script::from(p_script.get_ptr());
     if (script == nullptr) return false;  // not one of ours: the host knows no other formatter
-    std::string text;
-    if (!guarded("metadb_handle format_title", [&] {
-            locked hold(*this);
-            text = script->format(m_location, m_info);
-        }))
-        return false;
-    p_out.set_string(text.c_str());
-    return true;
+    return guarded("metadb_handle format_title", [&] { format_with(p_hook, nullptr, p_out, script, p_filter); });
+}
+
+void track::format_with(titleformat_hook* p_hook, titleformat_hook* extra, zut::string_base& p_out,
+                        const titleformat_script* p_script, titleformat_text_filter* p_filter) {
+    const title_script* script = title_script::from(p_script);
+    if (script == nullptr) {
+        p_out.set_string("");
+        return;
+    }
+    locked hold(*this);
+    titleformat_hook_impl_file_info fields(m_location, m_info);
+    titleformat_hook_impl_splitter host_hooks(extra, &fields);
+    script->format(p_hook, &host_hooks, p_out, p_filter);
 }
 
 double track::length() const {
@@ -265,6 +285,54 @@ void facts_from_file_name(const std::string& path, std::string& artist, std::str
     if (dot != std::string::npos && dot > 0) name.resize(dot);
     split_artist_title(name, artist, title);
     if (title.empty()) title = path;  // no name part at all: show what was given
+}
+
+}  // namespace host
+
+namespace host {
+
+bool read_wav_header(const std::string& path, double& length, unsigned& sample_rate, unsigned& channels,
+                     unsigned& bits) {
+    // RIFF header, then chunks: "fmt " (format, channels, rate, byte rate, block align, bits) and
+    // "data" (its size gives the length).
+    if (path.find("://") != std::string::npos) return false;
+    HANDLE file = CreateFileW(to_wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    unsigned char head[4096];
+    DWORD got = 0;
+    const bool read = ReadFile(file, head, sizeof head, &got, nullptr) != 0;
+    CloseHandle(file);
+    if (!read || got < 12 || memcmp(head, "RIFF", 4) != 0 || memcmp(head + 8, "WAVE", 4) != 0) return false;
+    auto u32 = [&](size_t at) {
+        return std::uint32_t(head[at]) | std::uint32_t(head[at + 1]) << 8 | std::uint32_t(head[at + 2]) << 16 |
+               std::uint32_t(head[at + 3]) << 24;
+    };
+    auto u16 = [&](size_t at) { return unsigned(head[at]) | unsigned(head[at + 1]) << 8; };
+    std::uint32_t byte_rate = 0, data_size = 0;
+    unsigned rate = 0, chans = 0, depth = 0;
+    bool have_format = false, have_data = false;
+    for (size_t at = 12; at + 8 <= got && !have_data;) {
+        const std::uint32_t size = u32(at + 4);
+        if (memcmp(head + at, "fmt ", 4) == 0 && size >= 16 && at + 8 + 16 <= got) {
+            chans = u16(at + 10);
+            rate = u32(at + 12);
+            byte_rate = u32(at + 16);
+            depth = u16(at + 22);
+            have_format = true;
+        } else if (memcmp(head + at, "data", 4) == 0) {
+            data_size = size;
+            have_data = true;
+        }
+        if (size > got) break;  // a chunk beyond the part read: no later chunk to find
+        at += 8 + size + (size & 1);
+    }
+    if (!have_format || !have_data || byte_rate == 0 || rate == 0) return false;
+    length = double(data_size) / double(byte_rate);
+    sample_rate = rate;
+    channels = chans;
+    bits = depth;
+    return true;
 }
 
 }  // namespace host

@@ -26,6 +26,8 @@ public:
 
     double get_length() const override { return m_length; }
     void set_length(double p_length) override;
+    void set_replaygain(const replaygain_info& p_info) override { m_replaygain = p_info; }
+    replaygain_info get_replaygain() const override { return m_replaygain; }
     t_size meta_count() const override { return t_size(m_meta.size()); }
     const char* meta_name(t_size p_index) const override;
     t_size meta_value_count(t_size p_index) const override;
@@ -63,6 +65,7 @@ private:
         std::vector<std::string> values;
     };
     double m_length = 0.0;  // 0: unknown
+    replaygain_info m_replaygain = replaygain_info_absent();
     std::vector<meta_field> m_meta;
     std::vector<std::pair<std::string, std::string>> m_info;
 };
@@ -78,12 +81,12 @@ private:
     std::uint32_t m_subsong;
 };
 
-// What a playlist or a file name tells about a track.
+// What a playlist, a file name or a WAV file's header tells about a track.
 struct track_facts {
     std::string path;    // UTF-8, as given
     std::string title;   // empty: taken from the file name
     std::string artist;  // may stay empty
-    double length = 0;   // seconds; 0 (or less): unknown
+    double length = 0;   // seconds; 0 (or less): unknown (a WAV header's is read then)
 };
 
 class track final : public host_object<metadb_handle> {
@@ -99,6 +102,11 @@ public:
     file_stats get_filestats() const override;
     bool get_info_locked(const file_info*& p_out) const override;
     bool has_info() const override { return true; }
+
+    // Formats with the caller's hook first, then `extra` (may be null), then the track's own fields;
+    // takes the lock itself.
+    void format_with(titleformat_hook* p_hook, titleformat_hook* extra, zut::string_base& p_out,
+                     const titleformat_script* p_script, titleformat_text_filter* p_filter);
 
     // Host-side reads (each takes the lock itself).
     double length() const;
@@ -116,6 +124,11 @@ private:
 // Title and artist read from a file name: the name without folder and extension, split at the first
 // " - " into artist and title when it holds one.
 void facts_from_file_name(const std::string& path, std::string& artist, std::string& title);
+
+// The length, sample rate and channels a WAV file's header tells; false when the file is no
+// readable WAV file (the outputs are left alone then).
+bool read_wav_header(const std::string& path, double& length, unsigned& sample_rate, unsigned& channels,
+                     unsigned& bits);
 
 // The facts of a playlist title ("Artist - Title" or just "Title").
 void split_artist_title(const std::string& text, std::string& artist, std::string& title);

@@ -5,7 +5,7 @@
 //   1. Create the script state and load the skin file; failed -> false (nothing else was made).
 //   2. Enable the configuration.
 //   3. Make the paint lock.
-//   4. The tray manager (and the playlist title format).
+//   4. The tray manager and the playlist rows' title format.
 //   5. Run the skin script: success -> save the configuration, mark the skin running, true;
 //      failure -> unload, false.
 // load_skin_with_retry(caption)
@@ -19,6 +19,7 @@
 //   5. A section selected in step 2 is dropped again.
 
 #include "tro_ui_zin.h"
+#include "playlist_format.h"
 #include "tray.h"
 
 #include <lua_class/lua_class.h>
@@ -36,7 +37,7 @@ bool s_reload_pending = false;
 
 void init_tray_and_services() {
     create_tray_icon();
-    // The host's playlist title format joins here once the playlist views exist.
+    compile_playlist_format();
 }
 
 bool load_skin() {

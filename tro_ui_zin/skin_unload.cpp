@@ -8,7 +8,7 @@
 //      registry's free-slot list.
 //   4. Delete the tray manager (its icons leave the tray) and the tray records; empty the timer
 //      lists; forget the pressed button.
-//   5. The playlist title mirror and views, and the docking list join here once they exist.
+//   5. The playlist title mirror and views. The docking list joins here once it exists.
 // Every step is safe when there is nothing to undo, so the unload may run any number of times.
 // An unload asked for while a script call runs (a callback that reaches the host, which shuts the
 // interface down) would close the state beneath that call: it waits, and the user-interface thread
@@ -24,6 +24,7 @@
 #include <zin_classes/timer.h>
 #include <zin_window/callbacks.h>
 #include <zin_window/edit_mode.h>
+#include <zin_window/playlist_events.h>
 #include <zin_window/zin_window.h>
 
 namespace {
@@ -52,6 +53,8 @@ void unload_skin() {
     g_timers.clear();
     g_free_timer_ids.clear();
     button_reset_pressed();
+    // 5.
+    playlist_unload();
 }
 
 // The outermost script call has ended: its caller may still read the script's results, so the

@@ -17,10 +17,10 @@
 
 #include "tro_ui_zin.h"
 
-#include "tray.h"
 
 #include <lua_class/lua_class.h>
 #include <lua_class/lua_load.h>
+#include <zin_classes/playlist.h>
 #include <zin_config/zin_config.h>
 #include <zin_window/zin_window.h>
 
@@ -107,8 +107,7 @@ void create_main_window(WNDPROC window_proc) {
     // 1.
     InitCommonControls();
     // 2. The active playlist's focus item starts the playlist views' focus and selection anchor.
-    //    (The views are not built yet: the answer is read, as the host expects, and not kept.)
-    if (g_pl_oper) (void)g_pl_oper->activeplaylist_get_focus_item();
+    if (g_pl_oper) playlist_init_selection(g_pl_oper->activeplaylist_get_focus_item());
     // 3. A class without a name, under the integer class atom 1.
     WNDCLASSW wc = {};
     wc.lpfnWndProc = window_proc;
@@ -120,8 +119,8 @@ void create_main_window(WNDPROC window_proc) {
                              CW_USEDEFAULT, 500, 500, HWND_MESSAGE, nullptr,
                              core_api::get_my_instance(), nullptr);
     ZIN_ASSERT_MSG(g_hWnd != nullptr, "g_hWnd");
-    // 5. The tray-icon manager on g_hWnd. (The playlist title format joins here once it exists.)
-    create_tray_icon();
+    // 5. The tray-icon manager on g_hWnd and the playlist rows' title format.
+    init_tray_and_services();
 }
 
 DWORD WINAPI bring_to_front_thread(void*) {

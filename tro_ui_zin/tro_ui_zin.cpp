@@ -17,6 +17,7 @@
 //   3. Wait for the bring-to-front thread and give back the host's services.
 
 #include "tro_ui_zin.h"
+#include "playlist_format.h"
 
 #include <zin_config/zin_config.h>
 #include <zin_window/zin_window.h>
@@ -56,6 +57,7 @@ void wait_for_bring_to_front() noexcept {
 }
 
 void release_host_services() noexcept {
+    g_playlist_format.release();
     g_play_control = nullptr;
     g_pl_oper = nullptr;
     delete s_play_control_ref;

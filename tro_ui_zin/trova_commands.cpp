@@ -40,12 +40,12 @@ int trova_quit(lua_State*) {
 }
 
 int trova_prev(lua_State* L) {
-    player(L).start(play_control::track_command_prev, false);
+    play_control_start(player(L), play_control::track_command_prev, false);
     return 0;
 }
 
 int trova_play(lua_State* L) {
-    player(L).start(play_control::track_command_play, false);
+    play_control_start(player(L), play_control::track_command_play, false);
     return 0;
 }
 
@@ -55,10 +55,7 @@ int trova_pause(lua_State* L) {
     play_control& pc = player(L);
     if (n == 2) {
         // 2.
-        if (pc.is_playing())
-            pc.pause(!pc.is_paused());
-        else
-            pc.start(play_control::track_command_play, false);
+        play_control_play_or_pause(pc);
     } else {
         // 3.
         pc.pause(n != 0);
@@ -67,7 +64,7 @@ int trova_pause(lua_State* L) {
 }
 
 int trova_stop(lua_State* L) {
-    player(L).stop();
+    play_control_stop(player(L));
     return 0;
 }
 

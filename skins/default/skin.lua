@@ -19,6 +19,25 @@ function show_status(frame)
     main:redraw(status_rect)
 end
 
+-- The display: the playing track's artist and title, and its time, in text fields that format
+-- their expression against the playing track whenever they are updated.
+display_font = font.new("Tahoma", 14, 0, 700)
+time_font = font.new("Tahoma", 13, 0, 400)
+display_color = color.new(150, 235, 160)
+title_text = textfield.new(rect.new(70, 14, 286, 32), "[%artist% - ]%title%", 0, display_font, display_color)
+time_text = textfield.new(rect.new(70, 36, 286, 54), "%playback_time%[ / %length%]", 0, time_font, display_color, true)
+main:add(title_text)
+main:add(time_text)
+
+function show_track()
+    title_text:update()
+    time_text:update()
+end
+
+-- The time moves on between the player's time events too.
+clock = timer.new(function() time_text:update() end)
+clock:start(500)
+
 -- A 32x22 button in the bottom row at x, with its normal, hover and pressed pictures
 -- (<name>_<state>.bmp); click runs when the button is released over itself.
 function add_button(name, x, click)
@@ -50,11 +69,14 @@ end)
 set_global_callback("OnNewTrack", function()
     print("OnNewTrack")
     show_status(PLAYING)
+    show_track()
 end)
 set_global_callback("OnStop", function()
     print("OnStop")
     show_status(STOPPED)
+    show_track()
 end)
+set_global_callback("OnTime", function() time_text:update() end)
 set_global_callback("OnPause", function()
     print("OnPause")
     -- The event carries no argument: ask the player whether it is paused now.
@@ -65,4 +87,13 @@ end)
 local state = trova.is_playing()
 show_status((state == 2 and PAUSED) or (state == 1 and PLAYING) or STOPPED)
 
+-- The playlist window below the main one: the host's active playlist, one row per track. A click
+-- selects, Shift and Ctrl extend, dragging moves the selection, a double click plays the row.
+playlist_window = window.new("playlist", 300, 190, rect.new(400, 410, 700, 600))
+playlist_window:add(color_rect.new(rect.new(0, 0, 300, 190), color.new(24, 32, 28)))
+playlist_view = playlist.new(rect.new(6, 6, 294, 184), font.new("Tahoma", 13, 0, 400),
+    display_color, color.new(24, 32, 28), color.new(40, 80, 56), color.new(150, 235, 160))
+playlist_window:add(playlist_view)
+
 main:create()
+playlist_window:create()

@@ -2,8 +2,6 @@
 // the icons' mouse reports, the taskbar's restart, and what reaches the window's old procedure.
 #include <trayicon.h>
 
-#include "report_capture.h"
-
 #include <gtest/gtest.h>
 
 #include <string>
@@ -183,17 +181,6 @@ TEST_F(TrayIcon, DestructionGivesTheWindowItsProcedureBack) {
     // The restart message now goes where it went before.
     send(CTrayIcon::sTaskbarCreatedMsg, 0);
     EXPECT_TRUE(reached_old_proc(CTrayIcon::sTaskbarCreatedMsg));
-}
-
-TEST_F(TrayIcon, BadIndicesAreReportedAndChangeNothing) {
-    CTrayIcon tray(window);
-    tray.add(nullptr, nullptr);
-    Reports reports;
-    tray.remove(3);
-    tray.modify(3);
-    EXPECT_EQ(tray.getId(3), UINT32_MAX);
-    EXPECT_EQ(reports.count(), 3u);
-    EXPECT_EQ(tray.getCount(), 1u);
 }
 
 }  // namespace

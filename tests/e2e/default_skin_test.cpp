@@ -103,7 +103,7 @@ TEST(default_skin, loads_without_errors_and_shows_its_window_stopped) {
     png_image shot;
     if (!load_shot(run.shot_file, shot)) return;
     expect_color(shot, {0, 0}, kBevel, "panel edge");
-    expect_color(shot, {150, 30}, kWell, "display well");
+    expect_color(shot, {150, 56}, kWell, "display well");
     expect_color(shot, kPlayButton, kGlyph, "play glyph");
     expect_color(shot, kCloseButton, kGlyph, "close glyph");
     expect_color(shot, kLamp, kStopped, "status lamp");
@@ -150,7 +150,7 @@ TEST(default_skin, play_pause_and_close_buttons_drive_the_player) {
     png_image shot;
     if (!load_shot(run.shot_file, shot)) return;
     expect_color(shot, kLamp, kPaused, "status lamp");
-    expect_color(shot, {150, 30}, kWell, "display well");
+    expect_color(shot, {150, 56}, kWell, "display well");
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 
 #include "startup_test_util.h"
 #include "../support/icon_file.h"
+#include "../../benchmarks/gui_objects.h"
 
 #include <tray.h>
 #include <zin_classes/timer.h>
@@ -28,27 +29,8 @@ int answer_box(const wchar_t* text, const wchar_t* caption, unsigned type) {
     return box_answerer() ? box_answerer()(text ? text : L"") : IDOK;
 }
 
-// Live GDI objects of the process. Wine counts none through GetGuiResources: there its handle
-// table is probed, whose entries answer to their index alone.
-DWORD live_gdi_objects() {
-    DWORD n = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
-    if (n != 0) return n;
-    for (UINT_PTR i = 1; i < 0x10000; ++i)
-        if (GetObjectType(reinterpret_cast<HGDIOBJ>(i)) != 0) ++n;
-    return n;
-}
-
-BOOL CALLBACK count_window(HWND, LPARAM count) {
-    ++*reinterpret_cast<DWORD*>(count);
-    return TRUE;
-}
-
-// Top-level windows of this thread (the skin windows; the main window is message-only).
-DWORD thread_windows() {
-    DWORD n = 0;
-    EnumThreadWindows(GetCurrentThreadId(), &count_window, reinterpret_cast<LPARAM>(&n));
-    return n;
-}
+using bench::gdi_objects;
+using bench::thread_windows;
 
 const char SKIN[] =
     "w = window.new('main', 10, 10, rect.new(20, 20, 120, 80))\n"
@@ -206,16 +188,16 @@ TEST_F(SkinReload, LoadingOverALoadedSkinIsRefused) {
 
 TEST_F(SkinReload, AHundredCyclesLeaveNoGdiObjectOrWindowBehind) {
     // A brush made here is seen: the count is real.
-    const DWORD empty = live_gdi_objects();
+    const DWORD empty = gdi_objects();
     HBRUSH brush = CreateSolidBrush(RGB(1, 2, 3));
-    EXPECT_EQ(live_gdi_objects(), empty + 1);
+    EXPECT_EQ(gdi_objects(), empty + 1);
     DeleteObject(brush);
     reload_skin();  // the first cycle may make what lives for the whole run
-    const DWORD gdi_before = live_gdi_objects();
+    const DWORD gdi_before = gdi_objects();
     const DWORD windows_before = thread_windows();
     for (int i = 0; i < 100; ++i) reload_skin();
     EXPECT_TRUE(g_skin_running);
-    EXPECT_EQ(live_gdi_objects(), gdi_before);
+    EXPECT_EQ(gdi_objects(), gdi_before);
     EXPECT_EQ(thread_windows(), windows_before);
     EXPECT_EQ(g_tray->getCount(), 1u);
     EXPECT_EQ(g_tray_icons.getSize(), 1u);

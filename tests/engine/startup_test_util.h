@@ -4,6 +4,7 @@
 
 #include "engine_test_util.h"
 #include "fake_host.h"
+#include "playlist_manager_stub.h"
 
 #include <tro_ui_zin.h>
 #include <zin_config/zin_config.h>
@@ -34,6 +35,12 @@ public:
     void playback_seek(double) override { log(16); }
     bool playback_can_seek() override { return log(18), false; }
     double playback_get_position() override { return log(19), 0.0; }
+    bool playback_format_title(titleformat_hook*, zut::string_base& p_out, const service_ptr_t<titleformat_script>&,
+                               titleformat_text_filter*, std::uint32_t) override {
+        log(20);
+        p_out.set_string("");
+        return false;
+    }
     int count() const { return m_counted.count(); }
 
 private:
@@ -41,7 +48,7 @@ private:
     fake_service_base m_counted;
 };
 
-class fake_playlist_manager : public playlist_manager {
+class fake_playlist_manager : public playlist_manager_stub {
 public:
     explicit fake_playlist_manager(int id) : m_counted("playlist_manager#" + std::to_string(id)) {}
     int service_release() override { return m_counted.release(); }
@@ -67,6 +74,7 @@ public:
 
 private:
     void log(int slot) { fake_log(m_counted.who(), slot); }
+    std::uint32_t other_slot(int slot) override { return log(slot), 0; }
     fake_service_base m_counted;
 };
 

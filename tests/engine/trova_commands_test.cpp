@@ -3,6 +3,7 @@
 // their text conversion and 0-based keys, quitting, and the errors of bad arguments.
 
 #include "engine_test_util.h"
+#include "playlist_manager_stub.h"
 
 #include <tro_ui_zin.h>
 #include <trova_commands.h>
@@ -55,10 +56,14 @@ public:
     }
     bool playback_can_seek() override { return can_seek; }
     double playback_get_position() override { return position; }
+    bool playback_format_title(titleformat_hook*, zut::string_base&, const service_ptr_t<titleformat_script>&,
+                               titleformat_text_filter*, std::uint32_t) override {
+        return false;
+    }
 };
 
 // Only the playback orders are real; nothing else may be called.
-class fake_playlists final : public playlist_manager {
+class fake_playlists final : public playlist_manager_stub {
 public:
     std::vector<std::string> orders;  // UTF-8 names
     std::uint32_t active = 0;
@@ -85,6 +90,7 @@ public:
     bool playlist_execute_default_action(std::uint32_t, std::uint32_t) override { return unexpected() != 0; }
 
 private:
+    std::uint32_t other_slot(int) override { return unexpected(); }
     std::uint32_t unexpected() {
         ADD_FAILURE() << "a playlist operation other than the playback orders was called";
         return 0;

@@ -1,12 +1,13 @@
-// Track handles of the reference host: their information, its lock, and the host's title formats.
+// Track handles of the reference host: their information, its lock, and the playlist-row format.
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include <title_format.h>
 #include <titleformat_config.h>
 #include <tracks.h>
 
+#include <support/files.h>
+#include <trovaplay/sdk/titleformat.h>
 #include <zut/bit_array.h>
 #include <zut/string.h>
 
@@ -58,6 +59,63 @@ TEST(tracks, FactsFillTheRecordAndTheFileNameStandsIn) {
     EXPECT_EQ(b->length(), 0.0);
     a->service_release();
     b->service_release();
+}
+
+// A WAV header: RIFF, a "fmt " chunk and a "data" chunk of data_size bytes (not written).
+std::string wav_header(std::uint32_t rate, std::uint16_t channels, std::uint16_t bits, std::uint32_t data_size) {
+    std::string h;
+    auto u32 = [&](std::uint32_t v) { for (int i = 0; i < 4; ++i) h += static_cast<char>(v >> (8 * i)); };
+    auto u16 = [&](std::uint16_t v) { for (int i = 0; i < 2; ++i) h += static_cast<char>(v >> (8 * i)); };
+    const std::uint16_t align = static_cast<std::uint16_t>(channels * bits / 8);
+    h += "RIFF";
+    u32(36 + data_size);
+    h += "WAVE";
+    h += "LIST";  // a chunk the reader steps over
+    u32(3);
+    h += std::string(4, 'x');  // 3 bytes and the pad byte
+    h += "fmt ";
+    u32(16);
+    u16(1);
+    u16(channels);
+    u32(rate);
+    u32(rate * align);
+    u16(align);
+    u16(bits);
+    h += "data";
+    u32(data_size);
+    return h;
+}
+
+TEST(tracks, WavHeaderGivesLengthAndFormat) {
+    const std::wstring folder = test_support::temp_folder(L"tracks_wav");
+    const std::wstring file = folder + L"\\Band - Tone.wav";
+    ASSERT_TRUE(test_support::write_file(file, wav_header(8000, 2, 16, 8000 * 4 * 3)));
+    host::track_facts f;
+    f.path = test_support::narrow(file);
+    host::track* t = host::track::make(f);
+    EXPECT_EQ(t->length(), 3.0);
+    EXPECT_EQ(t->title(), "Tone");
+    t->metadb_lock();
+    const file_info* info = nullptr;
+    ASSERT_TRUE(t->get_info_locked(info));
+    EXPECT_EQ(info->info_get_int("samplerate"), 8000);
+    EXPECT_EQ(info->info_get_int("channels"), 2);
+    EXPECT_EQ(info->info_get_bits_per_sample(), 16u);
+    EXPECT_FALSE(info->info_is_lossy());
+    t->metadb_unlock();
+    t->service_release();
+
+    // A playlist's length wins; a file that is no WAV file (or none at all) tells nothing.
+    f.length = 7;
+    t = host::track::make(f);
+    EXPECT_EQ(t->length(), 7.0);
+    t->service_release();
+    ASSERT_TRUE(test_support::write_file(folder + L"\\bad.wav", "RIFF\x04\x00\x00\x00WAVEdata"));
+    double length = 0;
+    unsigned rate = 0, channels = 0, bits = 0;
+    EXPECT_FALSE(host::read_wav_header(test_support::narrow(folder + L"\\bad.wav"), length, rate, channels, bits));
+    EXPECT_FALSE(host::read_wav_header(test_support::narrow(folder + L"\\none.wav"), length, rate, channels, bits));
+    EXPECT_FALSE(host::read_wav_header("http://x/y.wav", length, rate, channels, bits));
 }
 
 TEST(tracks, InformationIsReadUnderTheLock) {
@@ -116,49 +174,6 @@ TEST(tracks, RecordFields) {
     EXPECT_EQ(i.get_length(), 0.0);
 }
 
-std::string format(const char* spec, const host::track_facts& f) {
-    std::string error;
-    host::title_script* s = host::title_script::compile(spec, error);
-    EXPECT_NE(s, nullptr) << error;
-    if (s == nullptr) return "";
-    host::track* t = host::track::make(f);
-    service_ptr_t<titleformat_script> script;
-    script.attach(s);
-    zut::string8_t<> out;
-    EXPECT_TRUE(t->format_title(nullptr, out, script, nullptr));
-    t->service_release();
-    return out.get_ptr();
-}
-
-TEST(tracks, TitleFormats) {
-    host::track_facts f;
-    f.path = "C:\\m\\Who - What.mp3";
-    f.length = 65.5;
-    EXPECT_EQ(format("[%artist% - ]%title%", f), "Who - What");
-    EXPECT_EQ(format("%title% (%length%) %length_seconds%s", f), "What (1:05) 65s");
-    EXPECT_EQ(format("%filename_ext%|%FILENAME%|'%quoted%' it''s", f), "Who - What.mp3|Who - What|%quoted% it's");
-    f.path = "C:\\m\\Plain.mp3";
-    f.length = 3725;
-    EXPECT_EQ(format("[%artist% - ]%title%[ %album%]", f), "Plain");
-    EXPECT_EQ(format("%length%", f), "1:02:05");
-    f.length = 0;
-    EXPECT_EQ(format("[(%length%)]x", f), "x");
-    f.length = 1e300;  // a length too large for the integers is capped, not undefined
-    EXPECT_EQ(format("%length_seconds%", f), "1000000000000");
-
-    std::string error;
-    EXPECT_EQ(host::title_script::compile("$if(%title%,a,b)", error), nullptr);
-    EXPECT_NE(error.find("functions"), std::string::npos);
-    EXPECT_EQ(host::title_script::compile("%title", error), nullptr);
-    EXPECT_EQ(host::title_script::compile("[%title%", error), nullptr);
-    EXPECT_EQ(host::title_script::compile("a]", error), nullptr);
-    EXPECT_EQ(host::title_script::compile("'open", error), nullptr);
-    // Sections nest up to a depth; a text nested deeper is refused instead of exhausting the stack.
-    EXPECT_EQ(format((std::string(64, '[') + "%title%" + std::string(64, ']')).c_str(), f), "Plain");
-    EXPECT_EQ(host::title_script::compile(std::string(100000, '['), error), nullptr);
-    EXPECT_NE(error.find("nested"), std::string::npos) << error;
-}
-
 TEST(tracks, PlaylistRowFormatCompilesOnceAndFailsOnce) {
     host::titleformat_config_impl* c = host::make_playlist_row_format();
     GUID g = {};
@@ -169,7 +184,7 @@ TEST(tracks, PlaylistRowFormatCompilesOnceAndFailsOnce) {
     ASSERT_TRUE(c->compile(b));
     EXPECT_EQ(a.get_ptr(), b.get_ptr());
 
-    c->set_spec("$bad()", ~0u);
+    c->set_spec("$bad(", ~0u);
     service_ptr_t<titleformat_script> d;
     EXPECT_FALSE(c->compile(d));
     EXPECT_FALSE(c->compile(d));

@@ -11,6 +11,7 @@
 
 #include "fake_host.h"
 #include "slot_call.h"
+#include "playlist_model.h"
 
 namespace {
 
@@ -187,6 +188,88 @@ TEST(Slots, PlayCallback) {
   slot<void(THISCALL*)(void*, double)>(obj, 8)(obj, 2.0);
   slot<void(THISCALL*)(void*, float)>(obj, 9)(obj, 0.5f);
   EXPECT_EQ(fake_slots_of("listener"), (std::vector<int>{-3, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9}));
+}
+
+// The playlist listener: slot 3 get_flags on the service side, slots 0 to 14 of the listener table
+// reached as a host reaches them (service_base* -> playlist_callback_single_static* ->
+// playlist_callback_single*).
+class recording_playlist_listener : public playlist_callback_single_static {
+ public:
+  std::uint32_t get_flags() override { return log(-3), ~0u; }
+  void on_items_added(t_size, const handle_list_const&, const bit_array&) override { log(0); }
+  void on_items_reordered(const t_size*, t_size) override { log(1); }
+  void on_items_removing(const bit_array&, t_size, t_size) override { log(2); }
+  void on_items_removed(const bit_array&, t_size, t_size) override { log(3); }
+  void on_items_selection_change(const bit_array&, const bit_array&) override { log(4); }
+  void on_item_focus_change(t_size, t_size) override { log(5); }
+  void on_items_modified(const bit_array&) override { log(6); }
+  void on_items_modified_2(const bit_array&, std::uint32_t) override { log(7); }
+  void on_items_replaced(const bit_array&, const handle_list_const&) override { log(8); }
+  void on_item_ensure_visible(t_size) override { log(9); }
+  void on_playlist_switch() override { log(10); }
+  void on_playlist_renamed(const char*, t_size) override { log(11); }
+  void on_playlist_locked(bool) override { log(12); }
+  void on_titles_invalidated() override { log(13); }
+  void on_playback_order_changed(t_size) override { log(14); }
+  void log(int n) { fake_log("playlist_listener", n); }
+};
+
+TEST(Slots, PlaylistCallback) {
+  fake_call_log().clear();
+  static service_factory_single_t<recording_playlist_listener> factory;
+  service_ptr_t<service_base> svc;
+  factory.instance_create(svc);
+  void* primary = svc.get_ptr();
+  EXPECT_EQ(slot<std::uint32_t(THISCALL*)(void*)>(primary, 3)(primary), ~0u);
+  playlist_callback_single* listener = static_cast<playlist_callback_single_static*>(svc.get_ptr());
+  void* obj = listener;
+  const bit_array_true all;
+  const zut::list_t<service_ptr_t<metadb_handle>> none;
+  const handle_list_const& no_items = none;
+  const t_size order[1] = {0};
+  using mask_fn = void(THISCALL*)(void*, const bit_array&);
+  using counts_fn = void(THISCALL*)(void*, const bit_array&, t_size, t_size);
+  slot<void(THISCALL*)(void*, t_size, const handle_list_const&, const bit_array&)>(obj, 0)(obj, 0, no_items, all);
+  slot<void(THISCALL*)(void*, const t_size*, t_size)>(obj, 1)(obj, order, 1);
+  slot<counts_fn>(obj, 2)(obj, all, 1, 0);
+  slot<counts_fn>(obj, 3)(obj, all, 1, 0);
+  slot<void(THISCALL*)(void*, const bit_array&, const bit_array&)>(obj, 4)(obj, all, all);
+  slot<void(THISCALL*)(void*, t_size, t_size)>(obj, 5)(obj, 0, 1);
+  slot<mask_fn>(obj, 6)(obj, all);
+  slot<void(THISCALL*)(void*, const bit_array&, std::uint32_t)>(obj, 7)(obj, all, 0);
+  slot<void(THISCALL*)(void*, const bit_array&, const handle_list_const&)>(obj, 8)(obj, all, no_items);
+  slot<void(THISCALL*)(void*, t_size)>(obj, 9)(obj, 0);
+  slot<void(THISCALL*)(void*)>(obj, 10)(obj);
+  slot<void(THISCALL*)(void*, const char*, t_size)>(obj, 11)(obj, "x", 1);
+  slot<void(THISCALL*)(void*, bool)>(obj, 12)(obj, true);
+  slot<void(THISCALL*)(void*)>(obj, 13)(obj);
+  slot<void(THISCALL*)(void*, t_size)>(obj, 14)(obj, 1);
+  EXPECT_EQ(fake_slots_of("playlist_listener"),
+            (std::vector<int>{-3, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14}));
+}
+
+// Slots called by number through the table, as a host built by another compiler lays it out.
+TEST(Slots, PlaylistManager) {
+    playlist_model m(3);
+    playlist_manager* iface = &m;
+    void* obj = iface;
+    using u32_of_void = std::uint32_t(THISCALL*)(void*);
+    using u32_of_u32 = std::uint32_t(THISCALL*)(void*, std::uint32_t);
+    using bool_of_u32 = bool(THISCALL*)(void*, std::uint32_t);
+    m.calls.clear();
+    EXPECT_EQ(1u, slot<u32_of_void>(obj, 3)(obj));
+    EXPECT_EQ(0u, slot<u32_of_void>(obj, 4)(obj));
+    EXPECT_EQ(100u, slot<u32_of_u32>(obj, 7)(obj, 0));
+    EXPECT_EQ(3u, slot<u32_of_u32>(obj, 11)(obj, 0));
+    slot<u32_of_u32>(obj, 13)(obj, 0);
+    slot<void(THISCALL*)(void*, std::uint32_t, std::uint32_t)>(obj, 19)(obj, 0, 1);
+    slot<u32_of_u32>(obj, 23)(obj, 0);
+    for (int n = 24; n <= 27; ++n) slot<bool_of_u32>(obj, n)(obj, 0);
+    slot<u32_of_u32>(obj, 38)(obj, 0);
+    slot<u32_of_void>(obj, 39)(obj);
+    slot<u32_of_void>(obj, 42)(obj);
+    EXPECT_TRUE((slot<bool(THISCALL*)(void*, std::uint32_t, std::uint32_t)>(obj, 56)(obj, 0, 2)));
+    EXPECT_EQ((std::vector<int>{3, 4, 7, 11, 13, 19, 23, 24, 25, 26, 27, 38, 39, 42, 56}), m.slots());
 }
 
 }  // namespace

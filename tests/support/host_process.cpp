@@ -108,16 +108,29 @@ bool wait_for_text(const std::wstring& file, const std::string& text, DWORD time
     }
 }
 
-std::uint32_t screen_pixel(int x, int y) {
-    std::uint32_t width = 0, height = 0;
+bool screen_pixels(int x, int y, int width, int height, std::vector<std::uint32_t>& out) {
+    out.assign(static_cast<std::size_t>(width > 0 && height > 0 ? width * height : 0), kOutside);
+    std::uint32_t screen_width = 0, screen_height = 0;
     std::vector<std::uint8_t> rgb_bytes;
-    if (!host::capture_screen(width, height, rgb_bytes)) return kOutside;
+    if (!host::capture_screen(screen_width, screen_height, rgb_bytes)) return false;
     // The capture starts at the virtual screen's corner.
-    const long long column = static_cast<long long>(x) - GetSystemMetrics(SM_XVIRTUALSCREEN);
-    const long long row = static_cast<long long>(y) - GetSystemMetrics(SM_YVIRTUALSCREEN);
-    if (column < 0 || row < 0 || column >= width || row >= height) return kOutside;
-    const std::uint8_t* p = &rgb_bytes[(static_cast<std::size_t>(row) * width + column) * 3];
-    return rgb(p[0], p[1], p[2]);
+    const long long left = static_cast<long long>(x) - GetSystemMetrics(SM_XVIRTUALSCREEN);
+    const long long top = static_cast<long long>(y) - GetSystemMetrics(SM_YVIRTUALSCREEN);
+    for (int r = 0; r < height; ++r) {
+        for (int c = 0; c < width; ++c) {
+            const long long column = left + c, row = top + r;
+            if (column < 0 || row < 0 || column >= screen_width || row >= screen_height) continue;
+            const std::uint8_t* p = &rgb_bytes[(static_cast<std::size_t>(row) * screen_width + column) * 3];
+            out[static_cast<std::size_t>(r) * width + c] = rgb(p[0], p[1], p[2]);
+        }
+    }
+    return true;
+}
+
+std::uint32_t screen_pixel(int x, int y) {
+    std::vector<std::uint32_t> one;
+    if (!screen_pixels(x, y, 1, 1, one)) return kOutside;
+    return one[0];
 }
 
 bool wait_for_screen_colour(int x, int y, std::uint32_t colour, int tolerance, DWORD timeout_ms) {

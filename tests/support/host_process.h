@@ -53,6 +53,9 @@ bool wait_for_text(const std::wstring& file, const std::string& text, DWORD time
 // 0xFFFFFFFF when it cannot be read.
 std::uint32_t screen_pixel(int x, int y);
 
+// The screen's pixels of a rectangle at a screen position, row by row (0xRRGGBB); pixels off the
+// screen read 0xFFFFFFFF. False when the screen cannot be read.
+bool screen_pixels(int x, int y, int width, int height, std::vector<std::uint32_t>& out);
 // Polls the screen until the pixel at a screen position lies within tolerance of the colour (0xRRGGBB):
 // what a window drew reaches the screen a moment after it is drawn. False when it did not within the
 // time.

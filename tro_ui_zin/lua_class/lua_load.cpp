@@ -22,6 +22,8 @@
 #include <zin_classes/zin_classes.h>
 #include <zin_classes/button.h>
 #include <zin_config/config_script.h>
+#include <zin_classes/playlist.h>
+#include <zin_classes/text_field.h>
 #include <zin_window/callbacks.h>
 #include <zin_window/zin_window.h>
 #include <global_functions.h>
@@ -105,8 +107,8 @@ void register_script_interface(lua_State* L) {
     lua_register(L, "remove_tray_icon", &remove_tray_icon);
     lua_register(L, "get_winamp_pl_info", &get_winamp_pl_info);
     // 4. classes docking (later), trova, bitmap, color, font, window, point, rect, image,
-    //    button, color_rect, base_class (later), textfield (later), progbar (later),
-    //    text_scroll (later), timer, playlist (later)
+    //    button, color_rect, base_class (later), textfield, progbar (later),
+    //    text_scroll (later), timer, playlist
     register_trova_commands(L);
     lua_class::binding<bitmap>::register_type(L);
     lua_class::binding<color>::register_type(L);
@@ -117,7 +119,9 @@ void register_script_interface(lua_State* L) {
     lua_class::binding<image>::register_type(L, &image_member_access);
     register_button_class(L);
     lua_class::binding<color_rect>::register_type(L);
+    lua_class::binding<text_field>::register_type(L);
     lua_class::binding<timer>::register_type(L);
+    lua_class::binding<playlist>::register_type(L);
     // Stack: as on entry
 }
 

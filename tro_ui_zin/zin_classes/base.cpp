@@ -5,6 +5,8 @@
 #include "button.h"
 #include "color_rect.h"
 #include "picture.h"
+#include "playlist.h"
+#include "text_field.h"
 
 #include <zin_window/zin_window.h>
 
@@ -38,6 +40,8 @@ const part_class_info kPartClasses[] = {
     {"picture", false, &part_of<lPaintPart>},
     {"color_rect", false, &part_of<color_rect>},
     {"button", true, &part_of<button>},
+    {"playlist", true, &part_of<playlist>},
+    {"textfield", false, &part_of<text_field>},
 };
 
 }  // namespace

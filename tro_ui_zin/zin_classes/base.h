@@ -33,6 +33,9 @@ struct mouse_event {
 // operation.
 constexpr int32_t DRAW_MODE_DIRECT = -1;
 
+// A draw mode a script gives, cut to -17..255.
+inline int32_t clamp_draw_mode(int32_t mode) { return mode < -17 ? -17 : (mode > 255 ? 255 : mode); }
+
 class class_base {
 public:
     rect mRect;           // where the part lies in its window; right and bottom exclusive

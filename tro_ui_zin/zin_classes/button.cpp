@@ -31,15 +31,6 @@ void button_reset_pressed() { g_pressed_button = -1; }
 
 namespace {
 
-constexpr int32_t kMinDrawMode = -17;
-constexpr int32_t kMaxDrawMode = 255;
-
-int32_t clamp_draw_mode(int32_t mode) {
-    if (mode < kMinDrawMode) return kMinDrawMode;
-    if (mode > kMaxDrawMode) return kMaxDrawMode;
-    return mode;
-}
-
 // -1 stands for "no id": with it a plain hover would look like the return onto a pressed button.
 int32_t take_automatic_id() {
     const int32_t id = g_next_button_id;

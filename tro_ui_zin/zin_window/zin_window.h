@@ -192,6 +192,9 @@ bool handle_key(zin_window* w, WPARAM key);
 // Playlist views of a window gaining and losing the native window.
 void views_load(zin_window* w);
 void views_unload(zin_window* w);
+// The host's context menu of the active playlist's selection, over a window (a right click in a
+// playlist view).
+void playlist_context_menu(HWND window);
 // Script-defined parts: filed in a window, shown and hidden with it.
 void script_part_added(zin_window* w, class_base* part);
 void script_part_show(class_base* part);

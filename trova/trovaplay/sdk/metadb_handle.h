@@ -32,7 +32,21 @@ class metadb_handle : public service_base {
   virtual bool get_info_locked(const file_info*& p_out) const = 0;
   virtual bool has_info() const = 0;                           // 11
 
+  // The track's length in seconds, read under the lock; 0.0 when the record is not available.
+  double get_length();
+
  protected:
   metadb_handle() = default;
   ~metadb_handle() = default;
 };
+
+// ---- Locations ---------------------------------------------------------------------------------
+
+// Byte-wise comparison of two paths (unsigned bytes, strcmp order): negative, 0 or positive.
+int compare_playable_location(const char* p_a, const char* p_b);
+// Path first, then the sub-song index: -1, 0 or 1.
+int compare_playable_location(const playable_location& p_a, const playable_location& p_b);
+bool playable_location_equal(const playable_location& p_a, const playable_location& p_b);
+// The location for messages: the display path in double quotes, then " / index: N" when the
+// sub-song index is not 0. Replaces p_out's text.
+void playable_location_text(const playable_location& p_location, zut::string_base& p_out);

@@ -24,3 +24,12 @@ class titleformat_config : public service_base {
   titleformat_config() = default;
   ~titleformat_config() = default;
 };
+
+// The configuration whose get_guid answers p_guid (the first in the host's order); false, p_out
+// untouched, when none does.
+bool titleformat_config_find(const GUID& p_guid, service_ptr_t<titleformat_config>& p_out);
+// That configuration's text compiled; false when there is none or it does not compile (p_out is
+// then untouched).
+bool titleformat_config_compile(const GUID& p_guid, service_ptr_t<titleformat_script>& p_out);
+// That configuration's text; false when there is none.
+bool titleformat_config_get_spec(const GUID& p_guid, zut::string_base& p_out);

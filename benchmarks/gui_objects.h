@@ -1,5 +1,6 @@
 #pragma once
-// The GDI objects of this process, shared by the benchmark programs.
+// The GDI objects and windows of this process, counted by the benchmark programs and the tests
+// that check an unload leaves none behind.
 
 #include <windows.h>
 
@@ -22,6 +23,18 @@ inline DWORD gdi_objects() {
     for (ULONG_PTR index = 1; index < 0x10000; ++index)
         if (GetObjectType(reinterpret_cast<HGDIOBJ>(index)) != 0) ++live;
     return live;
+}
+
+inline BOOL CALLBACK count_window(HWND, LPARAM count) {
+    ++*reinterpret_cast<DWORD*>(count);
+    return TRUE;
+}
+
+// Top-level windows of the calling thread (message-only windows are not counted).
+inline DWORD thread_windows() {
+    DWORD n = 0;
+    EnumThreadWindows(GetCurrentThreadId(), &count_window, reinterpret_cast<LPARAM>(&n));
+    return n;
 }
 
 }  // namespace bench

@@ -1,0 +1,109 @@
+// The default skin's display on the real screen: its text fields show the playing track's
+// "[%artist% - ]%title%" and its time, change when the track changes, and empty when playback stops.
+
+#include <support/files.h>
+#include <support/host_process.h>
+#include <support/png_read.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+using namespace test_support;
+
+// Where skins/default/skin.lua puts its window and its two text fields (window coordinates).
+constexpr int kLeft = 400, kTop = 300;
+constexpr RECT kTitle = {70, 14, 286, 32};
+constexpr RECT kTime = {70, 36, 286, 54};
+constexpr POINT kNextButton = {170, 87};
+constexpr POINT kStopButton = {134, 87};
+constexpr POINT kCloseButton = {274, 87};
+constexpr std::uint32_t kText = rgb(150, 235, 160);  // the display colour
+constexpr int kTolerance = 40;                          // glyph cores; their smoothed edges differ
+
+// Which pixels of a text field's rectangle on the screen show the text colour.
+struct text_mask {
+    std::vector<bool> lit;
+    int count = 0;
+    int first_column = -1;  // window x of the leftmost lit pixel
+    int last_column = -1;   // window x of the rightmost lit pixel
+    bool operator==(const text_mask& other) const { return lit == other.lit; }
+};
+
+text_mask read_mask(const RECT& field) {
+    const int width = field.right - field.left, height = field.bottom - field.top;
+    std::vector<std::uint32_t> pixels;
+    text_mask mask;
+    if (!screen_pixels(kLeft + field.left, kTop + field.top, width, height, pixels)) return mask;
+    mask.lit.resize(pixels.size());
+    for (size_t i = 0; i < pixels.size(); ++i) {
+        if (!close_to(pixels[i], kText, kTolerance)) continue;
+        mask.lit[i] = true;
+        ++mask.count;
+        const int column = field.left + static_cast<int>(i % width);
+        if (mask.first_column < 0 || column < mask.first_column) mask.first_column = column;
+        if (column > mask.last_column) mask.last_column = column;
+    }
+    return mask;
+}
+
+// Polls the screen until the field's mask satisfies done (bounded); the last mask read.
+template <class Done>
+text_mask wait_for_mask(const RECT& field, Done done) {
+    const DWORD start = GetTickCount();
+    text_mask mask = read_mask(field);
+    while (!done(mask) && GetTickCount() - start < 20000) {
+        Sleep(100);
+        mask = read_mask(field);
+    }
+    return mask;
+}
+
+// A line of readable text is more than a few stray pixels.
+constexpr int kSomeText = 40;
+
+TEST(track_display, shows_the_playing_track_and_follows_it) {
+    const std::wstring work = temp_folder(L"track_display");
+    const std::wstring log_file = work + L"\\log.txt";
+    host_process host({L"--skin", source_file("skins/default/skin.lua"), L"--profile", work + L"\\profile", L"--log",
+                       log_file, L"--run-for", L"60000", L"--play", source_file("skins/default/demo.m3u")},
+                      work + L"\\stdout.txt");
+    ASSERT_TRUE(host.started()) << host.start_error();
+    const HWND window = host.wait_for_window(L"zin_window_debug", L"main", 30000);
+    ASSERT_NE(nullptr, window) << read_file(log_file);
+
+    // Track 1 plays: the title line shows, starting at the field's left edge; the time line shows,
+    // ending at the field's right edge.
+    ASSERT_TRUE(wait_for_text(log_file, "host: playback: track 1", 20000)) << read_file(log_file);
+    const text_mask first = wait_for_mask(kTitle, [](const text_mask& m) { return m.count > kSomeText; });
+    ASSERT_GT(first.count, kSomeText) << "no title on screen\n" << read_file(log_file);
+    EXPECT_LE(first.first_column, kTitle.left + 3);
+    const text_mask time = wait_for_mask(kTime, [](const text_mask& m) { return m.count > kSomeText / 2; });
+    EXPECT_GT(time.count, kSomeText / 2) << "no time on screen";
+    EXPECT_GE(time.last_column, kTime.right - 4);
+    EXPECT_GT(time.first_column, kTime.left + 60) << "the time is right-aligned";
+
+    // The next track: the same band, another title; the line changes.
+    post_left_click(window, kNextButton.x, kNextButton.y);
+    ASSERT_TRUE(wait_for_text(log_file, "host: playback: track 2", 20000)) << read_file(log_file);
+    const text_mask second = wait_for_mask(kTitle, [&](const text_mask& m) { return m.count > kSomeText && !(m == first); });
+    EXPECT_GT(second.count, kSomeText);
+    EXPECT_FALSE(second == first) << "the title did not change with the track";
+
+    // Stopped: nothing plays, the display is empty.
+    post_left_click(window, kStopButton.x, kStopButton.y);
+    const text_mask stopped = wait_for_mask(kTitle, [](const text_mask& m) { return m.count == 0; });
+    EXPECT_EQ(0, stopped.count) << "the title stayed after stop";
+
+    post_left_click(window, kCloseButton.x, kCloseButton.y);
+    ASSERT_TRUE(host.wait(30000)) << read_file(log_file);
+    const std::string log = read_file(log_file);
+    EXPECT_EQ(0u, host.exit_code()) << log;
+    EXPECT_EQ(std::vector<std::string>(), lines_containing(log, "ERROR")) << log;
+    EXPECT_NE(std::string::npos, log.find("host: all host references released")) << log;
+}
+
+}  // namespace
