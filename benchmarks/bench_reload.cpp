@@ -45,6 +45,11 @@ public:
     void playback_seek(double) override {}
     bool playback_can_seek() override { return false; }
     double playback_get_position() override { return 0; }
+    bool playback_format_title(titleformat_hook*, zut::string_base& p_out, const service_ptr_t<titleformat_script>&,
+                               titleformat_text_filter*, std::uint32_t) override {
+        p_out.set_string("");
+        return false;
+    }
 };
 
 BOOL TROVA_HOOK_CALL pass_everything(HWND, UINT, WPARAM, LPARAM, LRESULT*) { return FALSE; }

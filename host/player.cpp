@@ -4,8 +4,8 @@
 #include <trovaplay/sdk/playlist_manager.h>
 #include <trovaplay/sdk/titleformat_config.h>
 
+#include "location_filter.h"
 #include "log.h"
-#include "m3u.h"
 #include "play_control.h"
 #include "playback_engine.h"
 #include "playlist_manager.h"
@@ -42,34 +42,16 @@ void player::register_services(service_registry& registry) {
     core_version_info_impl* version = core_version_info_impl::make();
     registry.add(core_version_info::class_guid, version, false);
     version->service_release();
+    location_filter_impl* filter = location_filter_impl::make();
+    registry.add(location_filter::class_guid, filter, false);
+    filter->service_release();
     if (!m_engine->create_timer_window()) log_host("ERROR : cannot make the playback timer window; time will not run");
 }
 
 void player::add_items(const std::vector<std::wstring>& items) {
     if (m_playlists == nullptr) return;
     std::vector<track*> made;
-    for (const std::wstring& item : items) {
-        if (!is_m3u_name(item)) {
-            track_facts facts;
-            facts.path = to_utf8(full_path(item));
-            made.push_back(track::make(facts));
-            continue;
-        }
-        m3u_result list;
-        std::string error;
-        if (!load_m3u(item, list, error)) {
-            log_host("ERROR : playlist: " + error);
-            continue;
-        }
-        for (const std::string& warning : list.warnings) log_host("WARNING : " + to_utf8(item) + ": " + warning);
-        for (const m3u_entry& entry : list.entries) {
-            track_facts facts;
-            facts.path = entry.path;
-            facts.length = entry.length;
-            if (!entry.title.empty()) split_artist_title(entry.title, facts.artist, facts.title);
-            made.push_back(track::make(facts));
-        }
-    }
+    for (const std::wstring& item : items) make_tracks(item, made);
     if (made.empty()) return;
     const std::uint32_t active = m_playlists->get_active_playlist();
     m_playlists->add_items(active, made);

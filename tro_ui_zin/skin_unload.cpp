@@ -2,13 +2,13 @@
 //
 // unload_skin, in this order:
 //   1. The skin is no longer running.
-//   2. Empty the window lists, end a layout edit, forget the 13 global callbacks, delete the paint
-//      lock.
+//   2. Empty the window lists and the docking list, end a layout edit, forget the 13 global
+//      callbacks, delete the paint lock.
 //   3. Close the script state (its collector destroys every script object) after emptying the
 //      registry's free-slot list.
 //   4. Delete the tray manager (its icons leave the tray) and the tray records; empty the timer
 //      lists; forget the pressed button.
-//   5. The playlist title mirror and views. The docking list joins here once it exists.
+//   5. The playlist title mirror and views.
 // Every step is safe when there is nothing to undo, so the unload may run any number of times.
 // An unload asked for while a script call runs (a callback that reaches the host, which shuts the
 // interface down) would close the state beneath that call: it waits, and the user-interface thread
@@ -23,6 +23,7 @@
 #include <zin_classes/button.h>
 #include <zin_classes/timer.h>
 #include <zin_window/callbacks.h>
+#include <zin_window/docking.h>
 #include <zin_window/edit_mode.h>
 #include <zin_window/playlist_events.h>
 #include <zin_window/zin_window.h>
@@ -42,6 +43,7 @@ void unload_skin() {
     g_unload_pending = false;
     // 2.
     clear_window_lists();
+    dock_clear();
     edit_mode_reset();
     clear_global_callbacks();
     delete_paint_lock();

@@ -95,5 +95,11 @@ playlist_view = playlist.new(rect.new(6, 6, 294, 184), font.new("Tahoma", 13, 0,
     display_color, color.new(24, 32, 28), color.new(40, 80, 56), color.new(150, 235, 160))
 playlist_window:add(playlist_view)
 
+-- Docking: the playlist window sits on the main window's bottom edge, so dragging the main window
+-- takes it along; a dragged window snaps to another's edge within 10 pixels.
+docking.set_snap_gap(10)
+docking.add_window(main)
+docking.add_window(playlist_window)
+
 main:create()
 playlist_window:create()

@@ -25,6 +25,7 @@
 #include <zin_classes/playlist.h>
 #include <zin_classes/text_field.h>
 #include <zin_window/callbacks.h>
+#include <zin_window/docking.h>
 #include <zin_window/zin_window.h>
 #include <global_functions.h>
 #include <trova_commands.h>
@@ -106,9 +107,10 @@ void register_script_interface(lua_State* L) {
     lua_register(L, "add_tray_icon", &add_tray_icon);
     lua_register(L, "remove_tray_icon", &remove_tray_icon);
     lua_register(L, "get_winamp_pl_info", &get_winamp_pl_info);
-    // 4. classes docking (later), trova, bitmap, color, font, window, point, rect, image,
+    // 4. classes docking, trova, bitmap, color, font, window, point, rect, image,
     //    button, color_rect, base_class (later), textfield, progbar (later),
     //    text_scroll (later), timer, playlist
+    register_docking(L);
     register_trova_commands(L);
     lua_class::binding<bitmap>::register_type(L);
     lua_class::binding<color>::register_type(L);

@@ -1,29 +1,29 @@
 // Points where later parts of the engine join the window code: window states from the
 // configuration, docking, dropped files, key shortcuts, playlist views, script-defined parts and
 // the tray's restart. Each does nothing (or answers "not handled") until its subsystem exists; the
-// playlist views' points are filled.
+// playlist views', docking and dropped-files points are filled.
 
 #include "zin_window.h"
 
+#include "docking.h"
+#include "drop_files.h"
+#include "playlist_events.h"
+
 #include <trayicon.h>
 #include <zin_config/zin_config.h>
-#include "playlist_events.h"
 
 namespace window_hooks {
 
 bool saved_window_rect(const char* name, rect* out) { return ::saved_window_rect(name, out); }
 
-void dock_place_new(zin_window*) {}
-void dock_attach(zin_window*) {}
-bool dock_has_node(zin_window*) { return false; }
-void dock_move_group(zin_window*, WINDOWPOS*) {}
-void dock_copy_relations(zin_window*, zin_window*) {}
-void dock_move_followers(zin_window*) {}
+void dock_place_new(zin_window* w) { ::dock_place_new(w); }
+void dock_attach(zin_window* w) { ::dock_attach(w); }
+bool dock_has_node(zin_window* w) { return dock_find(w) != nullptr; }
+void dock_move_group(zin_window* w, WINDOWPOS* pos) { ::dock_move_group(w, pos, nullptr); }
+void dock_copy_relations(zin_window* from, zin_window* to) { ::dock_copy_relations(to, from); }
+void dock_move_followers(zin_window* w) { ::dock_move_followers(w); }
 
-void drop_files(zin_window*, HDROP drop) {
-    // Nobody takes the files yet; the drop handle is still ours to free.
-    if (drop) DragFinish(drop);
-}
+void drop_files(zin_window* w, HDROP drop) { ::drop_files(w, drop, w->mWnd); }
 
 bool handle_key(zin_window* w, WPARAM key) {
     // The host's keyboard shortcuts join here, before the playlist keys.

@@ -182,6 +182,25 @@ class playlist_manager : public service_base {
   std::uint32_t activeplaylist_get_marked_count();                                  // 38 (~0)
   void activeplaylist_enum_items(enum_items_callback& p_callback, const bit_array& p_mask);  // 12
 
+  // ---- Adding locations through the host's location filter (location_filter.cpp); false when
+  // there is no (active) playlist, no filter, the filter refuses or the insertion fails.
+  bool playlist_insert_locations(t_size p_playlist, t_size p_base,
+                                 const zut::list_base_const_t<const char*>& p_locations, bool p_select);
+  bool playlist_insert_locations_ex(t_size p_playlist, t_size p_base,
+                                    const zut::list_base_const_t<const char*>& p_locations, bool p_select,
+                                    HWND p_parent);
+  bool playlist_add_locations(t_size p_playlist, const zut::list_base_const_t<const char*>& p_locations,
+                              bool p_select);
+  bool playlist_add_locations_ex(t_size p_playlist, const zut::list_base_const_t<const char*>& p_locations,
+                                 bool p_select, HWND p_parent);
+  bool activeplaylist_insert_locations(t_size p_base, const zut::list_base_const_t<const char*>& p_locations,
+                                       bool p_select);
+  bool activeplaylist_insert_locations_ex(t_size p_base, const zut::list_base_const_t<const char*>& p_locations,
+                                          bool p_select, HWND p_parent);
+  bool activeplaylist_add_locations(const zut::list_base_const_t<const char*>& p_locations, bool p_select,
+                                    HWND p_parent);
+  bool activeplaylist_add_locations(const zut::list_base_const_t<const char*>& p_locations, bool p_select);
+
  protected:
   playlist_manager() = default;
   ~playlist_manager() = default;
