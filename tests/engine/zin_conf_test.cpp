@@ -238,6 +238,17 @@ TEST_F(PrefPage, EditsReachTheFileWhenThePageCloses) {
     EXPECT_EQ(stored("face"), "Tahoma");
 }
 
+TEST_F(PrefPage, AControlThatIsNoLongerAWindowIsPassedOver) {
+    ASSERT_NE(open_page(), nullptr);
+    engine_test::debug_capture debug;
+    DestroyWindow(control_of("clock"));
+    SetWindowTextW(control_of("face"), L"Tahoma");
+    DestroyWindow(parent);
+    EXPECT_FALSE(debug.containing("IsWindow").empty());
+    EXPECT_EQ(stored("clock"), "true");
+    EXPECT_EQ(stored("face"), "Tahoma");
+}
+
 TEST_F(PrefPage, ColourIsStoredOnOkAndTheSwatchRefreshedEitherWay) {
     const HWND page = open_page();
     ASSERT_NE(page, nullptr);
