@@ -25,6 +25,7 @@
 #include "host_window.h"
 #include "local_filesystem.h"
 #include "log.h"
+#include "menus.h"
 #include "preferences_window.h"
 #include "screenshot.h"
 #include "text.h"
@@ -89,7 +90,7 @@ std::wstring default_profile() {
 // Paths from the command line are made absolute at once: the component changes the working
 // directory to its skin folder.
 app::app(const options& opts)
-    : m_options(opts), m_automation(opts.skin.empty() ? opts.skin : full_path(opts.skin), opts.answer) {
+    : m_options(opts), m_automation(opts.skin.empty() ? opts.skin : full_path(opts.skin), opts.answer, opts.menu_pick) {
     if (!m_options.screenshot.empty()) m_options.screenshot = full_path(m_options.screenshot);
 }
 
@@ -146,6 +147,7 @@ bool app::prepare() {
     m_registry.add(filesystem::class_guid, local_files, false);
     local_files->service_release();
     m_player.register_services(m_registry);
+    register_menu_services(m_registry);
     m_player.add_items(m_options.items);
 
     m_window = create_host_window(kWindowClass, &app::window_proc, nullptr, this);

@@ -47,7 +47,7 @@ bool parse_options(const std::vector<std::wstring>& args, options& out, std::wst
         }
         const bool known = name == L"--profile" || name == L"--log" || name == L"--run-for" ||
                            name == L"--component" || name == L"--skin" || name == L"--answer" ||
-                           name == L"--screenshot";
+                           name == L"--screenshot" || name == L"--menu-pick";
         if (!known) {
             error = L"unknown option: " + args[i];
             return false;
@@ -81,6 +81,12 @@ bool parse_options(const std::vector<std::wstring>& args, options& out, std::wst
             out.answer = value;
         } else if (name == L"--screenshot") {
             out.screenshot = value;
+        } else if (name == L"--menu-pick") {
+            if (value.empty()) {
+                error = L"--menu-pick needs a menu item label";
+                return false;
+            }
+            out.menu_pick = value;
         } else if (name == L"--component") {
             if (value.empty()) {
                 error = L"--component needs a file name";
@@ -100,14 +106,16 @@ bool parse_options(const std::vector<std::wstring>& args, options& out, std::wst
 
 const wchar_t* usage_text() {
     return L"usage: trovaplay.exe [--profile DIR] [--log FILE] [--run-for MS] [--play] [--skin FILE]\n"
-           L"                     [--answer WORD] [--screenshot FILE] [--show-prefs] [--component DLL]\n"
-           L"                     [FILE...]\n"
+           L"                     [--answer WORD] [--menu-pick LABEL] [--screenshot FILE] [--show-prefs]\n"
+           L"                     [--component DLL] [FILE...]\n"
            L"  --profile DIR      profile folder (default: %APPDATA%\\trovaplay)\n"
            L"  --log FILE         write every console line, debug line and message box to FILE (UTF-8)\n"
            L"  --run-for MS       quit normally after MS milliseconds\n"
            L"  --play             start playback once the user interface runs\n"
            L"  --skin FILE        answer the open-file dialog for a skin with FILE\n"
            L"  --answer WORD      answer other dialogs: ok, cancel, abort, retry, ignore, yes or no (default ok)\n"
+           L"  --menu-pick LABEL  pick the item LABEL (\"Sub/Item\" in a submenu) in every popup menu of the\n"
+           L"                     component; a menu without it is dismissed\n"
            L"  --screenshot FILE  save a PNG of the whole screen just before quitting\n"
            L"  --show-prefs       open the preferences once the user interface runs\n"
            L"  --component DLL    the component to load (default: tro_ui_zin.dll beside the program)\n"

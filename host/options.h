@@ -8,6 +8,9 @@
 //   --skin FILE        answers the component's open-file dialog with FILE when it asks for a skin
 //   --answer WORD      answers every other dialog of the component: ok, cancel, abort, retry, ignore,
 //                      yes or no (default ok)
+//   --menu-pick LABEL  picks the item of that label in every popup menu of the component ("Sub/Item"
+//                      for an item of a submenu; '&' marks and case are ignored); a menu without
+//                      it is dismissed
 //   --screenshot FILE  a PNG of the whole screen, taken just before the host quits
 //   --show-prefs       open the preferences once the user interface runs
 //   --component DLL    the component module to load (default: tro_ui_zin.dll beside the program)
@@ -36,6 +39,7 @@ struct options {
     std::wstring skin;        // empty: the open-file dialog is cancelled
     std::wstring answer;      // empty: ok
     std::wstring screenshot;  // empty: none
+    std::wstring menu_pick;   // empty: popup menus are left to the user
 };
 
 // Parses argv[1..] (argv[0] is the program). Returns false with a message in `error` on a bad line.

@@ -3,7 +3,7 @@
 
 1. Paint the background panel: a vertical gradient, a bevel and a dark display well.
 2. Paint each button in three states (normal, hover, pressed): a face whose shade depends on the
-   state, with its glyph (previous, play, pause, stop, next, close) on top.
+   state, with its glyph (previous, play, pause, stop, next, menu, close) on top.
 3. Paint the status strip: one frame each for stopped, playing and paused, side by side.
 4. Write every picture as a bottom-up 24-bit BMP into skins/default/.
 5. Draw the tray icon, a play glyph on a dark disc, as a 16x16 32-bit icon file (tray.ico).
@@ -89,6 +89,9 @@ def glyph(p, kind, ox, oy):
         p.fill(cx - 5, cy - 4, cx - 3, cy + 5, GLYPH)
         for i in range(7):
             p.fill(cx + 4 - i, cy - 4 + i // 2, cx + 5 - i, cy + 5 - i // 2, GLYPH)
+    elif kind == "menu":
+        for dy in (-4, 0, 4):
+            p.fill(cx - 6, cy + dy - 1, cx + 7, cy + dy + 1, GLYPH)
     elif kind == "close":
         for i in range(-4, 5):
             p.fill(cx + i - 1, cy + i, cx + i + 1, cy + i + 1, GLYPH)
@@ -164,7 +167,7 @@ def tray_icon():
 def main():
     os.makedirs(OUT, exist_ok=True)
     background()
-    for kind in ("prev", "play", "pause", "stop", "next", "close"):
+    for kind in ("prev", "play", "pause", "stop", "next", "menu", "close"):
         for state in ("normal", "hover", "pressed"):
             button(kind, state)
     status_strip()

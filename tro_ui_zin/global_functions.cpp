@@ -70,7 +70,7 @@ HICON extract_icon_in(const wchar_t* folder, const wchar_t* file, int32_t index)
 // The callback arguments from index 3 on: each absent, nil or a function.
 void check_callback_args(lua_State* L) {
     for (int i = 3; i <= 5; ++i)
-        if (!lua_isnoneornil(L, i) && lua_type(L, i) != LUA_TFUNCTION) lua_compat::type_error(L, i, "function");
+        if (!lua_isnoneornil(L, i) && lua_type(L, i) != LUA_TFUNCTION) luaL_typerror(L, i, "function");
 }
 
 // The value of key in the section "Text", cut to 9 characters (a buffer of 10).

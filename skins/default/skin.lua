@@ -56,6 +56,11 @@ add_button("play", 46, function() trova.play() end)
 add_button("pause", 82, function() trova.pause() end)
 add_button("stop", 118, function() trova.stop() end)
 add_button("next", 154, function() trova.next() end)
+-- The menu button opens the host's main menu below itself.
+add_button("menu", 222, function()
+    local r = main:get_pos()
+    trova.show_main_menu("System", point.new(r.left + 222, r.top + 98))
+end)
 add_button("close", 258, function() trova.quit() end)
 
 -- A tray icon: a left click plays or pauses, a right click stops.
@@ -88,7 +93,8 @@ local state = trova.is_playing()
 show_status((state == 2 and PAUSED) or (state == 1 and PLAYING) or STOPPED)
 
 -- The playlist window below the main one: the host's active playlist, one row per track. A click
--- selects, Shift and Ctrl extend, dragging moves the selection, a double click plays the row.
+-- selects, Shift and Ctrl extend, dragging moves the selection, a double click plays the row, and
+-- a right click opens the host's context menu of the selected tracks.
 playlist_window = window.new("playlist", 300, 190, rect.new(400, 410, 700, 600))
 playlist_window:add(color_rect.new(rect.new(0, 0, 300, 190), color.new(24, 32, 28)))
 playlist_view = playlist.new(rect.new(6, 6, 294, 184), font.new("Tahoma", 13, 0, 400),

@@ -426,7 +426,7 @@ TEST_F(Binding, UnknownAndNonStringMembersAreNotMembers) {
     EXPECT_EQ(run(L, "local v = p[1]"), "test:1: '1' not a member of this class");
     EXPECT_EQ(run(L, "local v = p[true]"), "test:1: '<boolean>' not a member of this class");
     EXPECT_EQ(run(L, "p[{}] = 1"), "test:1: '<table>' not a member of this class");
-    EXPECT_EQ(run(L, "p.x = 'abc'"), "test:1: bad argument #3 to '?' (number expected, got string)");
+    EXPECT_EQ(run(L, "p.x = 'abc'"), "test:1: bad argument #3 to `?' (number expected, got string)");
     EXPECT_EQ(eval(L, "p.x"), "1");
     // A set never looks at methods.
     EXPECT_EQ(run(L, "p.sum = 1"), "test:1: 'sum' not a member of this class");

@@ -73,6 +73,10 @@ TEST(options, PlayAndTracks) {
     EXPECT_EQ(err, L"option --play takes no value: --play=1");
     EXPECT_FALSE(host::parse_options(line({L"--help=x"}), o, err));
     EXPECT_FALSE(host::parse_options(line({L"-x"}), o, err));
+    EXPECT_TRUE(host::parse_options(line({L"--menu-pick", L"Utilities/Count & length"}), o, err));
+    EXPECT_EQ(o.menu_pick, L"Utilities/Count & length");
+    EXPECT_FALSE(host::parse_options(line({L"--menu-pick="}), o, err));
+    EXPECT_EQ(err, L"--menu-pick needs a menu item label");
     host::options prefs;
     ASSERT_TRUE(host::parse_options(line({L"--show-prefs"}), prefs, err));
     EXPECT_TRUE(prefs.show_prefs);
@@ -83,7 +87,7 @@ TEST(options, PlayAndTracks) {
 TEST(options, TheUsageTextListsEveryOptionTheParserTakes) {
     const std::wstring usage = host::usage_text();
     const wchar_t* const with_value[] = {L"--profile", L"--log",    L"--run-for",   L"--skin",
-                                         L"--answer",  L"--screenshot", L"--component"};
+                                         L"--answer",  L"--screenshot", L"--component", L"--menu-pick"};
     for (const wchar_t* name : with_value) {
         SCOPED_TRACE(host::to_utf8(name));
         EXPECT_NE(usage.find(std::wstring(L"[") + name + L" "), std::wstring::npos);

@@ -61,12 +61,6 @@ int panic(lua_State* L) {
     throw std::runtime_error(text ? text : "unprotected error in the script state");
 }
 
-void open_library(lua_State* L, lua_CFunction opener, const char* name) {
-    lua_pushcfunction(L, opener);
-    lua_pushstring(L, name);
-    lua_call(L, 1, 0);
-}
-
 }  // namespace
 
 message_box_function set_message_box(message_box_function function) {
@@ -85,10 +79,7 @@ lua_State* new_script_state() {
     if (!ZIN_CHECK_MSG(L != nullptr, "l != NULL")) return nullptr;
     lua_atpanic(L, &panic);
     // 3. The libraries, in this order.
-    open_library(L, &luaopen_math, LUA_MATHLIBNAME);
-    open_library(L, &luaopen_string, LUA_STRLIBNAME);
-    lua_compat::open_base(L, &print_to_console);
-    lua_compat::open_table(L);
+    lua_compat::open_libraries(L, &print_to_console);
     // 4. The script interface.
     register_script_interface(L);
     return L;
@@ -129,7 +120,7 @@ void register_script_interface(lua_State* L) {
 
 int load_skin_file(lua_State* L, const wchar_t* skin_path) {
     zut::codepage_from_wide path(skin_path ? skin_path : L"");
-    return lua_compat::load_file(L, path.get_ptr());
+    return luaL_loadfile(L, path.get_ptr());
 }
 
 bool run_skin_chunk() {
@@ -164,18 +155,15 @@ bool run_skin_chunk() {
 void close_state() {
     // Objects destroyed while the state closes still free their slots through g_lua; one of them
     // asking for another close meanwhile is ignored.
-    static bool closing = false;
-    if (closing) return;
+    if (script_state_closing()) return;
     g_reg_free_slots.clear();
     if (!g_lua) return;
-    // The collector destroys windows and parts in no particular order: from here on no window is
-    // found by its handle, so no message (an activation that moves when a window goes) reaches a
-    // half-destroyed skin.
-    clear_window_lists();
-    closing = true;
+    // The window lists stay as they are while script code (finalisers) can run: each window
+    // leaves them when it is destroyed. Meanwhile no window is found by its handle, so no message
+    // (an activation that moves when a window goes) reaches a half-destroyed skin.
     lua_close(g_lua);
     g_lua = nullptr;
-    closing = false;
+    clear_window_lists();
     lua_class::trace_restore({0, 0});
 }
 

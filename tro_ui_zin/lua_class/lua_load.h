@@ -1,9 +1,9 @@
 #pragma once
 // Creating the skin's Lua state and loading the skin script.
 //
-// The state gets the math, string, base and table libraries, in this order (the base library with
-// the changed print, dofile, loadfile and require, lua_compat.h), then the script interface. No other
-// library (input/output, operating system, debug, dynamic loading) is available to skins.
+// The state gets the math, string, base and table libraries, in this order (Lua 5.0's libraries,
+// print sending to the host console, lua_compat.h), then the script interface. No other library
+// (input/output, operating system, debug, dynamic loading) is available to skins.
 
 #include <lua.h>
 

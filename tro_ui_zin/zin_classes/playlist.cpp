@@ -181,11 +181,11 @@ playlist::playlist(lua_State* L)
       mVisible(false) {
     // 1.
     const int arg_count = zin_classes::constructor_arg_count(L);
-    if (arg_count < 2) lua_compat::arg_error(L, 2, "font expected, got no value");
+    if (arg_count < 2) luaL_argerror(L, 2, "font expected, got nil");
     const font* f = check_font(L, 2);
     COLORREF colors[4];
     for (int i = 0; i < 4; ++i) {
-        if (arg_count < 3 + i) lua_compat::arg_error(L, 3 + i, "color expected, got no value");
+        if (arg_count < 3 + i) luaL_argerror(L, 3 + i, "color expected, got nil");
         colors[i] = check_color(L, 3 + i)->value;
     }
     // 2. A seventh argument must be a function or nil.

@@ -96,7 +96,7 @@ text_base::~text_base() {
 
 void text_base::set_text(lua_State* L, int index) {
     if (lua_type(L, index) != LUA_TSTRING && lua_type(L, index) != LUA_TNUMBER)
-        lua_compat::type_error(L, index, "string");
+        luaL_typerror(L, index, "string");
     size_t length = 0;
     const char* text = lua_tolstring(L, index, &length);
     mText.set_string(text, static_cast<t_size>(length));

@@ -1,26 +1,13 @@
 #include <trovaplay/sdk/mainmenu.h>
 
+#include <trovaplay/sdk/service_items.h>
 #include <trovaplay/shared/shared.h>
 
 namespace {
 
-// Walks the commands of every service in the host's order until `match` (service, index) answers
-// true; that command's service and index are kept. False when none matched.
 template <typename F>
 bool find_command(F match, service_ptr_t<mainmenu_commands>& p_service, std::uint32_t& p_index) {
-  service_enumerator_t<mainmenu_commands> services;
-  service_ptr_t<mainmenu_commands> service;
-  while (services.next(service)) {
-    const std::uint32_t count = service->get_command_count();
-    for (std::uint32_t i = 0; i < count; ++i) {
-      if (match(*service.get_ptr(), i)) {
-        p_service = service;
-        p_index = i;
-        return true;
-      }
-    }
-  }
-  return false;
+  return service_find_item(&mainmenu_commands::get_command_count, match, p_service, p_index);
 }
 
 }  // namespace

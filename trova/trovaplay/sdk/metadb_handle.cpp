@@ -52,8 +52,10 @@ bool playable_location_equal(const playable_location& p_a, const playable_locati
 }
 
 void playable_location_text(const playable_location& p_location, zut::string_base& p_out) {
+  zut::string8_fast path;
+  titleformat_display_path(p_location.get_path(), path);
   p_out.set_string("\"");
-  p_out.add_string(titleformat_display_path(p_location.get_path()));
+  p_out.add_string(path);
   p_out.add_string("\"");
   const std::uint32_t index = p_location.get_subsong();
   if (index != 0) {
