@@ -96,4 +96,43 @@ TEST(preferences, edits_made_on_the_page_survive_a_restart) {
     EXPECT_TRUE(has(second.log, "console: face Tahoma\n")) << second.log;
 }
 
+// Polls for a preferences window other than the one given (the page closed and reopened it).
+HWND wait_for_other_window(const host_process& host, HWND old_window) {
+    for (int i = 0; i < 300; ++i) {
+        const HWND window = host.wait_for_window(L"trovaplay_preferences", L"Preferences", 100);
+        if (window && window != old_window && !IsWindow(old_window)) return window;
+        Sleep(50);
+    }
+    return nullptr;
+}
+
+TEST(preferences, reset_config_reopens_the_preferences_with_the_skins_defaults) {
+    const std::wstring work = temp_folder(L"preferences_reset");
+    const std::wstring skin = work + L"\\skin.lua";
+    const std::wstring log_file = work + L"\\log.txt";
+    ASSERT_TRUE(write_file(skin, kSkin));
+    host_process host({L"--skin", skin, L"--profile", work + L"\\profile", L"--log", log_file, L"--show-prefs",
+                       L"--run-for", L"60000"},
+                      work + L"\\stdout.txt");
+    ASSERT_TRUE(host.started()) << host.start_error();
+    const HWND first = host.wait_for_window(L"trovaplay_preferences", L"Preferences", 30000);
+    ASSERT_NE(nullptr, first) << read_file(log_file);
+    const HWND page = child(first, L"#32770", nullptr);
+    SendMessageW(child(page, L"Button", L"Show the clock"), BM_SETCHECK, BST_UNCHECKED, 0);
+    PostMessageW(child(page, L"Button", L"Reset Config"), BM_CLICK, 0, 0);
+    // The page closes the host's preferences and runs its main-menu command to open them again.
+    const HWND second = wait_for_other_window(host, first);
+    ASSERT_NE(nullptr, second) << read_file(log_file);
+    const HWND clock = child(child(second, L"#32770", nullptr), L"Button", L"Show the clock");
+    ASSERT_NE(nullptr, clock);
+    EXPECT_EQ(BST_CHECKED, SendMessageW(clock, BM_GETCHECK, 0, 0));
+    PostMessageW(FindWindowW(L"trovaplay_host", L"trovaplay"), WM_CLOSE, 0, 0);
+    ASSERT_TRUE(host.wait(30000)) << read_file(log_file);
+    const std::string log = read_file(log_file);
+    EXPECT_EQ(0u, host.exit_code()) << log;
+    EXPECT_EQ(std::vector<std::string>(), lines_containing(log, "ERROR")) << log;
+    EXPECT_TRUE(has(log, "host: menu command: Preferences\n")) << log;
+    EXPECT_EQ(2u, lines_containing(log, "host: preferences opened").size()) << log;
+}
+
 }  // namespace
