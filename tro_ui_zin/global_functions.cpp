@@ -60,9 +60,11 @@ int native_call(lua_State* L, F body) {
     return results;
 }
 
-// ExtractIconW answers 1 for a file that is no icon file, executable or library.
+// ExtractIconW answers 1 for a file that is no icon file, executable or library, and for index -1
+// the number of icons in the file, which is no icon either.
 HICON extract_icon_in(const wchar_t* folder, const wchar_t* file, int32_t index) {
     if (folder && folder[0]) SetCurrentDirectoryW(folder);
+    if (index == -1) return nullptr;
     HICON icon = ExtractIconW(core_api::get_my_instance(), file, static_cast<UINT>(index));
     return reinterpret_cast<UINT_PTR>(icon) <= 1 ? nullptr : icon;
 }

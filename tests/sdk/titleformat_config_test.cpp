@@ -2,6 +2,7 @@
 // and a component's own configuration kept in the host blob.
 
 #include "fake_host.h"
+#include "mem_streams.h"
 
 #include <trovaplay/sdk/titleformat_config.h>
 #include <trovaplay/sdk/titleformat_config_impl.h>
@@ -112,13 +113,24 @@ TEST(titleformat_config, FindCompileAndReadByGuid) {
   reset_module_state();
 }
 
-TEST(titleformat_config, OwnConfigurationCompilesOnceAndFailsOnce) {
+// The component's own configuration with a compiler and a listener.
+class OwnConfiguration : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    host.offer(titleformat_compiler::class_guid, &compiler);
+    host.offer(titleformat_config_callback::class_guid, &listener);
+    start_services(host);
+  }
+  void TearDown() override {
+    EXPECT_EQ(compiler.script.count(), 1);  // every compiled script was given back
+    reset_module_state();
+  }
   fake_host host;
   fake_compiler compiler;
   fake_listener listener;
-  host.offer(titleformat_compiler::class_guid, &compiler);
-  host.offer(titleformat_config_callback::class_guid, &listener);
-  start_services(host);
+};
+
+TEST_F(OwnConfiguration, CompilesOnceAndFailsOnce) {
   {
     GUID guid = {};
     EXPECT_EQ(memcmp(g_mine.get_guid(&guid), &kMine, sizeof guid), 0);
@@ -147,8 +159,30 @@ TEST(titleformat_config, OwnConfigurationCompilesOnceAndFailsOnce) {
     g_mine.get_spec(spec);
     EXPECT_STREQ(spec.get_ptr(), "%title%");
   }
-  EXPECT_EQ(compiler.script.count(), 1);  // reset dropped the compiled script
-  reset_module_state();
+}
+
+TEST_F(OwnConfiguration, PayloadIsTheTextAlone) {
+  trovaplay_io::abort_callback_impl abort;
+  {
+    g_mine.set_spec("$bad", ~0u);
+    service_ptr_t<titleformat_script> script;
+    EXPECT_FALSE(g_mine.compile(script));
+    mem_writer out;
+    g_mine.get_data_raw(out, abort);
+    EXPECT_EQ(out.data, "$bad");
+    // The reader holds more than this payload: only the payload is taken, and the text compiles
+    // anew; no listener hears of it.
+    const std::string long_text(300, 'x');
+    mem_reader in(long_text + "next record");
+    g_mine.set_data_raw(in, 300, abort);
+    EXPECT_EQ(in.consumed(), 300u);
+    zut::string8 spec;
+    g_mine.get_spec(spec);
+    EXPECT_EQ(std::string(spec.get_ptr()), long_text);
+    EXPECT_TRUE(g_mine.compile(script));
+    EXPECT_EQ(listener.changes, (std::vector<std::string>{"Mine=$bad"}));
+    g_mine.reset();
+  }
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 
 #include <trovaplay/sdk/metadb_handle.h>
 #include <trovaplay/sdk/titleformat.h>
+#include <zut/primitives.h>
 
 #include <gtest/gtest.h>
 
@@ -222,8 +223,18 @@ TEST(titleformat_hook, PathFieldsShowTheDisplayPathOfTheOwningFileSystem) {
   zut::string8 text;
   playable_location_text(where, text);
   EXPECT_STREQ(text, "\"music\\Album\\Song.flac\"");
+  // An owner that gives no display form: the path as stored.
+  fs.display = false;
+  expect(field(where, info, "directoryname"), true, true, "{Album}", "directoryname");
+  expect(field(where, info, "path"), true, true, "mem://music\\Album\\Song.flac", "no display form");
   EXPECT_EQ(fs.refs, 1);
   reset_module_state();
+  // A module without services (the host links this layer for its formatter): the path as stored,
+  // without a single debug report.
+  const t_size reports = zut::get_assert_count();
+  expect(field(where, info, "filename_ext"), true, true, "Song.flac", "no services");
+  expect(field(where, info, "path"), true, true, "mem://music\\Album\\Song.flac", "no services");
+  EXPECT_EQ(zut::get_assert_count(), reports);
 }
 
 TEST(titleformat_hook, VersionFieldAsksTheHost) {

@@ -13,6 +13,7 @@
 
 #include "titleformat.h"
 
+#include <trovaplay/sdk/core_api.h>
 #include <trovaplay/sdk/filesystem.h>
 #include <trovaplay/shared/shared.h>
 #include <zut/exception.h>
@@ -163,7 +164,11 @@ void reserved_char_text_filter::write(const GUID& p_inputtype, zut::string_base&
 // ---- Small helpers
 
 void titleformat_display_path(const char* p_path, zut::string_base& p_out) {
-  filesystem::g_get_display_path(p_path ? p_path : "", p_out);
+  if (p_path == nullptr) p_path = "";
+  if (core_api::are_services_available())
+    filesystem::g_get_display_path(p_path, p_out);
+  else
+    p_out.set_string(p_path);
 }
 
 namespace {

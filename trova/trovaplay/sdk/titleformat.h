@@ -212,8 +212,9 @@ class titleformat_hook_impl_splitter : public titleformat_hook {
 
 // ---- Small helpers -----------------------------------------------------------------------------------
 
-// A location's path as shown to a user: the display form the file system that owns it gives it,
-// the path as stored when none does (a null path is empty).
+// A location's path as shown to a user: the display form of the file system that owns it
+// (filesystem::g_get_display_path). While services are unavailable (a module that never had them,
+// such as a host linking this layer for its hooks) the path as stored. Replaces p_out's text.
 void titleformat_display_path(const char* p_path, zut::string_base& p_out);
 
 // The record's replay-gain values as text (false, empty text, when absent).
