@@ -20,10 +20,13 @@
 #include "lua_debug.h"
 
 #include <zin_classes/zin_classes.h>
+#include <zin_classes/base_class.h>
 #include <zin_classes/button.h>
+#include <zin_classes/progbar.h>
 #include <zin_config/config_script.h>
 #include <zin_classes/playlist.h>
 #include <zin_classes/text_field.h>
+#include <zin_classes/text_scroll.h>
 #include <zin_window/callbacks.h>
 #include <zin_window/docking.h>
 #include <zin_window/zin_window.h>
@@ -92,15 +95,16 @@ void register_script_interface(lua_State* L) {
     lua_register(L, "debug_out", &debug_out);
     // 2. class config
     register_config_table(L);
-    // 3. globals new_base_class (later), set_global_callback, add_tray_icon, remove_tray_icon,
+    // 3. globals new_base_class, set_global_callback, add_tray_icon, remove_tray_icon,
     //    get_winamp_pl_info
+    lua_register(L, "new_base_class", &new_base_class);
     lua_register(L, "set_global_callback", &set_global_callback);
     lua_register(L, "add_tray_icon", &add_tray_icon);
     lua_register(L, "remove_tray_icon", &remove_tray_icon);
     lua_register(L, "get_winamp_pl_info", &get_winamp_pl_info);
     // 4. classes docking, trova, bitmap, color, font, window, point, rect, image,
-    //    button, color_rect, base_class (later), textfield, progbar (later),
-    //    text_scroll (later), timer, playlist
+    //    button, color_rect, base_class, textfield, progbar,
+    //    text_scroll, timer, playlist
     register_docking(L);
     register_trova_commands(L);
     lua_class::binding<bitmap>::register_type(L);
@@ -112,7 +116,10 @@ void register_script_interface(lua_State* L) {
     lua_class::binding<image>::register_type(L, &image_member_access);
     register_button_class(L);
     lua_class::binding<color_rect>::register_type(L);
+    register_base_class(L);
     lua_class::binding<text_field>::register_type(L);
+    register_prog_bar_class(L);
+    lua_class::binding<text_scroll>::register_type(L);
     lua_class::binding<timer>::register_type(L);
     lua_class::binding<playlist>::register_type(L);
     // Stack: as on entry

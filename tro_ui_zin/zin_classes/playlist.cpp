@@ -123,8 +123,7 @@ int method_set_add_file_option(lua_State* L) {
 }
 
 int method_set_draw_mode(lua_State* L) {
-    playlist* v = check_playlist(L, 1);
-    v->mDrawMode = clamp_draw_mode(lua_class::to_int32(luaL_optnumber(L, 2, -1)));
+    check_playlist(L, 1)->set_draw_mode_from_script(L, 2);
     return 0;
 }
 

@@ -52,9 +52,7 @@ int method_get_text(lua_State* L) {
 }
 
 int method_set_draw_mode(lua_State* L) {
-    text_field* tf = check_text_field(L, 1);
-    const int32_t mode = lua_isnoneornil(L, 2) ? DRAW_MODE_DIRECT : lua_class::to_int32(luaL_checknumber(L, 2));
-    tf->mDrawMode = clamp_draw_mode(mode);
+    check_text_field(L, 1)->set_draw_mode_from_script(L, 2);
     return 0;
 }
 

@@ -1,7 +1,8 @@
-// Points where later parts of the engine join the window code: window states from the
+// Points where other parts of the engine join the window code: window states from the
 // configuration, docking, dropped files, key shortcuts, playlist views, script-defined parts and
 // the tray's restart. Each does nothing (or answers "not handled") until its subsystem exists; the
-// playlist views', docking, dropped-files and key points and the playlist's context menu are filled.
+// playlist views', docking, dropped-files, key and script-defined parts' points and the playlist's
+// context menu are filled.
 
 #include "zin_window.h"
 
@@ -13,6 +14,7 @@
 #include <trovaplay/sdk/console.h>
 #include <trovaplay/sdk/contextmenu_manager.h>
 #include <trovaplay/sdk/keyboard_shortcut_manager.h>
+#include <zin_classes/base_class.h>
 #include <zin_config/zin_config.h>
 
 namespace window_hooks {
@@ -63,9 +65,23 @@ void playlist_context_menu(HWND window) {
     console::guarded("playlist context menu", [&] { contextmenu_run_on_playlist_selection(window, nullptr, 1); });
 }
 
-void script_part_added(zin_window*, class_base*) {}
-void script_part_show(class_base*) {}
-void script_part_hide(class_base*) {}
+void script_part_added(zin_window* w, class_base* part) {
+    // The instance's field "window" names the window it is in.
+    lua_State* L = g_lua;
+    if (!L) return;
+    static_cast<base_class*>(part)->push_instance(L);
+    // Stack: [..., instance]
+    if (lua_istable(L, -1)) {
+        lua_pushliteral(L, "window");
+        lua_class::get_ref(L, w->mSelfRef);
+        // Stack: [..., instance, "window", window]
+        lua_rawset(L, -3);
+    }
+    lua_pop(L, 1);
+    // Stack: [...]
+}
+void script_part_show(class_base* part) { static_cast<base_class*>(part)->show(); }
+void script_part_hide(class_base* part) { static_cast<base_class*>(part)->hide(); }
 
 UINT taskbar_created_message() { return CTrayIcon::sTaskbarCreatedMsg; }
 void taskbar_created() { CTrayIcon::readdAll(); }
