@@ -26,6 +26,7 @@
 #include "local_filesystem.h"
 #include "log.h"
 #include "menus.h"
+#include "preferences_window.h"
 #include "screenshot.h"
 #include "text.h"
 
@@ -109,10 +110,12 @@ int app::run() {
     start_ui();
     m_registry.set_initializing(false);
     if (m_options.play) m_player.play();
+    if (m_options.show_prefs && m_ui != nullptr && !m_ui_failed) open_preferences(m_registry);
     message_loop();
     const bool shot_saved = m_options.screenshot.empty() || save_screenshot(m_options.screenshot);
     m_registry.set_shutting_down(true);
     m_player.stop_for_exit();  // the user interface still hears the stop
+    close_preferences();       // the page goes while the user interface still runs
     stop_ui();
     stop_component();
     if (!release_host_services()) return exit_references_left;
@@ -302,6 +305,7 @@ void app::message_loop() {
     for (;;) {
         const BOOL r = GetMessageW(&msg, nullptr, 0, 0);
         if (r == 0 || r == -1) break;
+        if (preferences_dialog_message(&msg)) continue;
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }

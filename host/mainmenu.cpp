@@ -11,6 +11,7 @@
 #include "log.h"
 #include "menus.h"
 #include "playlist_manager.h"  // HOST_NOT_IMPLEMENTED
+#include "preferences_window.h"
 
 namespace host {
 
@@ -45,7 +46,7 @@ const command_def kPlayback[] = {
 };
 
 const command_def kFile[] = {
-    {mainmenu_commands::guid_preferences, "Preferences", [](service_registry&) {}},
+    {mainmenu_commands::guid_preferences, "Preferences", &open_preferences},
     {{0x5B1F0C61, 0x2E7A, 0x4C1B, {0x9E, 0x31, 0x0A, 0x52, 0x6D, 0x11, 0x83, 0x06}}, "Exit",
      [](service_registry&) { PostQuitMessage(0); }},
 };

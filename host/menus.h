@@ -1,7 +1,7 @@
 #pragma once
 // The reference host's menus and keyboard shortcuts, as host services:
 //   - main-menu commands (mainmenu_commands), in this order: "Play", "Pause", "Stop", "Next",
-//     "Previous"; "Preferences" (the preferences GUID; it only writes its log line for now), "Exit"
+//     "Previous"; "Preferences" (the preferences GUID; opens the preferences window), "Exit"
 //     (ends the message loop); "About" in two services, to show that the first one found wins;
 //   - the main-menu manager, which builds them all into a popup (separators between services);
 //   - context-menu commands on tracks (contextmenu_item): "Show location" (writes the tracks'

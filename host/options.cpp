@@ -33,12 +33,12 @@ bool parse_options(const std::vector<std::wstring>& args, options& out, std::wst
             has_value = true;
         }
         const bool help = name == L"--help" || name == L"-h" || name == L"/?";
-        if (help || name == L"--play") {
+        if (help || name == L"--play" || name == L"--show-prefs") {
             if (has_value) {
                 error = L"option " + name + L" takes no value: " + args[i];
                 return false;
             }
-            (help ? out.help : out.play) = true;
+            (help ? out.help : name == L"--play" ? out.play : out.show_prefs) = true;
             continue;
         }
         if (!name.empty() && name[0] != L'-') {
@@ -106,8 +106,8 @@ bool parse_options(const std::vector<std::wstring>& args, options& out, std::wst
 
 const wchar_t* usage_text() {
     return L"usage: trovaplay.exe [--profile DIR] [--log FILE] [--run-for MS] [--play] [--skin FILE]\n"
-           L"                     [--answer WORD] [--menu-pick LABEL] [--screenshot FILE] [--component DLL]\n"
-           L"                     [FILE...]\n"
+           L"                     [--answer WORD] [--menu-pick LABEL] [--screenshot FILE] [--show-prefs]\n"
+           L"                     [--component DLL] [FILE...]\n"
            L"  --profile DIR      profile folder (default: %APPDATA%\\trovaplay)\n"
            L"  --log FILE         write every console line, debug line and message box to FILE (UTF-8)\n"
            L"  --run-for MS       quit normally after MS milliseconds\n"
@@ -117,6 +117,7 @@ const wchar_t* usage_text() {
            L"  --menu-pick LABEL  pick the item LABEL (\"Sub/Item\" in a submenu) in every popup menu of the\n"
            L"                     component; a menu without it is dismissed\n"
            L"  --screenshot FILE  save a PNG of the whole screen just before quitting\n"
+           L"  --show-prefs       open the preferences once the user interface runs\n"
            L"  --component DLL    the component to load (default: tro_ui_zin.dll beside the program)\n"
            L"  --help             this text\n"
            L"  FILE...            tracks for the playlist: files or M3U playlists (.m3u, .m3u8)\n";

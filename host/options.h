@@ -12,12 +12,13 @@
 //                      for an item of a submenu; '&' marks and case are ignored); a menu without
 //                      it is dismissed
 //   --screenshot FILE  a PNG of the whole screen, taken just before the host quits
+//   --show-prefs       open the preferences once the user interface runs
 //   --component DLL    the component module to load (default: tro_ui_zin.dll beside the program)
 //   --help             the usage text
 //   FILE ...           tracks for the playlist: files, or M3U playlists (.m3u, .m3u8) whose entries
 //                      are taken
 //
-// Options are taken in any order; each but --play and --help takes one value, as the next argument
+// Options are taken in any order; each but --play, --show-prefs and --help takes one value, as the next argument
 // or after '='.
 #include <cstdint>
 #include <string>
@@ -33,6 +34,7 @@ struct options {
     std::uint32_t run_for_ms = 0;  // with run_for_set
     bool help = false;
     bool play = false;                // --play
+    bool show_prefs = false;          // --show-prefs
     std::vector<std::wstring> items;  // tracks and playlists, in the order given
     std::wstring skin;        // empty: the open-file dialog is cancelled
     std::wstring answer;      // empty: ok

@@ -9,8 +9,8 @@ mkdir -p "$cache"
 
 as_root() { if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi; }
 
-packages=(cmake make g++-mingw-w64-i686 mingw-w64-i686-dev wine wine32:i386 xvfb x11-utils xdotool
-          googletest imagemagick dpkg-dev patch)
+packages=(cmake make g++-mingw-w64-i686 binutils-mingw-w64-i686 mingw-w64-i686-dev wine wine32:i386 xvfb
+          x11-utils xdotool googletest imagemagick dpkg-dev patch)
 
 missing=()
 for p in "${packages[@]}"; do

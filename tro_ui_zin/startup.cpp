@@ -50,15 +50,14 @@ wchar_t* current_directory() {
     return dir;
 }
 
-// The profile folder behind the "file://" prefix. A path without the prefix is used as it is.
+}  // namespace
+
 const char* profile_dir_of(const char* profile_path) {
     if (!profile_path) return "";
     const bool has_prefix = strncmp(profile_path, PROFILE_PREFIX, PROFILE_PREFIX_LENGTH) == 0;
     ZIN_ASSERT_MSG(has_prefix, "profile path without file://");
     return has_prefix ? profile_path + PROFILE_PREFIX_LENGTH : profile_path;
 }
-
-}  // namespace
 
 HWND startup(host_hook_proc hook) {
     // 1.

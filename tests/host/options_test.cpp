@@ -66,6 +66,7 @@ TEST(options, PlayAndTracks) {
     std::wstring err;
     ASSERT_TRUE(host::parse_options(line({L"a.mp3", L"--play", L"--log", L"x.log", L"list.m3u"}), o, err));
     EXPECT_TRUE(o.play);
+    EXPECT_FALSE(o.show_prefs);
     EXPECT_EQ(o.items, (std::vector<std::wstring>{L"a.mp3", L"list.m3u"}));
     EXPECT_EQ(o.log_file, L"x.log");
     EXPECT_FALSE(host::parse_options(line({L"--play=1"}), o, err));  // a switch takes no value
@@ -76,6 +77,11 @@ TEST(options, PlayAndTracks) {
     EXPECT_EQ(o.menu_pick, L"Utilities/Count & length");
     EXPECT_FALSE(host::parse_options(line({L"--menu-pick="}), o, err));
     EXPECT_EQ(err, L"--menu-pick needs a menu item label");
+    host::options prefs;
+    ASSERT_TRUE(host::parse_options(line({L"--show-prefs"}), prefs, err));
+    EXPECT_TRUE(prefs.show_prefs);
+    EXPECT_FALSE(prefs.play);
+    EXPECT_FALSE(host::parse_options(line({L"--show-prefs=1"}), prefs, err));
 }
 
 TEST(options, TheUsageTextListsEveryOptionTheParserTakes) {
@@ -91,7 +97,7 @@ TEST(options, TheUsageTextListsEveryOptionTheParserTakes) {
         const wchar_t* value = std::wstring(name) == L"--answer" ? L"ok" : L"1";
         EXPECT_TRUE(host::parse_options(line({name, value}), o, err)) << host::to_utf8(err);
     }
-    for (const wchar_t* name : {L"--play", L"--help"}) {
+    for (const wchar_t* name : {L"--play", L"--show-prefs", L"--help"}) {
         SCOPED_TRACE(host::to_utf8(name));
         EXPECT_NE(usage.find(std::wstring(L"\n  ") + name + L" "), std::wstring::npos);
     }
