@@ -108,6 +108,9 @@ TEST(playlist_wrappers, SelectionQueriesUseTheItemEnumeration) {
     EXPECT_FALSE(m.activeplaylist_is_item_selected(99));  // the host calls back for no item
     EXPECT_EQ(1u, m.playlist_get_selection_count(0, 1));  // stops at the limit
     EXPECT_EQ(3u, m.playlist_get_selection_count(0, 100));
+    playlist_model first = with_selection(3, {0});
+    EXPECT_EQ(0u, first.playlist_get_selection_count(0, 0));  // never more than the limit
+    EXPECT_EQ(0u, first.activeplaylist_get_selection_count(0));
     bit_array_bittable mask(6);
     m.activeplaylist_get_selection_mask(mask);
     EXPECT_EQ("1,3-4", playlist_model::mask_text(mask, 6));
