@@ -6,6 +6,7 @@
 #include "../../benchmarks/gui_objects.h"
 
 #include <tray.h>
+#include <zin_config/zin_conf.h>
 #include <zin_classes/timer.h>
 #include <zin_window/callbacks.h>
 #include <zin_window/zin_window.h>
@@ -14,6 +15,8 @@
 
 #include <functional>
 #include <stdexcept>
+#include <utility>
+#include <vector>
 
 using namespace startup_test;
 using engine_test::run;
@@ -195,6 +198,46 @@ TEST_F(SkinReload, AnExceptionDuringADeferredReloadStaysInsideTheMainWindowProce
     for (const std::string& l : console.lines)
         if (l.find("ERROR : ") == 0 && l.find("no box today") != std::string::npos) reported = true;
     EXPECT_TRUE(reported);
+}
+
+// The real message box: each box of this thread is noted with its owner and closed (Cancel for
+// "Retry ?", OK for the others).
+std::vector<std::pair<std::wstring, HWND>>& shown_boxes() {
+    static std::vector<std::pair<std::wstring, HWND>> boxes;
+    return boxes;
+}
+BOOL CALLBACK close_thread_box(HWND w, LPARAM) {
+    wchar_t name[16] = {};
+    GetClassNameW(w, name, 16);
+    if (lstrcmpW(name, L"#32770") != 0 || !IsWindowVisible(w)) return TRUE;
+    wchar_t caption[128] = {};
+    GetWindowTextW(w, caption, 128);
+    shown_boxes().emplace_back(caption, GetWindow(w, GW_OWNER));
+    PostMessageW(w, WM_CLOSE, 0, 0);
+    return FALSE;
+}
+void CALLBACK close_boxes(HWND, UINT, UINT_PTR, DWORD) {
+    EnumThreadWindows(GetCurrentThreadId(), &close_thread_box, 0);
+}
+
+TEST_F(SkinReload, RetryBoxBelongsToThePreferencesPage) {
+    unload_skin();
+    folder.write("skin.lua", "error('broken skin')\n");
+    const HWND page = CreateWindowExW(0, L"STATIC", L"page", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, nullptr,
+                                      nullptr, nullptr, nullptr);
+    g_pref_dialog = page;
+    skin_load::set_message_box(nullptr);
+    shown_boxes().clear();
+    const UINT_PTR timer = SetTimer(nullptr, 0, 50, &close_boxes);
+    EXPECT_FALSE(load_skin_with_retry(L"retry caption"));
+    KillTimer(nullptr, timer);
+    g_pref_dialog = nullptr;
+    DestroyWindow(page);
+    ASSERT_EQ(shown_boxes().size(), 2u);
+    EXPECT_EQ(shown_boxes()[0].first, L"zin_window_debug: lua-execute error");
+    EXPECT_EQ(shown_boxes()[0].second, nullptr);  // the loader's boxes have no owner
+    EXPECT_EQ(shown_boxes()[1].first, L"retry caption");
+    EXPECT_EQ(shown_boxes()[1].second, page);
 }
 
 TEST_F(SkinReload, LoadingOverALoadedSkinIsRefused) {

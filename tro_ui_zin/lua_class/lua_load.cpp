@@ -47,8 +47,10 @@ namespace skin_load {
 
 namespace {
 
+HWND g_message_box_owner = nullptr;  // the owner of the box being shown (null: none)
+
 int default_message_box(const wchar_t* text, const wchar_t* caption, unsigned type) {
-    return MessageBoxW(nullptr, text, caption, type);
+    return MessageBoxW(g_message_box_owner, text, caption, type);
 }
 
 message_box_function g_message_box = &default_message_box;
@@ -72,8 +74,13 @@ message_box_function set_message_box(message_box_function function) {
     return previous;
 }
 
-int show_message_box(const wchar_t* text, const wchar_t* caption, unsigned type) {
-    return g_message_box(text, caption, type);
+int show_message_box(const wchar_t* text, const wchar_t* caption, unsigned type, HWND owner) {
+    // A box pumps messages: one shown from inside it keeps its own owner, then this one's returns.
+    const HWND previous = g_message_box_owner;
+    g_message_box_owner = owner && IsWindow(owner) ? owner : nullptr;
+    const int answer = g_message_box(text, caption, type);
+    g_message_box_owner = previous;
+    return answer;
 }
 
 lua_State* new_script_state() {
