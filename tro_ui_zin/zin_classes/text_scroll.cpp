@@ -213,6 +213,8 @@ bool text_scroll::message(const struct mouse_event& event) {
     if (!mActivated || !is_left_press(event.msg)) return false;
     mDragging = 1;
     mPress.call_if_set();
+    // The release will never come to a window the callback closed: no drag stays behind.
+    if (mpWin && !mpWin->mWnd) mDragging = 0;
     if (mDragging && mpWin && !mpWin->mActive.find(this, 0)) mpWin->add_active(this);
     return true;
 }
