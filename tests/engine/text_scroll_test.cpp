@@ -165,6 +165,24 @@ TEST_F(text_scrolls, a_press_that_closes_the_window_ends_the_drag) {
     mouse(hwnd, WM_MOUSEMOVE, 50, 20);
     mouse(hwnd, WM_MOUSEMOVE, 70, 20);
     EXPECT_EQ(0, ts->mPosition);
+
+    // The same when another part's press closes the window in the middle of this one's drag.
+    take_log();
+    ASSERT_EQ("", run("ts:set_activated(false)"));
+    text_scroll* first = make("ab");
+    ASSERT_EQ("", run("main:add(text_scroll.new(rect.new(20, 10, 120, 40), 'ab', 2, f, white,\n"
+                      "  function() main:close() end))"));
+    open();
+    mouse(hwnd, WM_MOUSEMOVE, 50, 20);
+    mouse(hwnd, WM_LBUTTONDOWN, 50, 20);
+    pump();
+    ASSERT_EQ(nullptr, w->mWnd);
+    EXPECT_EQ("press", take_log());
+    open();
+    mouse(hwnd, WM_MOUSEMOVE, 50, 20);
+    mouse(hwnd, WM_MOUSEMOVE, 70, 20);
+    EXPECT_EQ(0, first->mPosition);
+    EXPECT_EQ(0, first->mDragging);
 }
 
 TEST_F(text_scrolls, collection_frees_the_callbacks_and_the_font) {

@@ -193,6 +193,9 @@ void text_scroll::draw(HDC dc, const rect& r, const rect& clip) {
 // ---- Mouse ---------------------------------------------------------------------------------------
 
 bool text_scroll::message(const struct mouse_event& event) {
+    // A window that closed during the drag (and opened again) has forgotten its active parts: the
+    // release went with it, so the drag is over.
+    if (mDragging && mpWin && !mpWin->mActive.find(this, 0)) mDragging = 0;
     // 1.
     if (mDragging) {
         if (event.msg == WM_MOUSEMOVE) {
