@@ -140,6 +140,21 @@ TEST_F(script_parts, a_draw_that_closes_its_window_or_adds_parts_is_safe) {
     EXPECT_EQ(kBlue, back_pixel(100, 50));
 }
 
+TEST_F(script_parts, a_show_that_closes_the_window_shows_no_later_part) {
+    open();
+    ASSERT_EQ("", run("function Part.show(self) note('show ' .. self.name) if self.name == 'a' then main:close() end end\n"
+                      "function Part.hide(self) note('hide ' .. self.name) end\n"
+                      "a = Part.new(rect.new(0, 0, 10, 10)) a.name = 'a'\n"
+                      "b = Part.new(rect.new(10, 0, 20, 10)) b.name = 'b'\n"
+                      "main:add(a, b)"));
+    take_log(";");
+    ASSERT_EQ("", run("main:create()"));
+    pump();
+    EXPECT_EQ(nullptr, w->mWnd);
+    // The hides of the closing window are the last word: no part is shown after them.
+    EXPECT_EQ("show a;hide a;hide b", take_log(";"));
+}
+
 TEST_F(script_parts, size_sees_the_new_rect_in_mRect) {
     open(3);
     // Anchored to the right edge: the window resizes the part.

@@ -92,6 +92,34 @@ TEST_F(progbars, press_drag_out_of_the_bar_and_release) {
     EXPECT_EQ(kKnob, back_pixel(25, 15));
 }
 
+TEST_F(progbars, a_callback_that_closes_the_window_ends_the_drag) {
+    prog_bar* bar = open_with("progbar.new(rect.new(20, 10, 120, 20), knob, 900,\n"
+                              "  function() note('press') if close_on_press then main:close() end end,\n"
+                              "  function() note('change') if close_on_change then main:close() end end)");
+    for (const char* closer : {"close_on_press", "close_on_change"}) {
+        ASSERT_EQ("", run(std::string(closer) + " = true"));
+        send(WM_LBUTTONDOWN, 70, 15);
+        pump();
+        ASSERT_EQ(nullptr, w->mWnd) << closer;
+        ASSERT_EQ("", run(std::string(closer) + " = false"));
+        EXPECT_EQ("false", eval("bar.sliding")) << closer;
+        // Open again: the release never came, yet moving over the bar does not drag the knob.
+        ASSERT_EQ("", run("main:create()"));
+        hwnd = w->get_hwnd();
+        pump();
+        take_log();
+        const int32_t offset = bar->mOffset;
+        send(WM_MOUSEMOVE, 30, 15);
+        EXPECT_EQ(offset, bar->mOffset) << closer;
+        EXPECT_EQ("", take_log()) << closer;
+        // A new press starts a new drag.
+        send(WM_LBUTTONDOWN, 100, 15);
+        EXPECT_EQ("press,change", take_log()) << closer;
+        EXPECT_TRUE(is_active(bar));
+        send(WM_LBUTTONUP, 100, 15);
+    }
+}
+
 TEST_F(progbars, vertical_when_the_knob_is_as_wide_as_the_bar) {
     prog_bar* bar = open_with("make(rect.new(200, 10, 210, 70), 100)");
     ASSERT_NE(nullptr, bar);

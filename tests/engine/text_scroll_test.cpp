@@ -148,6 +148,43 @@ TEST_F(text_scrolls, the_text_follows_a_drag) {
     EXPECT_TRUE(engine_test::fails_with(L, "ts:set_activated(1)", "boolean expected"));
 }
 
+TEST_F(text_scrolls, a_press_that_closes_the_window_ends_the_drag) {
+    ASSERT_EQ("", run("ts = text_scroll.new(rect.new(20, 10, 120, 40), 'ab', 2, f, white,\n"
+                      "  function() note('press') main:close() end) main:add(ts)"));
+    lua_getglobal(L, "ts");
+    text_scroll* ts = static_cast<text_scroll*>(lua_touserdata(L, -1));
+    lua_pop(L, 1);
+    open();
+    mouse(hwnd, WM_MOUSEMOVE, 50, 20);
+    mouse(hwnd, WM_LBUTTONDOWN, 50, 20);
+    pump();
+    ASSERT_EQ(nullptr, w->mWnd);
+    EXPECT_EQ(0, ts->mDragging);
+    // Open again: the release never came, yet moving over the text does not drag it.
+    open();
+    mouse(hwnd, WM_MOUSEMOVE, 50, 20);
+    mouse(hwnd, WM_MOUSEMOVE, 70, 20);
+    EXPECT_EQ(0, ts->mPosition);
+
+    // The same when another part's press closes the window in the middle of this one's drag.
+    take_log();
+    ASSERT_EQ("", run("ts:set_activated(false)"));
+    text_scroll* first = make("ab");
+    ASSERT_EQ("", run("main:add(text_scroll.new(rect.new(20, 10, 120, 40), 'ab', 2, f, white,\n"
+                      "  function() main:close() end))"));
+    open();
+    mouse(hwnd, WM_MOUSEMOVE, 50, 20);
+    mouse(hwnd, WM_LBUTTONDOWN, 50, 20);
+    pump();
+    ASSERT_EQ(nullptr, w->mWnd);
+    EXPECT_EQ("press", take_log());
+    open();
+    mouse(hwnd, WM_MOUSEMOVE, 50, 20);
+    mouse(hwnd, WM_MOUSEMOVE, 70, 20);
+    EXPECT_EQ(0, first->mPosition);
+    EXPECT_EQ(0, first->mDragging);
+}
+
 TEST_F(text_scrolls, collection_frees_the_callbacks_and_the_font) {
     const auto slots_held = [] { return g_reg_slot_count - g_reg_free_slots.getSize(); };
     const uint32_t held_before = slots_held();

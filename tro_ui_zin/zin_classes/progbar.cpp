@@ -164,6 +164,7 @@ bool prog_bar::message(const struct mouse_event& event) {
     if (!(mFlags & FLAG_SLIDER) || !is_left_press(event.msg)) return false;
     mFlags |= FLAG_SLIDING;
     mPress.call_if_set();
+    if (end_drag_if_closed()) return true;
     set_from_mouse(c);
     // A callback may have ended the drag (or closed the window) meanwhile.
     if ((mFlags & FLAG_SLIDING) && mpWin && !mpWin->mActive.find(this, 0)) mpWin->add_active(this);
@@ -173,6 +174,14 @@ bool prog_bar::message(const struct mouse_event& event) {
 void prog_bar::stop_sliding() {
     mFlags &= ~FLAG_SLIDING;
     if (mpWin) mpWin->remove_active(this);
+}
+
+bool prog_bar::end_drag_if_closed() {
+    // The release will never come to a closed window, and reopening it forgets its active parts:
+    // a drag left standing would follow the mouse without a button held.
+    if (!mpWin || mpWin->mWnd) return false;
+    stop_sliding();
+    return true;
 }
 
 void prog_bar::set_from_mouse(int64_t c) {
@@ -186,7 +195,7 @@ void prog_bar::set_from_mouse(int64_t c) {
     mOffset = offset;
     mPosition = mTravel == 0 ? 0.0f : static_cast<float>(static_cast<double>(offset) * mMax / mTravel);
     mChange.call_if_set();
-    if (!mpWin) return;
+    if (!mpWin || end_drag_if_closed()) return;
     const int32_t from = std::min(old_offset, offset);
     const int32_t to = add_clamped(std::max(old_offset, offset), k);
     const rect strip = is_vertical() ? rect(mRect.left, add_clamped(mRect.top, from),

@@ -59,6 +59,8 @@ public:
 private:
     int32_t offset_of(float position) const;
     void set_from_mouse(int64_t c);
+    // Ends the drag when a callback closed the window; true when it did.
+    bool end_drag_if_closed();
 };
 
 // The bar at a stack index ("progbar expected, got ..." otherwise).

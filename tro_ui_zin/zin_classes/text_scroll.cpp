@@ -193,6 +193,9 @@ void text_scroll::draw(HDC dc, const rect& r, const rect& clip) {
 // ---- Mouse ---------------------------------------------------------------------------------------
 
 bool text_scroll::message(const struct mouse_event& event) {
+    // A window that closed during the drag (and opened again) has forgotten its active parts: the
+    // release went with it, so the drag is over.
+    if (mDragging && mpWin && !mpWin->mActive.find(this, 0)) mDragging = 0;
     // 1.
     if (mDragging) {
         if (event.msg == WM_MOUSEMOVE) {
@@ -213,6 +216,8 @@ bool text_scroll::message(const struct mouse_event& event) {
     if (!mActivated || !is_left_press(event.msg)) return false;
     mDragging = 1;
     mPress.call_if_set();
+    // The release will never come to a window the callback closed: no drag stays behind.
+    if (mpWin && !mpWin->mWnd) mDragging = 0;
     if (mDragging && mpWin && !mpWin->mActive.find(this, 0)) mpWin->add_active(this);
     return true;
 }

@@ -150,7 +150,8 @@ void zin_window::create_native() {
 
 void zin_window::show_script_parts_and_size() {
     const HWND hwnd = mWnd;
-    for (uint32_t i = 0; i < mScriptParts.getSize(); ++i)
+    // A show that closed the window has had every part hidden: the rest are not shown after that.
+    for (uint32_t i = 0; i < mScriptParts.getSize() && mWnd == hwnd; ++i)
         window_hooks::script_part_show(mScriptParts[i]);
     if (mWnd != hwnd) return;
     call_callback(on_size);
