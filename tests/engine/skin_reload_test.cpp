@@ -84,7 +84,6 @@ protected:
 };
 
 TEST_F(SkinReload, ReloadRunsTheSkinAgainFromItsFile) {
-    lua_State* first = g_lua;
     const HWND first_window = g_window_handles[0].handle;
     EXPECT_EQ(timer_id(), 44);
     EXPECT_EQ(run(g_lua, "t2 = timer.new(function() end)"), "");
@@ -92,10 +91,9 @@ TEST_F(SkinReload, ReloadRunsTheSkinAgainFromItsFile) {
     reload_skin();
     EXPECT_EQ(count_console("unloading"), 1u);  // the old skin's OnUnload
     ASSERT_NE(g_lua, nullptr);
-    EXPECT_NE(g_lua, first);
     EXPECT_TRUE(g_skin_running);
     EXPECT_EQ(engine_test::eval(g_lua, "second"), "true");
-    EXPECT_EQ(engine_test::eval(g_lua, "loads"), "1");  // a fresh state
+    EXPECT_EQ(engine_test::eval(g_lua, "loads"), "1");  // a fresh state (it may lie where the old one did)
     EXPECT_EQ(timer_id(), 44);                          // every timer id was free again
     EXPECT_FALSE(IsWindow(first_window));
     ASSERT_EQ(g_window_handles.getSize(), 1u);

@@ -296,11 +296,12 @@ TEST_F(PrefPage, ConfirmedFontIsShownOnItsButton) {
 TEST_F(PrefPage, ReloadKeepsThePageAndHandsTheScriptTheEditedValues) {
     const HWND page = open_page();
     ASSERT_NE(page, nullptr);
-    lua_State* first = g_lua;
+    // A new state may lie where the old one did: the old one carries a mark.
+    ASSERT_EQ(engine_test::run(g_lua, "old_state = true"), "");
     uncheck(control_of("clock"));
     click(GetDlgItem(page, IDC_RELOAD));
     ASSERT_NE(g_lua, nullptr);
-    EXPECT_NE(g_lua, first);
+    EXPECT_EQ(engine_test::eval(g_lua, "old_state"), "nil");
     EXPECT_TRUE(g_skin_running);
     EXPECT_EQ(engine_test::eval(g_lua, "clock"), "false");
     EXPECT_TRUE(IsWindow(page));
