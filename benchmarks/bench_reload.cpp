@@ -2,8 +2,9 @@
 // process's private bytes, GDI objects and windows stay flat (nothing of an unloaded skin may stay).
 //
 // Outline:
-//   1. The engine as the start-up makes it, without a host: profile folder, skin path, window
-//      class, main window, a player that stands still; the default skin loaded once.
+//   1. The engine as the start-up makes it over the reference host's services (title formatting,
+//      playlists, a player that stands still): profile folder, skin path, window class, main
+//      window; the default skin loaded once.
 //   2. Reload cycles (remember the windows, save, unload, load from the file again) in rounds:
 //      after each round the milliseconds per cycle, private bytes, GDI objects and top-level
 //      windows of the process.
@@ -11,13 +12,16 @@
 
 #include "bench_timer.h"
 #include "gui_objects.h"
-#include "../tests/engine/play_control_stub.h"
 
 #include <lua_class/lua_load.h>
 #include <tray.h>
 #include <tro_ui_zin.h>
 #include <zin_config/zin_config.h>
 #include <zin_window/zin_window.h>
+
+#include <player.h>
+#include <registry.h>
+#include <trovaplay/sdk/client.h>
 
 #include <windows.h>
 #include <psapi.h>
@@ -28,10 +32,7 @@
 
 namespace {
 
-// ---- 1. The engine without a host ---------------------------------------------------------------
-
-// The default skin asks the player whether it plays.
-class still_player final : public play_control_stub {};
+// ---- 1. The engine over the reference host's services ------------------------------------------
 
 BOOL TROVA_HOOK_CALL pass_everything(HWND, UINT, WPARAM, LPARAM, LRESULT*) { return FALSE; }
 
@@ -102,8 +103,12 @@ int main(int argc, char** argv) {
     // 1.
     const std::string profile = profile_folder();
     g_profile_dir = profile.c_str();
-    still_player player;
-    g_play_control = &player;
+    static host::service_registry registry;
+    static host::player player;
+    player.register_services(registry);
+    trovaplay_get_interface(&registry, nullptr)->services_init(true);
+    g_play_control = static_cast<play_control*>(registry.get(play_control::class_guid, 0));
+    g_pl_oper = static_cast<playlist_manager*>(registry.get(playlist_manager::class_guid, 0));
     skin_load::set_message_box(&print_box);
     set_skin_path(default_skin().c_str());
     register_window_class(&pass_everything);
