@@ -9,6 +9,10 @@
 #include <trovaplay/sdk/client.h>
 #include <trovaplay/sdk/componentversion.h>
 #include <trovaplay/sdk/console_receiver.h>
+#include <trovaplay/sdk/filesystem.h>
+#include <trovaplay/sdk/location_filter.h>
+#include <trovaplay/sdk/titleformat.h>
+#include <trovaplay/sdk/titleformat_config.h>
 #include <trovaplay/sdk/play_callback.h>
 #include <trovaplay/sdk/playlist_callback.h>
 #include <trovaplay/sdk/play_control.h>
@@ -62,6 +66,30 @@ const char* class_name(const GUID& g) {
     return "unknown class";
 }
 
+// --fault: the host's services by name.
+bool host_service_class(const std::string& name, GUID& out) {
+    struct known {
+        const char* name;
+        GUID guid;
+    };
+    static const known table[] = {
+        {"console_receiver", console_receiver::class_guid},
+        {"filesystem", filesystem::class_guid},
+        {"playlist_manager", playlist_manager::class_guid},
+        {"play_control", play_control::class_guid},
+        {"titleformat_config", titleformat_config::class_guid},
+        {"titleformat_compiler", titleformat_compiler::class_guid},
+        {"core_version_info", core_version_info::class_guid},
+        {"location_filter", location_filter::class_guid},
+    };
+    for (const known& k : table)
+        if (name == k.name) {
+            out = k.guid;
+            return true;
+        }
+    return false;
+}
+
 // The host's hook procedure, offered every message of the user interface's windows first. The
 // reference host leaves them all to the user interface.
 BOOL TROVA_HOOK_CALL host_hook(HWND, UINT, WPARAM, LPARAM, LRESULT*) { return FALSE; }
@@ -99,6 +127,25 @@ app::~app() {
 }
 
 int app::run() {
+    if (!m_options.fault_name.empty()) {
+        const std::string name = to_utf8(m_options.fault_name);
+        GUID guid;
+        if (name == "host_api" && m_options.fault_slot >= 0) {
+            m_api_fault.reset(new fault_proxy(&m_registry, unsigned(m_options.fault_slot)));
+        } else if (host_service_class(name, guid)) {
+            m_registry.set_fault(guid, m_options.fault_slot);
+        } else {
+            log_host("ERROR : --fault names no service of the host that can fail so: " + name);
+            return exit_bad_command_line;
+        }
+    }
+    const int code = run_all();
+    if (!m_options.fault_name.empty())
+        log_host("--fault " + to_utf8(m_options.fault_name) + ": " + std::to_string(faults_thrown()) + " faults injected");
+    return code;
+}
+
+int app::run_all() {
     if (!prepare()) return exit_no_profile;
     if (!load_component()) {
         release_host_services();
@@ -109,12 +156,13 @@ int app::run() {
     m_registry.set_initializing(false);
     if (m_options.play) m_player.play();
     message_loop();
-    const bool shot_saved = m_options.screenshot.empty() || save_screenshot(m_options.screenshot);
+    const bool shot_saved = m_options.screenshot.empty() || save_screenshot(m_options.screenshot, m_options.full_screen);
     m_registry.set_shutting_down(true);
     m_player.stop_for_exit();  // the user interface still hears the stop
     stop_ui();
     stop_component();
     if (!release_host_services()) return exit_references_left;
+    if (m_ui_failed) return exit_no_ui;
     return shot_saved ? exit_ok : exit_no_screenshot;
 }
 
@@ -124,6 +172,7 @@ bool app::prepare() {
         log_host("ERROR : cannot open the log file " + to_utf8(m_options.log_file) + "; logging to standard output only");
 
     // Debug output and dialogs of the component are caught from its first moment on.
+    log_show_debug(m_options.debug_log);
     debug_capture_start();
     if (!m_automation.start()) log_host("ERROR : cannot install the dialog automation; dialogs wait for a person");
 
@@ -146,7 +195,9 @@ bool app::prepare() {
     m_player.add_items(m_options.items);
 
     m_window = create_host_window(kWindowClass, &app::window_proc, nullptr, this);
-    if (m_window == nullptr) log_host("ERROR : cannot create the host window");
+    if (m_window == nullptr)
+        log_host("ERROR : cannot create the host window (error " + std::to_string(GetLastError()) +
+                 "); is DISPLAY a running X display?");
     else SetWindowTextW(m_window, L"trovaplay");
     m_registry.set_main_window(m_window);
     return true;
@@ -169,7 +220,8 @@ bool app::load_component() {
         m_module = nullptr;
         return false;
     }
-    guarded("the module entry", [&] { m_client = entry(&m_registry, m_module); });
+    host_api* api = m_api_fault ? static_cast<host_api*>(m_api_fault->object()) : &m_registry;
+    guarded("the module entry", [&] { m_client = entry(api, m_module); });
     if (m_client == nullptr) {
         log_host("ERROR : the module entry of " + to_utf8(path) + " returned no client");
         FreeLibrary(m_module);
@@ -262,7 +314,10 @@ void app::start_ui() {
     guarded("user interface init", [&] { main_window = m_ui->init(&host_hook); });
     if (main_window == nullptr) {
         m_ui_failed = true;
-        log_host("the user interface gave no main window (its start-up failed or was cancelled)");
+        std::string why = m_window == nullptr ? "no window can be created (no display?)"
+                          : last_message_box().empty() ? "its start-up failed or was cancelled"
+                                                       : "its last message: " + last_message_box();
+        log_host("ERROR : the user interface gave no main window: " + why);
         return;
     }
     m_registry.set_main_window(main_window);

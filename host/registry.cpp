@@ -68,6 +68,12 @@ service_base* service_registry::get(const GUID& guid, std::uint32_t index) {
     return s;
 }
 
+void service_registry::set_fault(const GUID& guid, int slot) {
+    m_fault_set = true;
+    m_fault_guid = guid;
+    m_fault_slot = slot;
+}
+
 void service_registry::set_profile_folder(const std::wstring& folder) {
     m_profile_path = "file://" + to_utf8(folder);
 }
@@ -91,6 +97,11 @@ bool service_registry::enum_create(service_ptr_t<service_base>& p_out, service_c
         const service_class& c = m_classes[p_class - 1];
         if (p_index >= c.services.size()) return false;
         s = c.services[p_index].service;
+        if (is_fault_class(c)) {
+            if (m_fault_slot < 0) return false;
+            m_proxies.emplace_back(new fault_proxy(s, unsigned(m_fault_slot)));
+            s = static_cast<service_base*>(m_proxies.back()->object());
+        }
         s->service_add_ref();  // the caller's reference
     }
     p_out.attach(s);
@@ -100,7 +111,9 @@ bool service_registry::enum_create(service_ptr_t<service_base>& p_out, service_c
 std::uint32_t service_registry::enum_get_count(service_class_ref p_class) {
     zut::scoped_lock lock(m_lock);
     if (p_class == 0 || p_class > m_classes.size()) return 0;
-    return std::uint32_t(m_classes[p_class - 1].services.size());
+    const service_class& c = m_classes[p_class - 1];
+    if (is_fault_class(c) && m_fault_slot < 0) return 0;
+    return std::uint32_t(c.services.size());
 }
 
 HWND service_registry::get_main_window() { return m_main_window; }
