@@ -123,6 +123,7 @@ app::app(const options& opts)
 app::~app() {
     m_automation.stop();
     debug_capture_stop();
+    if (m_debug_reader) CloseHandle(m_debug_reader);
     if (m_window) DestroyWindow(m_window);
 }
 
@@ -173,6 +174,8 @@ bool app::prepare() {
 
     // Debug output and dialogs of the component are caught from its first moment on.
     log_show_debug(m_options.debug_log);
+    // The component writes debug lines only when a reader announces itself, as a debug monitor does.
+    if (m_options.debug_log) m_debug_reader = CreateEventW(nullptr, FALSE, FALSE, L"DBWIN_BUFFER_READY");
     debug_capture_start();
     if (!m_automation.start()) log_host("ERROR : cannot install the dialog automation; dialogs wait for a person");
 
@@ -339,6 +342,8 @@ void app::stop_ui() {
 // 5. The message loop, until WM_QUIT or the end of --run-for. Without a running user interface and
 // without --run-for there is nothing to wait for.
 void app::message_loop() {
+    const DWORD start = GetTickCount();
+    bool deadline = false;
     if (m_ui_failed) {
         PostQuitMessage(0);
     } else if (m_options.run_for_set) {
@@ -346,6 +351,7 @@ void app::message_loop() {
             PostQuitMessage(0);
         } else {
             SetTimer(m_window, kRunForTimer, m_options.run_for_ms, nullptr);
+            deadline = true;
         }
     } else if (m_ui == nullptr) {
         log_host("no user interface and no --run-for: quitting");
@@ -355,8 +361,16 @@ void app::message_loop() {
     for (;;) {
         const BOOL r = GetMessageW(&msg, nullptr, 0, 0);
         if (r == 0 || r == -1) break;
+        if (msg.message == WM_TIMER && msg.hwnd == m_window && msg.wParam == kRunForTimer) deadline = false;
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
+        // Timer messages and the quit message come only when nothing else waits: a skin that keeps
+        // the queue full (one that starts playback again at every playback event, say) must not
+        // keep the host from ending.
+        if (deadline && GetTickCount() - start >= m_options.run_for_ms) {
+            log_host("--run-for time is over");
+            break;
+        }
     }
     if (m_window) KillTimer(m_window, kRunForTimer);
     log_host("message loop ended");

@@ -78,6 +78,7 @@ private:
     user_interface* m_ui = nullptr;  // the started user interface (a reference held)
     bool m_ui_failed = false;        // its init gave no main window
     trovaplay_client* m_client = nullptr;
+    HANDLE m_debug_reader = nullptr;  // --debug-log: the event that announces a debug-output reader
     std::unique_ptr<fault_proxy> m_api_fault;  // --fault host_api:SLOT: the API object handed out
 };
 

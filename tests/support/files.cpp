@@ -114,6 +114,10 @@ std::wstring source_file(const char* relative) {
 
 bool has(const std::string& text, const std::string& what) { return text.find(what) != std::string::npos; }
 
+std::string tail(const std::string& text, size_t max) {
+    return text.size() <= max ? text : "..." + text.substr(text.size() - max);
+}
+
 std::string untimed(const std::string& log) {
     const size_t kTime = 13;  // "hh:mm:ss.mmm "
     std::string out;

@@ -31,6 +31,9 @@ std::wstring source_file(const char* relative);
 
 bool has(const std::string& text, const std::string& what);
 
+// The last `max` bytes of a text (for failure messages about long logs).
+std::string tail(const std::string& text, size_t max = 6000);
+
 // The host's log text without the time of day at the start of each line ("13:05:42.117 ").
 std::string untimed(const std::string& log);
 

@@ -88,9 +88,11 @@ HWND host_process::wait_for_window(const wchar_t* class_name, const wchar_t* tit
 
 namespace {
 
-std::vector<std::wstring> with_log_and_profile(const std::vector<std::wstring>& args, const std::wstring& work) {
+std::vector<std::wstring> with_log_and_profile(const std::vector<std::wstring>& args, const std::wstring& work,
+                                               bool debug_lines = true) {
     std::vector<std::wstring> all = args;
-    all.insert(all.end(), {L"--log", work + L"\\log.txt", L"--debug-log", L"--profile", work + L"\\profile"});
+    all.insert(all.end(), {L"--log", work + L"\\log.txt", L"--profile", work + L"\\profile"});
+    if (debug_lines) all.push_back(L"--debug-log");
     return all;
 }
 
@@ -147,7 +149,7 @@ void run_hosts(const std::vector<host_job>& jobs, unsigned parallel, DWORD timeo
             if (!s.host && next < jobs.size()) {
                 s.job = next++;
                 s.started = GetTickCount();
-                s.host.reset(new host_process(with_log_and_profile(jobs[s.job].args, jobs[s.job].work),
+                s.host.reset(new host_process(with_log_and_profile(jobs[s.job].args, jobs[s.job].work, false),
                                               jobs[s.job].work + L"\\stdout.txt"));
                 if (!s.host->started()) ADD_FAILURE() << s.host->start_error();
                 ++running;

@@ -54,7 +54,8 @@ struct host_job {
     std::wstring work;
 };
 
-// Runs every job as run_host does, `parallel` hosts at once; a host still running after timeout_ms
+// Runs every job as run_host does (but without --debug-log: add it to the job's arguments when the
+// debug lines are wanted), `parallel` hosts at once; a host still running after timeout_ms
 // is ended (exit code 99). done(index, result, in_time) is called as each ends, on this thread.
 void run_hosts(const std::vector<host_job>& jobs, unsigned parallel, DWORD timeout_ms,
                const std::function<void(size_t, const run_result&, bool)>& done);
