@@ -47,6 +47,7 @@ public:
     CDynArray<int> mFreeIds;             // ids given back by removed icons (last-in first-out)
     bool (*mpCommandHandler)(uint16_t);  // offered every WM_COMMAND of the window; true: taken
     HWND mhWnd;                          // the window that receives the icons' messages
+    HWND mhRestartListener;              // hidden top-level window for a message-only mhWnd, or null
 
     // The manager whose init ran last: the window procedure and readdAll work on it.
     static CTrayIcon* spInstance;
@@ -95,4 +96,8 @@ private:
     // Whether msg lies in the range of the icons' callback messages.
     static bool isTrayMessage(UINT msg) { return msg >= TRAY_FIRST_MESSAGE && msg <= TRAY_LAST_MESSAGE; }
     void dispatch(uint32_t index, LPARAM lParam);
+    // Makes mhRestartListener when mhWnd cannot receive broadcasts; destroys it.
+    void createRestartListener();
+    void destroyRestartListener();
+    static LRESULT CALLBACK restartListenerProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam);
 };

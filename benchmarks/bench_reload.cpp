@@ -11,6 +11,7 @@
 
 #include "bench_timer.h"
 #include "gui_objects.h"
+#include "../tests/engine/play_control_stub.h"
 
 #include <lua_class/lua_load.h>
 #include <tray.h>
@@ -30,27 +31,7 @@ namespace {
 // ---- 1. The engine without a host ---------------------------------------------------------------
 
 // The default skin asks the player whether it plays.
-class still_player final : public play_control {
-public:
-    int service_release() override { return 1; }
-    int service_add_ref() override { return 1; }
-    bool get_now_playing(service_ptr_t<metadb_handle>&) override { return false; }
-    void start(std::uint32_t, bool) override {}
-    void stop() override {}
-    bool is_playing() override { return false; }
-    bool is_paused() override { return false; }
-    void pause(bool) override {}
-    void set_volume(float) override {}
-    float get_volume() override { return 0; }
-    void playback_seek(double) override {}
-    bool playback_can_seek() override { return false; }
-    double playback_get_position() override { return 0; }
-    bool playback_format_title(titleformat_hook*, zut::string_base& p_out, const service_ptr_t<titleformat_script>&,
-                               titleformat_text_filter*, std::uint32_t) override {
-        p_out.set_string("");
-        return false;
-    }
-};
+class still_player final : public play_control_stub {};
 
 BOOL TROVA_HOOK_CALL pass_everything(HWND, UINT, WPARAM, LPARAM, LRESULT*) { return FALSE; }
 

@@ -29,6 +29,8 @@
 #include "host_window.h"
 #include "local_filesystem.h"
 #include "log.h"
+#include "menus.h"
+#include "preferences_window.h"
 #include "screenshot.h"
 #include "text.h"
 
@@ -116,7 +118,7 @@ std::wstring default_profile() {
 // Paths from the command line are made absolute at once: the component changes the working
 // directory to its skin folder.
 app::app(const options& opts)
-    : m_options(opts), m_automation(opts.skin.empty() ? opts.skin : full_path(opts.skin), opts.answer) {
+    : m_options(opts), m_automation(opts.skin.empty() ? opts.skin : full_path(opts.skin), opts.answer, opts.menu_pick) {
     if (!m_options.screenshot.empty()) m_options.screenshot = full_path(m_options.screenshot);
 }
 
@@ -156,10 +158,12 @@ int app::run_all() {
     start_ui();
     m_registry.set_initializing(false);
     if (m_options.play) m_player.play();
+    if (m_options.show_prefs && m_ui != nullptr && !m_ui_failed) open_preferences(m_registry);
     message_loop();
     const bool shot_saved = m_options.screenshot.empty() || save_screenshot(m_options.screenshot, m_options.full_screen);
     m_registry.set_shutting_down(true);
     m_player.stop_for_exit();  // the user interface still hears the stop
+    close_preferences();       // the page goes while the user interface still runs
     stop_ui();
     stop_component();
     if (!release_host_services()) return exit_references_left;
@@ -195,6 +199,7 @@ bool app::prepare() {
     m_registry.add(filesystem::class_guid, local_files, false);
     local_files->service_release();
     m_player.register_services(m_registry);
+    register_menu_services(m_registry);
     m_player.add_items(m_options.items);
 
     m_window = create_host_window(kWindowClass, &app::window_proc, nullptr, this);
@@ -362,8 +367,10 @@ void app::message_loop() {
         const BOOL r = GetMessageW(&msg, nullptr, 0, 0);
         if (r == 0 || r == -1) break;
         if (msg.message == WM_TIMER && msg.hwnd == m_window && msg.wParam == kRunForTimer) deadline = false;
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
+        if (!preferences_dialog_message(&msg)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
         // Timer messages and the quit message come only when nothing else waits: a skin that keeps
         // the queue full (one that starts playback again at every playback event, say) must not
         // keep the host from ending.

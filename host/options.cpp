@@ -37,6 +37,7 @@ bool parse_options(const std::vector<std::wstring>& args, options& out, std::wst
                      : name == L"--play"        ? &out.play
                      : name == L"--debug-log"   ? &out.debug_log
                      : name == L"--full-screen" ? &out.full_screen
+                     : name == L"--show-prefs"  ? &out.show_prefs
                                                 : nullptr;
         if (flag != nullptr) {
             if (has_value) {
@@ -52,7 +53,8 @@ bool parse_options(const std::vector<std::wstring>& args, options& out, std::wst
         }
         const bool known = name == L"--profile" || name == L"--log" || name == L"--run-for" ||
                            name == L"--component" || name == L"--skin" || name == L"--answer" ||
-                           name == L"--screenshot" || name == L"--fault";
+                           name == L"--screenshot" || name == L"--fault" ||
+                           name == L"--menu-pick";
         if (!known) {
             error = L"unknown option: " + args[i];
             return false;
@@ -86,6 +88,12 @@ bool parse_options(const std::vector<std::wstring>& args, options& out, std::wst
             out.answer = value;
         } else if (name == L"--screenshot") {
             out.screenshot = value;
+        } else if (name == L"--menu-pick") {
+            if (value.empty()) {
+                error = L"--menu-pick needs a menu item label";
+                return false;
+            }
+            out.menu_pick = value;
         } else if (name == L"--component") {
             if (value.empty()) {
                 error = L"--component needs a file name";
@@ -115,8 +123,8 @@ bool parse_options(const std::vector<std::wstring>& args, options& out, std::wst
 
 const wchar_t* usage_text() {
     return L"usage: trovaplay.exe [--profile DIR] [--log FILE] [--debug-log] [--run-for MS] [--play]\n"
-           L"                     [--skin FILE] [--answer WORD] [--screenshot FILE] [--full-screen]\n"
-           L"                     [--component DLL] [--fault NAME:SLOT] [FILE...]\n"
+           L"                     [--skin FILE] [--answer WORD] [--menu-pick LABEL] [--screenshot FILE]\n"
+           L"                     [--full-screen] [--show-prefs] [--component DLL] [--fault NAME:SLOT] [FILE...]\n"
            L"  --profile DIR      profile folder (default: %APPDATA%\\trovaplay)\n"
            L"  --log FILE         write every host line, console line and message box to FILE (UTF-8)\n"
            L"  --debug-log        write the component's debug lines too\n"
@@ -124,8 +132,11 @@ const wchar_t* usage_text() {
            L"  --play             start playback once the user interface runs\n"
            L"  --skin FILE        answer the open-file dialog for a skin with FILE\n"
            L"  --answer WORD      answer other dialogs: ok, cancel, abort, retry, ignore, yes or no (default ok)\n"
+           L"  --menu-pick LABEL  pick the item LABEL (\"Sub/Item\" in a submenu) in every popup menu of the\n"
+           L"                     component; a menu without it is dismissed\n"
            L"  --screenshot FILE  save a PNG of the component's windows just before quitting\n"
            L"  --full-screen      the screenshot holds the whole screen\n"
+           L"  --show-prefs       open the preferences once the user interface runs\n"
            L"  --component DLL    the component to load (default: tro_ui_zin.dll beside the program)\n"
            L"  --fault NAME:SLOT  (tests) calls through that slot of host service NAME throw; NAME:missing\n"
            L"                     offers no such service\n"

@@ -10,9 +10,13 @@
 //   --skin FILE        answers the component's open-file dialog with FILE when it asks for a skin
 //   --answer WORD      answers every other dialog of the component: ok, cancel, abort, retry, ignore,
 //                      yes or no (default ok)
+//   --menu-pick LABEL  picks the item of that label in every popup menu of the component ("Sub/Item"
+//                      for an item of a submenu; '&' marks and case are ignored); a menu without
+//                      it is dismissed
 //   --screenshot FILE  a PNG of the component's windows (the part of the screen they cover), taken
 //                      just before the host quits
 //   --full-screen      the --screenshot holds the whole screen
+//   --show-prefs       open the preferences once the user interface runs
 //   --component DLL    the component module to load (default: tro_ui_zin.dll beside the program)
 //   --fault NAME:SLOT  for tests: the component's calls through slot SLOT of the host's service NAME
 //                      (host_api for the host's API object) throw; NAME:missing offers it no such
@@ -21,7 +25,8 @@
 //   FILE ...           tracks for the playlist: files, or M3U playlists (.m3u, .m3u8) whose entries
 //                      are taken
 //
-// Options are taken in any order; each but the flags (--play, --debug-log, --full-screen, --help) takes one value, as the next argument
+// Options are taken in any order; each but the flags (--play, --debug-log, --full-screen, --show-prefs,
+// --help) takes one value, as the next argument
 // or after '='.
 #include <cstdint>
 #include <string>
@@ -39,12 +44,14 @@ struct options {
     bool play = false;                // --play
     bool debug_log = false;           // --debug-log
     bool full_screen = false;         // --full-screen
+    bool show_prefs = false;          // --show-prefs
     std::vector<std::wstring> items;  // tracks and playlists, in the order given
     std::wstring skin;        // empty: the open-file dialog is cancelled
     std::wstring answer;      // empty: ok
     std::wstring screenshot;  // empty: none
     std::wstring fault_name;  // empty: no --fault
     int fault_slot = -1;      // -1: the service is missing
+    std::wstring menu_pick;   // empty: popup menus are left to the user
 };
 
 // Parses argv[1..] (argv[0] is the program). Returns false with a message in `error` on a bad line.

@@ -22,7 +22,19 @@ void service_registry::add(const GUID& guid, service_base* service, bool from_co
     if (service == nullptr) return;
     service->service_add_ref();
     zut::scoped_lock lock(m_lock);
-    find(guid, true)->services.push_back(kept{service, from_component});
+    find(guid, true)->services.push_back(kept{service, from_component, nullptr});
+}
+
+void service_registry::add_maker(const GUID& guid, service_base* (*make)(service_registry& registry)) {
+    if (make == nullptr) return;
+    zut::scoped_lock lock(m_lock);
+    find(guid, true)->services.push_back(kept{nullptr, false, make});
+}
+
+service_base* service_registry::hand_out(const kept& k) {
+    if (k.make) return k.make(*this);
+    k.service->service_add_ref();
+    return k.service;
 }
 
 void service_registry::release_component_services() {
@@ -32,7 +44,7 @@ void service_registry::release_component_services() {
         for (service_class& c : m_classes) {
             std::vector<kept> left;
             for (const kept& k : c.services) {
-                if (k.from_component) dropped.push_back(k.service);
+                if (k.from_component && k.service) dropped.push_back(k.service);
                 else left.push_back(k);
             }
             c.services.swap(left);
@@ -46,7 +58,8 @@ void service_registry::release_all() {
     {
         zut::scoped_lock lock(m_lock);
         for (service_class& c : m_classes) {
-            for (const kept& k : c.services) dropped.push_back(k.service);
+            for (const kept& k : c.services)
+                if (k.service) dropped.push_back(k.service);
             c.services.clear();
         }
     }
@@ -60,12 +73,15 @@ std::uint32_t service_registry::count_of(const GUID& guid) {
 }
 
 service_base* service_registry::get(const GUID& guid, std::uint32_t index) {
-    zut::scoped_lock lock(m_lock);
-    service_class* c = find(guid, false);
-    if (c == nullptr || index >= c->services.size()) return nullptr;
-    service_base* s = c->services[index].service;
-    s->service_add_ref();
-    return s;
+    kept k{};
+    {
+        zut::scoped_lock lock(m_lock);
+        service_class* c = find(guid, false);
+        if (c == nullptr || index >= c->services.size()) return nullptr;
+        k = c->services[index];
+        if (k.service) return hand_out(k);
+    }
+    return hand_out(k);  // a maker runs outside the lock, as in enum_create
 }
 
 void service_registry::set_fault(const GUID& guid, int slot) {
@@ -90,19 +106,29 @@ service_class_ref service_registry::enum_find_class(const GUID& p_guid) {
 
 bool service_registry::enum_create(service_ptr_t<service_base>& p_out, service_class_ref p_class,
                                    std::uint32_t p_index) {
+    kept k{};
+    bool fault = false;
     service_base* s = nullptr;
     {
         zut::scoped_lock lock(m_lock);
         if (p_class == 0 || p_class > m_classes.size()) return false;
         const service_class& c = m_classes[p_class - 1];
         if (p_index >= c.services.size()) return false;
-        s = c.services[p_index].service;
-        if (is_fault_class(c)) {
-            if (m_fault_slot < 0) return false;
-            m_proxies.emplace_back(new fault_proxy(s, unsigned(m_fault_slot)));
-            s = static_cast<service_base*>(m_proxies.back()->object());
-        }
-        s->service_add_ref();  // the caller's reference
+        fault = is_fault_class(c);
+        if (fault && m_fault_slot < 0) return false;
+        k = c.services[p_index];
+        if (k.service) s = hand_out(k);  // the caller's reference
+    }
+    // A maker runs outside the lock (it may ask the registry for services); its fresh object comes
+    // with the caller's reference.
+    if (s == nullptr) s = hand_out(k);
+    if (s == nullptr) return false;
+    if (fault) {
+        // The stand-in forwards the reference counting to the real object, which keeps the
+        // caller's reference.
+        zut::scoped_lock lock(m_lock);
+        m_proxies.emplace_back(new fault_proxy(s, unsigned(m_fault_slot)));
+        s = static_cast<service_base*>(m_proxies.back()->object());
     }
     p_out.attach(s);
     return true;

@@ -32,6 +32,9 @@ public:
     // Adds a service of class `guid` (takes a reference). `from_component`: the service object lives
     // in the component's module and must be let go before the module is unloaded.
     void add(const GUID& guid, service_base* service, bool from_component);
+    // Adds a service of class `guid` made afresh for every creation: `make` returns a new object
+    // with one reference, which the creator receives.
+    void add_maker(const GUID& guid, service_base* (*make)(service_registry& registry));
     // Releases the registry's references on the component's services (before FreeLibrary).
     void release_component_services();
     // Releases every reference the registry holds (at the very end).
@@ -64,9 +67,12 @@ public:
 
 private:
     struct kept {
-        service_base* service;  // one reference held
+        service_base* service;  // one reference held; null for a maker
         bool from_component;
+        service_base* (*make)(service_registry& registry);  // null for a kept service
     };
+    // The service of an entry with a new reference (a maker's fresh object), or null.
+    service_base* hand_out(const kept& k);
     struct service_class {
         GUID guid;
         std::vector<kept> services;

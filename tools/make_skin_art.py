@@ -3,10 +3,11 @@
 
 1. Paint the background panel: a vertical gradient, a bevel and a dark display well.
 2. Paint each button in three states (normal, hover, pressed): a face whose shade depends on the
-   state, with its glyph (previous, play, pause, stop, next, close) on top.
+   state, with its glyph (previous, play, pause, stop, next, menu, close) on top.
 3. Paint the status strip: one frame each for stopped, playing and paused, side by side.
-4. Write every picture as a bottom-up 24-bit BMP into skins/default/.
-5. Draw the tray icon, a play glyph on a dark disc, as a 16x16 32-bit icon file (tray.ico).
+4. Paint the knobs of the seek bar and the volume slider (their grooves are part of the panel).
+5. Write every picture as a bottom-up 24-bit BMP into skins/default/.
+6. Draw the tray icon, a play glyph on a dark disc, as a 16x16 32-bit icon file (tray.ico).
 """
 import os
 import struct
@@ -29,7 +30,7 @@ class Picture:
             for x in range(max(0, x0), min(self.w, x1)):
                 self.px[y][x] = c
 
-    # 4. Bottom-up rows of BGR triples, each padded to four bytes.
+    # 5. Bottom-up rows of BGR triples, each padded to four bytes.
     def save(self, name):
         row = (self.w * 3 + 3) & ~3
         data = bytearray()
@@ -64,6 +65,9 @@ def background():
     p.fill(10, 10, w - 10, 58, (8, 14, 10))
     p.fill(10, 10, w - 10, 11, (4, 6, 5))
     p.fill(10, 57, w - 10, 58, (90, 100, 120))
+    # Grooves under the seek bar (in the well) and the volume slider (below the well, on the right).
+    p.fill(16, 51, 284, 53, (40, 52, 46))
+    p.fill(196, 66, 286, 68, (20, 22, 28))
     p.save("main.bmp")
 
 
@@ -89,6 +93,9 @@ def glyph(p, kind, ox, oy):
         p.fill(cx - 5, cy - 4, cx - 3, cy + 5, GLYPH)
         for i in range(7):
             p.fill(cx + 4 - i, cy - 4 + i // 2, cx + 5 - i, cy + 5 - i // 2, GLYPH)
+    elif kind == "menu":
+        for dy in (-4, 0, 4):
+            p.fill(cx - 6, cy + dy - 1, cx + 7, cy + dy + 1, GLYPH)
     elif kind == "close":
         for i in range(-4, 5):
             p.fill(cx + i - 1, cy + i, cx + i + 1, cy + i + 1, GLYPH)
@@ -143,7 +150,17 @@ def status_strip():
     p.save("status.bmp")
 
 
-# 5. Tray icon: one 16x16 image with alpha (outside the disc fully transparent), no AND mask holes.
+# 4. Knobs: a light face with a dark rim; 12x8 for the seek bar, 8x12 for the volume slider.
+KNOB = (120, 200, 255)
+
+
+def knob(name, w, h):
+    p = Picture(w, h, (20, 30, 40))
+    p.fill(1, 1, w - 1, h - 1, KNOB)
+    p.save(name)
+
+
+# 6. Tray icon: one 16x16 image with alpha (outside the disc fully transparent), no AND mask holes.
 def tray_icon():
     n = 16
     pixels = bytearray()
@@ -164,10 +181,12 @@ def tray_icon():
 def main():
     os.makedirs(OUT, exist_ok=True)
     background()
-    for kind in ("prev", "play", "pause", "stop", "next", "close"):
+    for kind in ("prev", "play", "pause", "stop", "next", "menu", "close"):
         for state in ("normal", "hover", "pressed"):
             button(kind, state)
     status_strip()
+    knob("seek_knob.bmp", 12, 8)
+    knob("volume_knob.bmp", 8, 12)
     tray_icon()
     return 0
 

@@ -60,9 +60,11 @@ int native_call(lua_State* L, F body) {
     return results;
 }
 
-// ExtractIconW answers 1 for a file that is no icon file, executable or library.
+// ExtractIconW answers 1 for a file that is no icon file, executable or library, and for index -1
+// the number of icons in the file, which is no icon either.
 HICON extract_icon_in(const wchar_t* folder, const wchar_t* file, int32_t index) {
     if (folder && folder[0]) SetCurrentDirectoryW(folder);
+    if (index == -1) return nullptr;
     HICON icon = ExtractIconW(core_api::get_my_instance(), file, static_cast<UINT>(index));
     return reinterpret_cast<UINT_PTR>(icon) <= 1 ? nullptr : icon;
 }
@@ -70,7 +72,7 @@ HICON extract_icon_in(const wchar_t* folder, const wchar_t* file, int32_t index)
 // The callback arguments from index 3 on: each absent, nil or a function.
 void check_callback_args(lua_State* L) {
     for (int i = 3; i <= 5; ++i)
-        if (!lua_isnoneornil(L, i) && lua_type(L, i) != LUA_TFUNCTION) lua_compat::type_error(L, i, "function");
+        if (!lua_isnoneornil(L, i) && lua_type(L, i) != LUA_TFUNCTION) luaL_typerror(L, i, "function");
 }
 
 // The value of key in the section "Text", cut to 9 characters (a buffer of 10).

@@ -40,12 +40,13 @@ bool file_exists(const wchar_t* path) {
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-// The skin file chosen in the open-file dialog, stored as the skin path; false when cancelled.
-bool ask_for_skin() {
+// The skin file chosen in the open-file dialog (owned by owner), stored as the skin path; false
+// when cancelled, and the skin path is then unchanged.
+bool ask_for_skin(HWND owner) {
     wchar_t file[FILE_BUFFER_LENGTH] = {};
     OPENFILENAMEW ofn = {};
     ofn.lStructSize = OPENFILENAME_SIZE_VERSION_400W;
-    ofn.hwndOwner = g_hWnd;
+    ofn.hwndOwner = owner;
     ofn.lpstrFilter = L"Skins\0*.lua\0";
     ofn.lpstrFile = file;
     ofn.nMaxFile = FILE_BUFFER_LENGTH;
@@ -83,7 +84,7 @@ bool locate_skin() {
     // 2.
     if (has_skin_path() && !file_exists(g_skin_path.get())) set_skin_path(nullptr);
     // 3.
-    if (!has_skin_path() && !ask_for_skin()) return false;
+    if (!has_skin_path() && !ask_for_skin(g_hWnd)) return false;
     if (!ZIN_CHECK_MSG(has_skin_path(), "skin path empty")) return false;
     // 4.
     make_path_absolute();
@@ -93,6 +94,12 @@ bool locate_skin() {
     ZIN_ASSERT_MSG(!last_separator || last_separator[1] != L'\0', "skin path ends in a backslash");
     // 5.
     return set_skin_dir_from_path();
+}
+
+bool choose_skin(HWND owner) {
+    if (!ask_for_skin(owner)) return false;
+    make_path_absolute();
+    return true;
 }
 
 bool set_skin_dir_from_path() {

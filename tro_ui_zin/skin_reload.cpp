@@ -10,7 +10,8 @@
 //      failure -> unload, false.
 // load_skin_with_retry(caption)
 //   1. load_skin; success -> true.
-//   2. "Retry ?" (Retry and Cancel): Retry starts again at 1, anything else -> false.
+//   2. "Retry ?" (Retry and Cancel), owned by the preferences page: Retry starts again at 1,
+//      anything else -> false.
 // reload_skin
 //   1. Asked for during a script call: wait until none runs (the message queue brings it back).
 //   2. Without a current configuration section: read the file and select the skin's section.
@@ -24,6 +25,7 @@
 
 #include <lua_class/lua_class.h>
 #include <lua_class/lua_load.h>
+#include <zin_config/zin_conf.h>
 #include <zin_config/zin_config.h>
 #include <zin_window/zin_window.h>
 
@@ -69,7 +71,8 @@ bool load_skin_with_retry(const wchar_t* caption) {
         // 1.
         if (load_skin()) return true;
         // 2.
-        if (skin_load::show_message_box(L"Retry ?", caption, MB_RETRYCANCEL | MB_ICONHAND) != IDRETRY)
+        if (skin_load::show_message_box(L"Retry ?", caption, MB_RETRYCANCEL | MB_ICONHAND, g_pref_dialog) !=
+            IDRETRY)
             return false;
     }
 }

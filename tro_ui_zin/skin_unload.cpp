@@ -2,10 +2,11 @@
 //
 // unload_skin, in this order:
 //   1. The skin is no longer running.
-//   2. Empty the window lists and the docking list, end a layout edit, forget the 13 global
-//      callbacks, delete the paint lock.
-//   3. Close the script state (its collector destroys every script object) after emptying the
-//      registry's free-slot list.
+//   2. End a layout edit. Close the script state (its collector destroys every script object)
+//      after emptying the registry's free-slot list. Finalisers are script code: the window lists,
+//      the global callbacks and the paint lock stay valid until the state is closed.
+//   3. Empty the window lists and the docking list, forget the 13 global callbacks, delete the
+//      paint lock.
 //   4. Delete the tray manager (its icons leave the tray) and the tray records; empty the timer
 //      lists; forget the pressed button.
 //   5. The playlist title mirror and views.
@@ -41,14 +42,16 @@ void unload_skin() {
         return;
     }
     g_unload_pending = false;
+    // A finaliser that asks for an unload while the state closes is inside this very unload.
+    if (script_state_closing()) return;
     // 2.
+    edit_mode_reset();
+    skin_load::close_state();
+    // 3.
     clear_window_lists();
     dock_clear();
-    edit_mode_reset();
     clear_global_callbacks();
     delete_paint_lock();
-    // 3.
-    skin_load::close_state();
     // 4.
     destroy_tray_icon();
     // The timers died with the state; their ids are all free again.

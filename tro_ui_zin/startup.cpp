@@ -24,6 +24,7 @@
 #include <zin_config/zin_config.h>
 #include <zin_window/zin_window.h>
 
+#include <trovaplay/sdk/console.h>
 #include <trovaplay/sdk/core_api.h>
 
 #include <debug.h>
@@ -33,6 +34,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <exception>
 
 namespace {
 
@@ -48,15 +50,14 @@ wchar_t* current_directory() {
     return dir;
 }
 
-// The profile folder behind the "file://" prefix. A path without the prefix is used as it is.
+}  // namespace
+
 const char* profile_dir_of(const char* profile_path) {
     if (!profile_path) return "";
     const bool has_prefix = strncmp(profile_path, PROFILE_PREFIX, PROFILE_PREFIX_LENGTH) == 0;
     ZIN_ASSERT_MSG(has_prefix, "profile path without file://");
     return has_prefix ? profile_path + PROFILE_PREFIX_LENGTH : profile_path;
 }
-
-}  // namespace
 
 HWND startup(host_hook_proc hook) {
     // 1.
@@ -147,17 +148,18 @@ void bring_first_window_to_front() {
 }
 
 LRESULT CALLBACK main_window_proc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
-    if (msg == WM_ZIN_BRING_TO_FRONT) {
-        bring_first_window_to_front();
-        return 0;
+    if (msg != WM_ZIN_BRING_TO_FRONT && msg != WM_ZIN_UNLOAD && msg != WM_ZIN_RELOAD)
+        return zin_window_proc(hwnd, msg, wparam, lparam);
+    // A reload reads files, runs the skin and asks the user: nothing of it may leave the procedure.
+    try {
+        if (msg == WM_ZIN_BRING_TO_FRONT) bring_first_window_to_front();
+        if (msg == WM_ZIN_UNLOAD) finish_deferred_unload();
+        if (msg == WM_ZIN_RELOAD) finish_deferred_reload();
+    } catch (const std::exception& e) {
+        console::report_error("main_window_proc", e.what());
+    } catch (...) {
+        // The message loop is the outermost caller: no script call is open here.
+        console::report_error("main_window_proc", "unknown exception");
     }
-    if (msg == WM_ZIN_UNLOAD) {
-        finish_deferred_unload();
-        return 0;
-    }
-    if (msg == WM_ZIN_RELOAD) {
-        finish_deferred_reload();
-        return 0;
-    }
-    return zin_window_proc(hwnd, msg, wparam, lparam);
+    return 0;
 }

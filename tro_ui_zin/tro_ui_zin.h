@@ -43,6 +43,9 @@ protected:
 user_interface& get_ui_zin();
 
 // ---- Start-up -----------------------------------------------------------------------------------
+// The profile folder behind the host profile path's "file://" prefix (a path without the prefix is
+// used as it is; null gives "").
+const char* profile_dir_of(const char* profile_path);
 // The skin start-up: g_hWnd on success, null on failure (the failing step showed its message box).
 HWND startup(host_hook_proc hook);
 void register_window_class(host_hook_proc hook);
@@ -70,6 +73,10 @@ LRESULT CALLBACK main_window_proc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lpa
 // Finds the skin: the remembered path when its file exists, else the open-file dialog. True when a
 // path is set and its folder became the loader's skin folder.
 bool locate_skin();
+// Asks for another skin in the open-file dialog, owned by owner. A chosen file becomes the skin
+// path (made absolute; load_skin takes its folder); cancelled -> false, and the skin path stays as
+// it was.
+bool choose_skin(HWND owner);
 // The skin path's folder (with its trailing backslash) becomes the loader's skin folder; false when
 // it could not be set.
 bool set_skin_dir_from_path();

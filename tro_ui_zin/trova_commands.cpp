@@ -8,12 +8,29 @@
 //   1. The name from the ANSI code page to UTF-8.
 //   2. The first order whose name equals it byte for byte becomes the active order.
 //   3. No match: nothing happens.
+// trova.show_main_menu([name[, p]])
+//   1. The name (default "System") is read; the menu shown does not depend on it.
+//   2. The screen position: p, else the cursor.
+//   3. The host's main-menu manager builds its main menu into a new popup, ids from 1.
+//   4. The popup is tracked and destroyed.
+//   5. A picked id runs the manager's command id - 1.
+//
+// Popup menus are owned by an open skin window rather than by the hidden message-only main window:
+// a popup owned by a message-only window is not closed by a click elsewhere (seen under Wine).
 
 #include "trova_commands.h"
 
 #include "tro_ui_zin.h"
 
+#include <trovaplay/sdk/contextmenu_manager.h>
+#include <trovaplay/sdk/mainmenu.h>
+#include <trovaplay/sdk/menu_helpers.h>
+#include <trovaplay/sdk/metadb_handle_list.h>
+#include <zin_classes/values.h>
+#include <zin_window/zin_window.h>
 #include <zut/string_conv.h>
+
+#include <debug.h>
 
 #include <windows.h>
 
@@ -31,6 +48,47 @@ play_control& player(lua_State* L) {
 playlist_manager& playlists(lua_State* L) {
     if (!g_pl_oper) luaL_error(L, "no playlist manager available");
     return *g_pl_oper;
+}
+
+// The owner of the popup menus: the foreground skin window, else the first open one, else (no
+// window open) the main window.
+HWND menu_owner() {
+    const HWND foreground = GetForegroundWindow();
+    if (foreground && find_window(foreground)) return foreground;
+    if (g_window_handles.getSize() > 0) return g_window_handles[0].handle;
+    return g_hWnd;
+}
+
+// The screen position of a menu: the script point at index when given, else the cursor.
+POINT menu_position(lua_State* L, int index) {
+    POINT position = {0, 0};
+    if (lua_isnoneornil(L, index)) {
+        GetCursorPos(&position);
+    } else {
+        const point* p = check_point(L, index);
+        position.x = p->x;
+        position.y = p->y;
+    }
+    return position;
+}
+
+// The playing track, when there is one, in a list of its own.
+bool now_playing_list(lua_State* L, metadb_handle_list_t& out) {
+    service_ptr_t<metadb_handle> playing;
+    if (!player(L).get_now_playing(playing) || playing.is_empty()) return false;
+    out.add_item(playing);
+    return true;
+}
+
+void report_command_not_found(const char* utf8_name) {
+    zut::string8 line;
+    line << "!!menu command \"" << utf8_name << "\" not found\n";
+    zin_debug_output(line.get_ptr());
+}
+
+int trova_show_config(lua_State*) {
+    show_preferences();
+    return 0;
 }
 
 int trova_quit(lua_State*) {
@@ -82,6 +140,11 @@ int trova_seek(lua_State* L) {
 
 int trova_time_elapsed(lua_State* L) {
     lua_pushnumber(L, player(L).playback_get_position());
+    return 1;
+}
+
+int trova_title_playtime(lua_State* L) {
+    lua_pushnumber(L, play_control_get_length(player(L)));
     return 1;
 }
 
@@ -149,7 +212,59 @@ int trova_get_orders(lua_State* L) {
     return 1;
 }
 
+int trova_run_menu_command(lua_State* L) {
+    const zut::utf8_from_codepage name(luaL_checkstring(L, 1));
+    GUID command;
+    if (mainmenu_find_command_by_name(name.get_ptr(), command))
+        mainmenu_run_command(command, service_ptr_t<service_base>());
+    else
+        report_command_not_found(name.get_ptr());
+    return 0;
+}
+
+int trova_run_context_command(lua_State* L) {
+    const zut::utf8_from_codepage name(luaL_checkstring(L, 1));
+    GUID command;
+    if (!menu_helpers::find_command_by_name(name.get_ptr(), ~t_size(0), command)) {
+        report_command_not_found(name.get_ptr());
+        return 0;
+    }
+    // Found: it runs on the playing track, or not at all.
+    metadb_handle_list_t tracks;
+    if (now_playing_list(L, tracks))
+        menu_helpers::run_command(command, contextmenu_callers::none, tracks, contextmenu_callers::now_playing);
+    return 0;
+}
+
+int trova_show_main_menu(lua_State* L) {
+    // 1.
+    (void)luaL_optstring(L, 1, "System");
+    // 2.
+    const POINT position = menu_position(L, 2);
+    // 3.
+    menu_handle menu(CreatePopupMenu());
+    if (menu.get() == nullptr) return 0;
+    single_service_ptr_t<mainmenu_manager> manager;
+    manager->instantiate(mainmenu_manager::group_main);
+    manager->generate_menu_win32(menu.get(), 1, ~std::uint32_t(0), 0);
+    // 4.
+    const int id = TrackPopupMenu(menu.get(), TPM_RIGHTBUTTON | TPM_NONOTIFY | TPM_RETURNCMD, position.x,
+                                  position.y, 0, menu_owner(), nullptr);
+    menu.destroy();
+    // 5.
+    if (id >= 1) manager->execute_command(static_cast<std::uint32_t>(id - 1), service_ptr_t<service_base>());
+    return 0;
+}
+
+int trova_show_context_menu(lua_State* L) {
+    const POINT position = menu_position(L, 1);
+    metadb_handle_list_t tracks;
+    if (now_playing_list(L, tracks)) contextmenu_run_on_items(menu_owner(), tracks, &position, 0);
+    return 0;
+}
+
 const luaL_Reg kCommands[] = {
+    {"show_config", &trova_show_config},
     {"quit", &trova_quit},
     {"prev", &trova_prev},
     {"play", &trova_play},
@@ -158,11 +273,16 @@ const luaL_Reg kCommands[] = {
     {"next", &trova_next},
     {"seek", &trova_seek},
     {"time_elapsed", &trova_time_elapsed},
+    {"title_playtime", &trova_title_playtime},
     {"set_volume", &trova_set_volume},
     {"get_volume", &trova_get_volume},
     {"set_order", &trova_set_order},
     {"get_order", &trova_get_order},
     {"is_playing", &trova_is_playing},
+    {"run_menu_command", &trova_run_menu_command},
+    {"run_context_command", &trova_run_context_command},
+    {"show_main_menu", &trova_show_main_menu},
+    {"show_context_menu", &trova_show_context_menu},
     {"get_orders", &trova_get_orders},
 };
 

@@ -13,6 +13,8 @@
 //      answer 0, nothing passed on.
 //   4. Everything else goes to the window's old procedure.
 // Shell_NotifyIconW results are ignored: an icon the shell refuses stays an entry.
+// "TaskbarCreated" is broadcast to top-level windows only; a message-only window hears it through
+// a hidden top-level listener that sends it on.
 
 #include <trayicon.h>
 
@@ -22,7 +24,8 @@ CTrayIcon* CTrayIcon::spInstance = nullptr;
 UINT CTrayIcon::sTaskbarCreatedMsg = 0;
 
 CTrayIcon::CTrayIcon(HWND hWnd)
-    : mShowMenu(false), mOldWndProc(nullptr), mpCommandHandler(nullptr), mhWnd(nullptr) {
+    : mShowMenu(false), mOldWndProc(nullptr), mpCommandHandler(nullptr), mhWnd(nullptr),
+      mhRestartListener(nullptr) {
     init(hWnd, nullptr);
 }
 
@@ -32,6 +35,7 @@ CTrayIcon::~CTrayIcon() {
         if ((entry.mData.uFlags & NIF_ICON) && entry.mData.hIcon) DestroyIcon(entry.mData.hIcon);
         notify(NIM_DELETE, entry);
     }
+    destroyRestartListener();
     if (mhWnd && mOldWndProc && IsWindow(mhWnd))
         SetWindowLongPtrW(mhWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(mOldWndProc));
     mEntries.clear();
@@ -52,6 +56,7 @@ void CTrayIcon::init(HWND hWnd, HINSTANCE hInstance) {
         mOldWndProc = reinterpret_cast<WNDPROC>(
             SetWindowLongPtrW(mhWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&windowProc)));
     sTaskbarCreatedMsg = RegisterWindowMessageW(L"TaskbarCreated");
+    createRestartListener();
 }
 
 uint32_t CTrayIcon::add(HICON hIcon, const wchar_t* tip) {
@@ -188,6 +193,37 @@ LRESULT CALLBACK CTrayIcon::windowProc(HWND hWnd, UINT msg, WPARAM wParam, LPARA
     // 4.
     if (!self->mOldWndProc) return DefWindowProcW(hWnd, msg, wParam, lParam);
     return CallWindowProcW(self->mOldWndProc, hWnd, msg, wParam, lParam);
+}
+
+void CTrayIcon::createRestartListener() {
+    destroyRestartListener();
+    if (!mhWnd) return;
+    // A top-level window or a child hears the broadcast (through its top-level parent's thread);
+    // a message-only window has the message-only parent and no child style.
+    const bool child = (GetWindowLongW(mhWnd, GWL_STYLE) & WS_CHILD) != 0;
+    if (child || GetAncestor(mhWnd, GA_PARENT) == GetDesktopWindow()) return;
+    // A system class: nothing to register, nothing left behind when this module goes.
+    mhRestartListener = CreateWindowExW(WS_EX_TOOLWINDOW, L"STATIC", L"", WS_POPUP, 0, 0, 0, 0,
+                                        nullptr, nullptr, nullptr, nullptr);
+    if (!ZIN_CHECK_MSG(mhRestartListener != nullptr, "tray restart listener")) return;
+    SetWindowLongPtrW(mhRestartListener, GWLP_USERDATA,
+                      SetWindowLongPtrW(mhRestartListener, GWLP_WNDPROC,
+                                        reinterpret_cast<LONG_PTR>(&restartListenerProc)));
+}
+
+void CTrayIcon::destroyRestartListener() {
+    if (mhRestartListener) DestroyWindow(mhRestartListener);
+    mhRestartListener = nullptr;
+}
+
+LRESULT CALLBACK CTrayIcon::restartListenerProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (sTaskbarCreatedMsg != 0 && msg == sTaskbarCreatedMsg) {
+        if (spInstance && spInstance->mhWnd) SendMessageW(spInstance->mhWnd, msg, wParam, lParam);
+        return 0;
+    }
+    const WNDPROC staticProc = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(hWnd, GWLP_USERDATA));
+    if (!staticProc) return DefWindowProcW(hWnd, msg, wParam, lParam);
+    return CallWindowProcW(staticProc, hWnd, msg, wParam, lParam);
 }
 
 void CTrayIcon::copyTip(TrayIconEntry& entry, const wchar_t* tip) {

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -166,6 +167,34 @@ TEST_F(TrayIcon, CommandHandlerTakesWhatItAnswersTrueFor) {
     EXPECT_FALSE(reached_old_proc(WM_COMMAND));
     SendMessageW(window, WM_COMMAND, 8, 0);
     EXPECT_TRUE(reached_old_proc(WM_COMMAND));
+}
+
+// A procedure put on top of the manager's, as the engine does; it records what reaches the window.
+std::vector<UINT>& above_messages() {
+    static std::vector<UINT> messages;
+    return messages;
+}
+LRESULT CALLBACK above_proc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
+    above_messages().push_back(msg);
+    return CallWindowProcW(&CTrayIcon::windowProc, hwnd, msg, wparam, lparam);
+}
+
+TEST_F(TrayIcon, TheTaskbarsRestartBroadcastReachesAMessageOnlyWindow) {
+    HWND listener = nullptr;
+    {
+        CTrayIcon tray(window);
+        tray.add(nullptr, nullptr);
+        listener = tray.mhRestartListener;
+        ASSERT_NE(listener, nullptr);
+        SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&above_proc));
+        above_messages().clear();
+        // The shell broadcasts to top-level windows only.
+        DWORD_PTR result = 0;
+        SendMessageTimeoutW(HWND_BROADCAST, CTrayIcon::sTaskbarCreatedMsg, 0, 0, SMTO_NORMAL, 5000, &result);
+        EXPECT_EQ(std::count(above_messages().begin(), above_messages().end(), CTrayIcon::sTaskbarCreatedMsg), 1);
+        EXPECT_FALSE(reached_old_proc(CTrayIcon::sTaskbarCreatedMsg));
+    }
+    EXPECT_FALSE(IsWindow(listener));
 }
 
 TEST_F(TrayIcon, DestructionGivesTheWindowItsProcedureBack) {

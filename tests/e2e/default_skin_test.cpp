@@ -1,6 +1,6 @@
 // The bundled default skin in the reference host, on the real screen: it loads without errors, its
-// window shows where the skin puts it, and clicks on its buttons drive the player, whose events
-// come back to the script and onto the screen.
+// window shows where the skin puts it, clicks on its buttons drive the player, whose events come
+// back to the script and onto the screen, and its sliders follow a real mouse.
 
 #include <support/files.h>
 #include <support/host_process.h>
@@ -27,6 +27,14 @@ constexpr std::uint32_t kWell = rgb(8, 14, 10);       // inside the display well
 constexpr std::uint32_t kGlyph = rgb(230, 236, 245);  // button glyphs
 constexpr std::uint32_t kStopped = rgb(220, 40, 40);
 constexpr std::uint32_t kPaused = rgb(240, 170, 30);
+constexpr std::uint32_t kKnob = rgb(120, 200, 255);        // face of the slider knobs
+constexpr std::uint32_t kSeekGroove = rgb(40, 52, 46);     // under the seek bar
+constexpr std::uint32_t kVolumeGroove = rgb(20, 22, 28);  // under the volume slider
+// The seek bar lies at 16,48 .. 284,56 (knob 12 x 8), the volume slider at 196,61 .. 286,73 (knob
+// 8 x 12), both running from left to right.
+constexpr POINT kSeekStart = {22, 52};       // the seek knob's centre at offset 0
+constexpr POINT kVolumeFull = {282, 67};     // the volume knob's centre at full volume
+constexpr POINT kVolumeQuiet = {200, 67};    // ... at -100 dB
 constexpr int kTolerance = 8;
 
 struct skin_run {
@@ -151,6 +159,73 @@ TEST(default_skin, play_pause_and_close_buttons_drive_the_player) {
     if (!load_shot(run.shot_file, shot)) return;
     expect_color(shot, kLamp, kPaused, "status lamp");
     expect_color(shot, {150, 56}, kWell, "display well");
+}
+
+// Moves the real mouse to a window position (the window lies at kLeft, kTop).
+bool move_to(POINT at) { return real_mouse_move(kLeft + at.x, kTop + at.y); }
+
+TEST(default_skin, seek_bar_and_volume_slider_follow_a_real_mouse) {
+    skin_run run(L"sliders");
+    run.args.insert(run.args.end(), {L"--run-for", L"45000"});
+    host_process host(run.args, run.work + L"\\stdout.txt");
+    ASSERT_TRUE(host.started()) << host.start_error();
+    const HWND window = host.wait_for_window(L"zin_window_debug", L"main", 30000);
+    ASSERT_NE(nullptr, window) << run.log();
+    ASSERT_TRUE(on_screen(kVolumeFull, kKnob)) << "the volume knob is not at full volume\n" << run.log();
+    ASSERT_TRUE(on_screen(kSeekStart, kKnob)) << "the seek knob is not at the start\n" << run.log();
+
+    // Volume: press on the knob, drag it to the middle (c = 45: offset 41 of 82, -50 dB), then on
+    // below the window (the knob stops at the left end), and let go there.
+    ASSERT_TRUE(move_to(kVolumeFull));
+    ASSERT_TRUE(real_left_button(true));
+    ASSERT_TRUE(move_to({241, 67}));
+    EXPECT_TRUE(wait_for_text(run.log_file, "console: OnVolumeChange -50", 20000)) << run.log();
+    EXPECT_TRUE(on_screen({241, 67}, kKnob)) << run.log();
+    ASSERT_TRUE(move_to({150, 200}));
+    EXPECT_TRUE(wait_for_text(run.log_file, "console: OnVolumeChange -100", 20000)) << run.log();
+    ASSERT_TRUE(real_left_button(false));
+    EXPECT_TRUE(on_screen(kVolumeQuiet, kKnob)) << run.log();
+    EXPECT_TRUE(on_screen(kVolumeFull, kVolumeGroove)) << "the old knob was not painted away";
+
+    // Seek: the knob follows the mouse along the bar; with nothing playing there is nowhere to
+    // seek, and on release it goes back to the start.
+    ASSERT_TRUE(move_to(kSeekStart));
+    ASSERT_TRUE(real_left_button(true));
+    ASSERT_TRUE(move_to({150, 52}));
+    EXPECT_TRUE(on_screen({150, 52}, kKnob)) << "the seek knob did not follow the mouse\n" << run.log();
+    EXPECT_TRUE(on_screen(kSeekStart, kSeekGroove));
+    ASSERT_TRUE(real_left_button(false));
+    EXPECT_TRUE(on_screen(kSeekStart, kKnob)) << run.log();
+    EXPECT_TRUE(on_screen({150, 52}, kSeekGroove)) << run.log();
+
+    post_left_click(window, kCloseButton.x, kCloseButton.y);
+    ASSERT_TRUE(host.wait(30000)) << "the close button did not end the host\n" << run.log();
+    const std::string log = run.log();
+    expect_clean_exit(host, log);
+    EXPECT_EQ(std::string::npos, log.find("calling trova::seek")) << log;
+}
+
+TEST(default_skin, seek_bar_seeks_the_playing_track) {
+    skin_run run(L"seek");
+    run.args.insert(run.args.end(), {L"--run-for", L"45000", L"--play", source_file("skins/default/demo.m3u")});
+    host_process host(run.args, run.work + L"\\stdout.txt");
+    ASSERT_TRUE(host.started()) << host.start_error();
+    const HWND window = host.wait_for_window(L"zin_window_debug", L"main", 30000);
+    ASSERT_NE(nullptr, window) << run.log();
+    ASSERT_TRUE(wait_for_text(run.log_file, "host: playback: track 1", 20000)) << run.log();
+
+    // Track 1 lasts 12 s (max 120): a press at x 150 puts the knob at offset 128 of 256, position
+    // 60; the release seeks to 6 s.
+    ASSERT_TRUE(move_to({150, 52}));
+    ASSERT_TRUE(real_left_button(true));
+    EXPECT_TRUE(on_screen({150, 52}, kKnob)) << run.log();
+    ASSERT_TRUE(real_left_button(false));
+    EXPECT_TRUE(wait_for_text(run.log_file, "calling trova::seek(6)", 20000)) << run.log();
+    EXPECT_TRUE(wait_for_text(run.log_file, "console: OnSeek", 20000)) << run.log();
+
+    post_left_click(window, kCloseButton.x, kCloseButton.y);
+    ASSERT_TRUE(host.wait(30000)) << "the close button did not end the host\n" << run.log();
+    expect_clean_exit(host, run.log());
 }
 
 }  // namespace

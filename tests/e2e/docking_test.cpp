@@ -17,7 +17,7 @@ using namespace test_support;
 // Where skins/default/skin.lua puts its two windows.
 constexpr RECT kMain = {400, 300, 700, 410};
 constexpr RECT kPlaylist = {400, 410, 700, 600};
-constexpr POINT kWell = {150, 30};  // an empty spot of the main window (a left press drags there)
+constexpr POINT kEmptySpot = {150, 66};  // below the display: a left press there drags
 constexpr POINT kCloseButton = {274, 87};
 
 RECT window_rect(HWND w) {
@@ -116,8 +116,8 @@ TEST(docking, dragging_the_main_window_moves_the_docked_window_and_a_dragged_win
 
     // 1. The main window dragged by 60, 50: the playlist window stays docked below it.
     POINT from, to;
-    ASSERT_TRUE(drag(main, {kMain.left + kWell.x, kMain.top + kWell.y},
-                     {kMain.left + kWell.x + 60, kMain.top + kWell.y + 50}, from, to));
+    ASSERT_TRUE(drag(main, {kMain.left + kEmptySpot.x, kMain.top + kEmptySpot.y},
+                     {kMain.left + kEmptySpot.x + 60, kMain.top + kEmptySpot.y + 50}, from, to));
     const int dx = to.x - from.x, dy = to.y - from.y;
     EXPECT_TRUE(wait_for_place(main, kMain.left + dx, kMain.top + dy, 10000)) << text(window_rect(main));
     EXPECT_TRUE(wait_for_place(playlist, kMain.left + dx, kMain.bottom + dy, 10000))
@@ -135,7 +135,7 @@ TEST(docking, dragging_the_main_window_moves_the_docked_window_and_a_dragged_win
 
     // 3. Docked on the right now: the main window takes it along again.
     const RECT m2 = window_rect(main);
-    ASSERT_TRUE(drag(main, {m2.left + kWell.x, m2.top + kWell.y}, {m2.left + kWell.x - 40, m2.top + kWell.y + 30},
+    ASSERT_TRUE(drag(main, {m2.left + kEmptySpot.x, m2.top + kEmptySpot.y}, {m2.left + kEmptySpot.x - 40, m2.top + kEmptySpot.y + 30},
                      from, to));
     EXPECT_TRUE(wait_for_place(main, m2.left + (to.x - from.x), m2.top + (to.y - from.y), 10000));
     EXPECT_TRUE(wait_for_place(playlist, window_rect(main).right, py + (to.y - from.y), 10000))

@@ -91,12 +91,6 @@ protected:
         pump();
     }
 
-    std::string take_log() {
-        const std::string text = engine_test::eval(L, "table.concat(log, ',')");
-        run("log = {}");
-        return text;
-    }
-
     bool is_active(const char* global) { return w->mActive.find(button_of(global), 0) != nullptr; }
     void send(UINT msg, int x, int y) { mouse(hwnd, msg, x, y); }
 };

@@ -191,7 +191,7 @@ TEST_F(Parts, ColorRectFillsOnlyTheClip) {
 
 TEST_F(Parts, ColorRectChecksItsArguments) {
     EXPECT_TRUE(
-        fails_with(L, "color_rect.new(rect.new(0, 0, 1, 1))", "color expected, got no value"));
+        fails_with(L, "color_rect.new(rect.new(0, 0, 1, 1))", "color expected, got nil"));
     EXPECT_TRUE(fails_with(L, "color_rect.new(color.new(1, 2, 3))", "rect expected, got color"));
 }
 

@@ -163,6 +163,24 @@ TEST_F(ConfigFile, HugeCountsFailBeforeAnythingIsAllocated) {
     }
 }
 
+TEST_F(ConfigFile, ALengthOfAllOnesInAFileOfMoreThan4GiBIsRefused) {
+    set_skin_path(L"C:\\keep.lua");
+    // The name's length passes the check against the bytes left only in a file that large; the
+    // file is sparse, so it takes no room on the disk.
+    ASSERT_TRUE(write_cfg(header(kSkin, 1).wstr(kSkin).u32(1).u8(1).u32(0xFFFFFFFFu)));
+    HANDLE file = CreateFileW(cfg().c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    LARGE_INTEGER size;
+    size.QuadPart = 0x100000100LL;
+    EXPECT_TRUE(SetFilePointerEx(file, size, nullptr, FILE_BEGIN) && SetEndOfFile(file));
+    CloseHandle(file);
+    EXPECT_FALSE(load_config());
+    expect_untouched_store(L"C:\\keep.lua");
+    // A file that loads again, so that no later save keeps the huge one aside.
+    ASSERT_TRUE(write_cfg(header(kSkin, 0)));
+    EXPECT_TRUE(load_config());
+}
+
 TEST_F(ConfigFile, RandomBytesInEveryFieldNeverCrashAndWhatLoadsSavesAgain) {
     const std::string whole = full_file().data;
     std::mt19937 random(1234);

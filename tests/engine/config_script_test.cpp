@@ -12,6 +12,23 @@
 
 #include <trovaplay/sdk/console.h>
 
+#include <cstdlib>
+#include <new>
+
+// Allocations of arrays fail on demand: the next one of exactly this many bytes throws.
+static size_t g_fail_array_of = 0;
+
+void* operator new[](size_t n) {
+    if (n != 0 && n == g_fail_array_of) {
+        g_fail_array_of = 0;
+        throw std::bad_alloc();
+    }
+    if (void* p = malloc(n ? n : 1)) return p;
+    throw std::bad_alloc();
+}
+void operator delete[](void* p) noexcept { free(p); }
+void operator delete[](void* p, size_t) noexcept { free(p); }
+
 namespace {
 
 using namespace zin_config;
@@ -120,6 +137,16 @@ TEST_F(ConfigScript, ARefusedSaveLeavesNoValueBehind) {
     EXPECT_TRUE(value("s")->show_in_prefs);
 }
 
+TEST_F(ConfigScript, ANewNameThatCannotBeCopiedLeavesNoHalfValueBehind) {
+    const std::string name = "a name that is 31 characters ok";
+    g_fail_array_of = name.size() + 1;
+    EXPECT_TRUE(engine_test::fails_with(L, "config.save(1, '" + name + "')", "bad_alloc"));
+    g_fail_array_of = 0;
+    EXPECT_EQ(0u, g_current_section->values.getSize());
+    ASSERT_EQ("", run("config.save(2, 'n')"));
+    EXPECT_EQ(2.0, static_cast<conf_number*>(value("n")->item)->value());
+}
+
 TEST_F(ConfigScript, NonAsciiTextRoundTripsThroughTheAnsiCodePage) {
     const std::string ansi = "caf\xE9 \xC4";
     wchar_t wide[16] = {};
@@ -173,9 +200,12 @@ TEST_F(ConfigScript, LoadWindowsOpensTheSavedOpenWindowsOrQueuesTheWaitingOnes) 
     EXPECT_TRUE(is_open("a"));
     EXPECT_FALSE(is_open("b"));
     EXPECT_EQ(0u, g_pending_windows.getSize());
-    // Open already: not queued again, and nothing else was saved open or waiting.
-    EXPECT_EQ("false", eval("config.load_windows()"));
+    // Open already: restored all the same, not queued again, and the windows saved waiting stay
+    // where they are.
+    g_current_section->states[1].state = window_state_record::waiting;
+    EXPECT_EQ("true", eval("config.load_windows()"));
     EXPECT_EQ(0u, g_pending_windows.getSize());
+    g_current_section->states[1].state = window_state_record::closed;
 
     g_current_section->states[0].state = window_state_record::closed;
     g_current_section->states[2].state = window_state_record::closed;

@@ -4,6 +4,7 @@
 
 #include "window_test_util.h"
 #include "fake_host.h"
+#include "play_control_stub.h"
 
 #include <zin_classes/playlist.h>
 #include <zin_window/drop_files.h>
@@ -11,7 +12,6 @@
 
 #include <trovaplay/sdk/location_filter.h>
 #include <trovaplay/sdk/metadb_handle.h>
-#include <trovaplay/sdk/play_control.h>
 #include <trovaplay/sdk/playable_location.h>
 
 #include <shlobj.h>
@@ -70,25 +70,10 @@ private:
 };
 
 // Records every start command; "playing" reports whether one came.
-class recording_player final : public play_control {
+class recording_player final : public play_control_stub {
 public:
-    int service_release() override { return 1; }
-    int service_add_ref() override { return 2; }
-    bool get_now_playing(service_ptr_t<metadb_handle>&) override { return false; }
     void start(std::uint32_t p_command, bool p_paused) override { starts.push_back({p_command, p_paused}); }
-    void stop() override {}
     bool is_playing() override { return !starts.empty(); }
-    bool is_paused() override { return false; }
-    void pause(bool) override {}
-    void set_volume(float) override {}
-    float get_volume() override { return 0.0f; }
-    void playback_seek(double) override {}
-    bool playback_can_seek() override { return false; }
-    double playback_get_position() override { return 0.0; }
-    bool playback_format_title(titleformat_hook*, zut::string_base&, const service_ptr_t<titleformat_script>&,
-                               titleformat_text_filter*, std::uint32_t) override {
-        return false;
-    }
     std::vector<std::pair<std::uint32_t, bool>> starts;
 };
 

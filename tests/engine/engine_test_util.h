@@ -59,12 +59,7 @@ inline void print_capture(const char* text) { printed().push_back(text); }
 // A state with the skin's libraries (math, string, base, table), print captured.
 inline lua_State* new_state() {
     lua_State* L = luaL_newstate();
-    lua_pushcfunction(L, &luaopen_math);
-    lua_call(L, 0, 0);
-    lua_pushcfunction(L, &luaopen_string);
-    lua_call(L, 0, 0);
-    lua_compat::open_base(L, &print_capture);
-    lua_compat::open_table(L);
+    lua_compat::open_libraries(L, &print_capture);
     lua_settop(L, 0);
     return L;
 }

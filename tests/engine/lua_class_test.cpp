@@ -426,7 +426,7 @@ TEST_F(Binding, UnknownAndNonStringMembersAreNotMembers) {
     EXPECT_EQ(run(L, "local v = p[1]"), "test:1: '1' not a member of this class");
     EXPECT_EQ(run(L, "local v = p[true]"), "test:1: '<boolean>' not a member of this class");
     EXPECT_EQ(run(L, "p[{}] = 1"), "test:1: '<table>' not a member of this class");
-    EXPECT_EQ(run(L, "p.x = 'abc'"), "test:1: bad argument #3 to '?' (number expected, got string)");
+    EXPECT_EQ(run(L, "p.x = 'abc'"), "test:1: bad argument #3 to `?' (number expected, got string)");
     EXPECT_EQ(eval(L, "p.x"), "1");
     // A set never looks at methods.
     EXPECT_EQ(run(L, "p.sum = 1"), "test:1: 'sum' not a member of this class");
@@ -555,6 +555,22 @@ TEST_F(Binding, CallHookIndentsTraceLinesOfNestedScriptCalls) {
     EXPECT_EQ(got, expected);
     EXPECT_EQ(lua_class::trace_save().depth, 0);
     EXPECT_EQ(lua_class::trace_save().frames, 0);
+}
+
+TEST_F(Binding, CallHookLeavesOutFunctionsCalledThroughUpvalues) {
+    // A function reached through an upvalue, or a generic for's iterator, has no name: it is not
+    // traced and does not indent.
+    ASSERT_EQ(run(L, "w = window.new(1) "
+                     "local function helper() w:get_id() end "
+                     "local function each() return function(_, done) if not done then return true end end end "
+                     "function cb() helper() for _ in each() do end end"),
+              "");
+    lua_sethook(L, &lua_trace_hook, LUA_MASKCALL | LUA_MASKRET, 0);
+    debug_capture capture;
+    lua_getglobal(L, "cb");
+    lua_callback::pcall(0, 0);
+    EXPECT_TRUE(capture.containing("executing").empty());
+    EXPECT_EQ(lua_class::last_trace_line(), std::string("calling window::get_id(@window)\n"));
 }
 
 TEST_F(Binding, CallHookStaysBalancedWithTailCallsAndErrors) {

@@ -6,6 +6,7 @@
 #include "../../benchmarks/gui_objects.h"
 
 #include <tray.h>
+#include <zin_config/zin_conf.h>
 #include <zin_classes/timer.h>
 #include <zin_window/callbacks.h>
 #include <zin_window/zin_window.h>
@@ -13,6 +14,9 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <stdexcept>
+#include <utility>
+#include <vector>
 
 using namespace startup_test;
 using engine_test::run;
@@ -166,15 +170,74 @@ TEST_F(SkinReload, AReloadDuringAScriptCallWaitsForItToEnd) {
     ASSERT_EQ(g_lua, first);
     EXPECT_EQ(engine_test::eval(g_lua, "after"), "1");
     EXPECT_TRUE(g_skin_running);
+    // The new state may lie where the old one did: the reload shows as a state without `after`.
     MSG msg;
-    for (int i = 0; i < 100 && g_lua == first; ++i) {
+    const ULONGLONG deadline = GetTickCount64() + 20000;
+    while (GetTickCount64() < deadline &&
+           !(g_lua != nullptr && g_skin_running && engine_test::eval(g_lua, "after") == "nil")) {
         while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
-        if (g_lua == first) Sleep(10);
+        Sleep(10);
     }
     ASSERT_NE(g_lua, nullptr);
-    EXPECT_NE(g_lua, first);
     EXPECT_TRUE(g_skin_running);
     EXPECT_EQ(engine_test::eval(g_lua, "after"), "nil");
+}
+
+TEST_F(SkinReload, AnExceptionDuringADeferredReloadStaysInsideTheMainWindowProcedure) {
+    lua_register(g_lua, "reload_now", &reload_from_script);
+    ASSERT_EQ(run(g_lua, "set_global_callback('OnStart', function() reload_now() end)"), "");
+    fire_global_callback(GCB_ON_START);
+    // The reload finds a broken skin, and asking the user fails.
+    folder.write("skin.lua", "this is no script");
+    box_answerer() = [](const std::wstring&) -> int { throw std::runtime_error("no box today"); };
+    LRESULT result = 1;
+    EXPECT_NO_THROW(result = main_window_proc(g_hWnd, WM_ZIN_RELOAD, 0, 0));
+    EXPECT_EQ(result, 0);
+    EXPECT_EQ(g_lua, nullptr);
+    bool reported = false;
+    for (const std::string& l : console.lines)
+        if (l.find("ERROR : ") == 0 && l.find("no box today") != std::string::npos) reported = true;
+    EXPECT_TRUE(reported);
+}
+
+// The real message box: each box of this thread is noted with its owner and closed (Cancel for
+// "Retry ?", OK for the others).
+std::vector<std::pair<std::wstring, HWND>>& shown_boxes() {
+    static std::vector<std::pair<std::wstring, HWND>> boxes;
+    return boxes;
+}
+BOOL CALLBACK close_thread_box(HWND w, LPARAM) {
+    wchar_t name[16] = {};
+    GetClassNameW(w, name, 16);
+    if (lstrcmpW(name, L"#32770") != 0 || !IsWindowVisible(w)) return TRUE;
+    wchar_t caption[128] = {};
+    GetWindowTextW(w, caption, 128);
+    shown_boxes().emplace_back(caption, GetWindow(w, GW_OWNER));
+    PostMessageW(w, WM_CLOSE, 0, 0);
+    return FALSE;
+}
+void CALLBACK close_boxes(HWND, UINT, UINT_PTR, DWORD) {
+    EnumThreadWindows(GetCurrentThreadId(), &close_thread_box, 0);
+}
+
+TEST_F(SkinReload, RetryBoxBelongsToThePreferencesPage) {
+    unload_skin();
+    folder.write("skin.lua", "error('broken skin')\n");
+    const HWND page = CreateWindowExW(0, L"STATIC", L"page", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, nullptr,
+                                      nullptr, nullptr, nullptr);
+    g_pref_dialog = page;
+    skin_load::set_message_box(nullptr);
+    shown_boxes().clear();
+    const UINT_PTR timer = SetTimer(nullptr, 0, 50, &close_boxes);
+    EXPECT_FALSE(load_skin_with_retry(L"retry caption"));
+    KillTimer(nullptr, timer);
+    g_pref_dialog = nullptr;
+    DestroyWindow(page);
+    ASSERT_EQ(shown_boxes().size(), 2u);
+    EXPECT_EQ(shown_boxes()[0].first, L"zin_window_debug: lua-execute error");
+    EXPECT_EQ(shown_boxes()[0].second, nullptr);  // the loader's boxes have no owner
+    EXPECT_EQ(shown_boxes()[1].first, L"retry caption");
+    EXPECT_EQ(shown_boxes()[1].second, page);
 }
 
 TEST_F(SkinReload, LoadingOverALoadedSkinIsRefused) {

@@ -4,6 +4,7 @@
 
 #include "engine_test_util.h"
 #include "fake_host.h"
+#include "play_control_stub.h"
 
 #include <tro_ui_zin.h>
 #include <zin_classes/text_field.h>
@@ -49,23 +50,11 @@ private:
 };
 
 // Only format_title (slot 20) is called here.
-class fake_player final : public play_control {
+class fake_player final : public play_control_stub {
 public:
     std::string track = "Song";  // empty: nothing plays
     std::vector<std::uint32_t> levels;
-    int service_release() override { return 1; }
-    int service_add_ref() override { return 1; }
-    bool get_now_playing(service_ptr_t<metadb_handle>&) override { return false; }
-    void start(std::uint32_t, bool) override {}
-    void stop() override {}
     bool is_playing() override { return !track.empty(); }
-    bool is_paused() override { return false; }
-    void pause(bool) override {}
-    void set_volume(float) override {}
-    float get_volume() override { return 0; }
-    void playback_seek(double) override {}
-    bool playback_can_seek() override { return false; }
-    double playback_get_position() override { return 0; }
     bool playback_format_title(titleformat_hook* p_hook, zut::string_base& p_out,
                                const service_ptr_t<titleformat_script>& p_script, titleformat_text_filter* p_filter,
                                std::uint32_t p_level) override {

@@ -91,6 +91,15 @@ TEST_F(Tray, TheIconFileIsFoundInTheSkinFolderAndTheWorkingDirectoryStaysThere) 
     EXPECT_EQ(g_tray->mEntries[1].mData.hIcon, nullptr);
 }
 
+TEST_F(Tray, IndexMinusOneIsNoIconRatherThanTheFilesIconCount) {
+    start("");
+    // For -1 the shell answers how many icons the file holds, which is no icon handle.
+    EXPECT_EQ(run(g_lua, "add_tray_icon('C:\\\\windows\\\\system32\\\\shell32.dll', -1)"), "");
+    ASSERT_EQ(g_tray->getCount(), 1u);
+    EXPECT_EQ(g_tray->mEntries[0].mData.uFlags & NIF_ICON, 0u);
+    EXPECT_EQ(g_tray->mEntries[0].mData.hIcon, nullptr);
+}
+
 TEST_F(Tray, ACallbackMayRemoveItsOwnIconAndErrorsAreReported) {
     start("gone = add_tray_icon('tray.ico', 0, function() remove_tray_icon(gone) clicks = 'removed' end)\n"
           "add_tray_icon('tray.ico', 0, function() error('tray broke') end)\n");

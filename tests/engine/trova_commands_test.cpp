@@ -3,6 +3,7 @@
 // their text conversion and 0-based keys, quitting, and the errors of bad arguments.
 
 #include "engine_test_util.h"
+#include "play_control_stub.h"
 #include "playlist_manager_stub.h"
 
 #include <tro_ui_zin.h>
@@ -18,7 +19,7 @@
 namespace {
 
 // Records every call and keeps the player's state; the state changes as a host would change it.
-class fake_player final : public play_control {
+class fake_player final : public play_control_stub {
 public:
     std::vector<std::string> calls;
     bool playing = false;
@@ -27,9 +28,6 @@ public:
     double position = 0;
     float volume = 0;
 
-    int service_release() override { return 1; }
-    int service_add_ref() override { return 1; }
-    bool get_now_playing(service_ptr_t<metadb_handle>&) override { return false; }
     void start(std::uint32_t p_command, bool p_paused) override {
         calls.push_back("start(" + std::to_string(p_command) + (p_paused ? ",true)" : ",false)"));
         playing = true;
@@ -56,10 +54,6 @@ public:
     }
     bool playback_can_seek() override { return can_seek; }
     double playback_get_position() override { return position; }
-    bool playback_format_title(titleformat_hook*, zut::string_base&, const service_ptr_t<titleformat_script>&,
-                               titleformat_text_filter*, std::uint32_t) override {
-        return false;
-    }
 };
 
 // Only the playback orders are real; nothing else may be called.

@@ -289,9 +289,9 @@ TEST_F(Values, ImageKeepsItsBitmapAliveAndLetsGoWhenCollected) {
 
 TEST_F(Values, ImageConstructorChecksEveryArgument) {
     ASSERT_EQ(run(L, "b = bitmap.new(4, 4)"), "");
-    EXPECT_TRUE(fails_with(L, "image.new()", "bitmap expected, got no value"));
+    EXPECT_TRUE(fails_with(L, "image.new()", "bitmap expected, got nil"));
     EXPECT_TRUE(fails_with(L, "image.new(rect.new(0,0,1,1), b)", "bitmap expected, got rect"));
-    EXPECT_TRUE(fails_with(L, "image.new(b)", "rect expected, got no value"));
+    EXPECT_TRUE(fails_with(L, "image.new(b)", "rect expected, got nil"));
     EXPECT_TRUE(fails_with(L, "image.new(b, 1, 2, 3)", "number expected, got no value"));
     // A refused image takes no reference to its bitmap.
     const uint32_t issued = g_reg_slot_count;

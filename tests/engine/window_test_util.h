@@ -134,6 +134,13 @@ protected:
     // Runs script text; "" or the error.
     std::string run(const std::string& code) { return engine_test::run(L, code); }
 
+    // The entries of the script's global table log joined by sep; the log is emptied.
+    std::string take_log(const char* sep = ",") {
+        const std::string text = engine_test::eval(L, std::string("table.concat(log, '") + sep + "')");
+        run("log = {}");
+        return text;
+    }
+
     // The window in the script global of that name.
     zin_window* window(const char* global) {
         lua_getglobal(L, global);

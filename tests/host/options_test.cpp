@@ -68,18 +68,28 @@ TEST(options, PlayAndTracks) {
     std::wstring err;
     ASSERT_TRUE(host::parse_options(line({L"a.mp3", L"--play", L"--log", L"x.log", L"list.m3u"}), o, err));
     EXPECT_TRUE(o.play);
+    EXPECT_FALSE(o.show_prefs);
     EXPECT_EQ(o.items, (std::vector<std::wstring>{L"a.mp3", L"list.m3u"}));
     EXPECT_EQ(o.log_file, L"x.log");
     EXPECT_FALSE(host::parse_options(line({L"--play=1"}), o, err));  // a switch takes no value
     EXPECT_EQ(err, L"option --play takes no value: --play=1");
     EXPECT_FALSE(host::parse_options(line({L"--help=x"}), o, err));
     EXPECT_FALSE(host::parse_options(line({L"-x"}), o, err));
+    EXPECT_TRUE(host::parse_options(line({L"--menu-pick", L"Utilities/Count & length"}), o, err));
+    EXPECT_EQ(o.menu_pick, L"Utilities/Count & length");
+    EXPECT_FALSE(host::parse_options(line({L"--menu-pick="}), o, err));
+    EXPECT_EQ(err, L"--menu-pick needs a menu item label");
+    host::options prefs;
+    ASSERT_TRUE(host::parse_options(line({L"--show-prefs"}), prefs, err));
+    EXPECT_TRUE(prefs.show_prefs);
+    EXPECT_FALSE(prefs.play);
+    EXPECT_FALSE(host::parse_options(line({L"--show-prefs=1"}), prefs, err));
 }
 
 TEST(options, TheUsageTextListsEveryOptionTheParserTakes) {
     const std::wstring usage = host::usage_text();
     const wchar_t* const with_value[] = {L"--profile", L"--log",    L"--run-for",   L"--skin",
-                                         L"--answer",  L"--screenshot", L"--component"};
+                                         L"--answer",  L"--screenshot", L"--component", L"--menu-pick"};
     for (const wchar_t* name : with_value) {
         SCOPED_TRACE(host::to_utf8(name));
         EXPECT_NE(usage.find(std::wstring(L"[") + name + L" "), std::wstring::npos);
@@ -89,7 +99,7 @@ TEST(options, TheUsageTextListsEveryOptionTheParserTakes) {
         const wchar_t* value = std::wstring(name) == L"--answer" ? L"ok" : L"1";
         EXPECT_TRUE(host::parse_options(line({name, value}), o, err)) << host::to_utf8(err);
     }
-    for (const wchar_t* name : {L"--play", L"--debug-log", L"--full-screen", L"--help"}) {
+    for (const wchar_t* name : {L"--play", L"--debug-log", L"--full-screen", L"--show-prefs", L"--help"}) {
         SCOPED_TRACE(host::to_utf8(name));
         EXPECT_NE(usage.find(std::wstring(L"\n  ") + name + L" "), std::wstring::npos);
         host::options o;

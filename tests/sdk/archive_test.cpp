@@ -48,6 +48,8 @@ TEST(ArchivePath, MalformedPathsFailAndLeaveTheOutputs) {
       "unpack://zip|5|abcdef|m",    // no "|" right after the counted bytes
       "unpack://zip|5|abc",         // the terminator among them
       "unpack://zip|9999999999|a|", // a count far past the end
+      "unpack://zip|4294967297|a|m", // a count past 32 bits is not read as its low bits (1)
+      "unpack://zip|18446744073709551617|a|m", // nor past 64 bits
       "unpack://zip|5",             // nothing after the count
   };
   for (const char* path : bad) {

@@ -7,6 +7,8 @@
 
 #include <stdexcept>
 
+#include "fake_file_info.h"
+#include "fake_filesystem.h"
 #include "fake_host.h"
 
 namespace {
@@ -138,6 +140,20 @@ TEST_F(Console, FormatterDestructorLetsNoExceptionOut) {
 TEST_F(Console, ReportErrorNeverThrows) {
   console::report_error("where", "what");
   EXPECT_EQ(r0.lines, (std::vector<std::string>{"ERROR : where: what"}));
+}
+
+TEST_F(Console, InfoLocationPrintsTheDisplayPathAndSubSong) {
+  mem_fs files("mem://");
+  host.offer(filesystem::class_guid, &files);
+  console::info_location(fake_location("mem://dir\\a.mp3", 0));
+  console::info_location(fake_location("odd:b.mp3", 3));  // nobody owns it: as stored
+  fake_handle handle("mem://c.mp3");
+  console::info_location(service_ptr_t<metadb_handle>(&handle));
+  console::info_location(service_ptr_t<metadb_handle>());  // no handle, no line
+  EXPECT_EQ(r0.lines, (std::vector<std::string>{"\"dir\\a.mp3\"", "\"odd:b.mp3\" / index: 3", "\"c.mp3\""}));
+  EXPECT_EQ(r1.lines, r0.lines);
+  EXPECT_EQ(files.refs, 1);
+  EXPECT_EQ(handle.refs, 1);
 }
 
 }  // namespace

@@ -155,7 +155,8 @@ class fake_handle final : public metadb_handle {
   }
   void metadb_lock() override { ++locks; }
   void metadb_unlock() override { --locks; }
-  file_stats get_filestats() const override { return {~0ull, 0}; }
+  file_stats stats{~0ull, 0};
+  file_stats get_filestats() const override { return stats; }
   bool get_info_locked(const file_info*& p_out) const override {
     if (locks != 1) return false;  // read only under the lock
     if (!available) return false;

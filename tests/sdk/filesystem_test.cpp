@@ -161,6 +161,9 @@ TEST_F(FileSystem, CopyOntoItselfLeavesTheFileAlone) {
   filesystem::g_copy("mem://d\\same", "mem://d/same", abort);
   EXPECT_EQ(local_fs.files["mem://d\\same"], "precious");
   EXPECT_TRUE(local_fs.log.empty());
+  // Outside local paths letter case tells objects apart: that copy is made.
+  filesystem::g_copy("mem://d\\same", "mem://d\\SAME", abort);
+  EXPECT_EQ(local_fs.files["mem://d\\SAME"], "precious");
 }
 
 TEST_F(FileSystem, RetriesWhileSharingIsViolated) {

@@ -129,4 +129,17 @@ TEST(metadb_handle_list, TotalLengthAndLocations) {
   EXPECT_LT(compare_playable_location("a", "\xC3\xA9"), 0);  // unsigned bytes
 }
 
+TEST(metadb_handle, StatsAndReloadRules) {
+  fake_handle track("a.mp3");
+  track.stats = {100, 5000};
+  EXPECT_EQ(track.stats_size(), 100u);
+  EXPECT_EQ(track.stats_timestamp(), 5000u);
+  EXPECT_FALSE(track.needs_reload({100, 5000}, true));
+  EXPECT_TRUE(track.needs_reload({100, 5001}, false));
+  EXPECT_FALSE(track.needs_reload({100, 0}, false));  // an unknown new time answers the flag
+  // Nothing loaded yet: always.
+  track.available = false;
+  EXPECT_TRUE(track.needs_reload({100, 5000}, false));
+}
+
 }  // namespace

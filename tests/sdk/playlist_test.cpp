@@ -1,8 +1,8 @@
 // Playlist manager wrappers against a recording playlist manager: the slots they call, their none
 // values without an active playlist, moving the selection, names, and the playback wrappers.
+#include "../engine/play_control_stub.h"
 #include "playlist_model.h"
 
-#include <trovaplay/sdk/play_control.h>
 #include <zut/list.h>
 
 #include <gtest/gtest.h>
@@ -108,6 +108,9 @@ TEST(playlist_wrappers, SelectionQueriesUseTheItemEnumeration) {
     EXPECT_FALSE(m.activeplaylist_is_item_selected(99));  // the host calls back for no item
     EXPECT_EQ(1u, m.playlist_get_selection_count(0, 1));  // stops at the limit
     EXPECT_EQ(3u, m.playlist_get_selection_count(0, 100));
+    playlist_model first = with_selection(3, {0});
+    EXPECT_EQ(0u, first.playlist_get_selection_count(0, 0));  // never more than the limit
+    EXPECT_EQ(0u, first.activeplaylist_get_selection_count(0));
     bit_array_bittable mask(6);
     m.activeplaylist_get_selection_mask(mask);
     EXPECT_EQ("1,3-4", playlist_model::mask_text(mask, 6));
@@ -176,14 +179,11 @@ TEST(playlist_wrappers, HighlightPlayingItemFocusesSelectsAndShowsIt) {
 }
 
 // Records the playback control slots.
-class recording_control final : public play_control {
+class recording_control final : public play_control_stub {
 public:
     strings calls;
     bool playing = false;
     bool paused = false;
-    int service_release() override { return 1; }
-    int service_add_ref() override { return 1; }
-    bool get_now_playing(service_ptr_t<metadb_handle>&) override { return false; }
     void start(std::uint32_t command, bool p) override {
         calls.push_back("start " + std::to_string(command) + (p ? " paused" : ""));
     }
@@ -191,15 +191,6 @@ public:
     bool is_playing() override { return playing; }
     bool is_paused() override { return paused; }
     void pause(bool state) override { calls.push_back(state ? "pause" : "resume"); }
-    void set_volume(float) override {}
-    float get_volume() override { return 0; }
-    void playback_seek(double) override {}
-    bool playback_can_seek() override { return false; }
-    double playback_get_position() override { return 0; }
-    bool playback_format_title(titleformat_hook*, zut::string_base&, const service_ptr_t<titleformat_script>&,
-                               titleformat_text_filter*, std::uint32_t) override {
-        return false;
-    }
 };
 
 TEST(play_control_wrappers, PlayOrPauseTogglesOnlyWhilePlaying) {

@@ -25,6 +25,20 @@ class lying_reader : public trovaplay_io::stream_reader {
   }
 };
 
+// A reader of one piece that claims more bytes than it was asked for, then ends.
+class lying_once_reader : public trovaplay_io::stream_reader {
+ public:
+  std::uint32_t read(void* p_buffer, std::uint32_t p_bytes, abort_callback&) override {
+    if (m_done) return 0;
+    m_done = true;
+    std::memset(p_buffer, 'L', p_bytes);
+    return p_bytes + 10;
+  }
+
+ private:
+  bool m_done = false;
+};
+
 std::string u32_bytes(std::uint32_t v) {
   std::string s;
   for (int n = 0; n < 4; n++) s += static_cast<char>(v >> (8 * n));
@@ -137,6 +151,17 @@ TEST_F(Streams, TransferHoldsALyingReaderToThePiece) {
   mem_writer w;
   EXPECT_EQ(trovaplay_io::stream_transfer(r, w, 5, abort), 5u);
   EXPECT_EQ(w.data, "LLLLL");
+}
+
+TEST_F(Streams, SkipAndRawStringsHoldALyingReaderToThePiece) {
+  lying_once_reader r;
+  EXPECT_EQ(r.skip(10, abort), 10u);
+  lying_once_reader r2;
+  r2.skip_exact(10, abort);
+  lying_once_reader r3;
+  zut::string8 out;
+  trovaplay_io::read_raw_string(r3, out, abort);
+  EXPECT_EQ(std::string(out.get_ptr()), std::string(256, 'L'));
 }
 
 TEST_F(Streams, LimitedReaderNeverUnderflows) {

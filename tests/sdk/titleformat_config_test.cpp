@@ -2,6 +2,8 @@
 // and a component's own configuration kept in the host blob.
 
 #include "fake_host.h"
+#include "fake_titleformat_config.h"
+#include "mem_streams.h"
 
 #include <trovaplay/sdk/titleformat_config.h>
 #include <trovaplay/sdk/titleformat_config_impl.h>
@@ -17,17 +19,6 @@ namespace {
 constexpr GUID kRows = {0xB905715B, 0x4B26, 0x4E0E, {0xB3, 0xB8, 0xFF, 0x4A, 0x32, 0x2A, 0x42, 0x58}};
 constexpr GUID kOther = {0x11111111, 0x2222, 0x3333, {1, 2, 3, 4, 5, 6, 7, 8}};
 constexpr GUID kMine = {0x0F0F0F0F, 0x1234, 0x5678, {9, 9, 9, 9, 9, 9, 9, 9}};
-
-class fake_script final : public titleformat_script {
- public:
-  int service_release() override { return m_counted.release(); }
-  int service_add_ref() override { return m_counted.add_ref(); }
-  bool run(titleformat_hook*, zut::string_base&, titleformat_text_filter*) override { return true; }
-  int count() const { return m_counted.count(); }
-
- private:
-  fake_service_base m_counted{"titleformat_script"};
-};
 
 // Compiles texts that do not begin with "$"; always into the same script object.
 class fake_compiler final : public titleformat_compiler {
@@ -45,31 +36,6 @@ class fake_compiler final : public titleformat_compiler {
 
  private:
   fake_service_base m_counted{"titleformat_compiler"};
-};
-
-class fake_config final : public titleformat_config {
- public:
-  fake_config(const GUID& guid, const char* spec) : m_guid(guid), m_spec(spec) {}
-  fake_script script;
-  int service_release() override { return m_counted.release(); }
-  int service_add_ref() override { return m_counted.add_ref(); }
-  GUID* get_guid(GUID* p_out) override { return *p_out = m_guid, p_out; }
-  const char* get_name() override { return "fake"; }
-  void get_spec(zut::string_base& p_out) override { p_out.set_string(m_spec); }
-  void set_spec(const char*, t_size) override {}
-  void reset() override {}
-  bool compile(service_ptr_t<titleformat_script>& p_out) override {
-    if (m_spec[0] == '$') return false;
-    p_out = &script;
-    return true;
-  }
-  double get_number() override { return 0; }
-  int count() const { return m_counted.count(); }
-
- private:
-  GUID m_guid;
-  const char* m_spec;
-  fake_service_base m_counted{"titleformat_config"};
 };
 
 class fake_listener final : public titleformat_config_callback {
@@ -112,13 +78,24 @@ TEST(titleformat_config, FindCompileAndReadByGuid) {
   reset_module_state();
 }
 
-TEST(titleformat_config, OwnConfigurationCompilesOnceAndFailsOnce) {
+// The component's own configuration with a compiler and a listener.
+class OwnConfiguration : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    host.offer(titleformat_compiler::class_guid, &compiler);
+    host.offer(titleformat_config_callback::class_guid, &listener);
+    start_services(host);
+  }
+  void TearDown() override {
+    EXPECT_EQ(compiler.script.count(), 1);  // every compiled script was given back
+    reset_module_state();
+  }
   fake_host host;
   fake_compiler compiler;
   fake_listener listener;
-  host.offer(titleformat_compiler::class_guid, &compiler);
-  host.offer(titleformat_config_callback::class_guid, &listener);
-  start_services(host);
+};
+
+TEST_F(OwnConfiguration, CompilesOnceAndFailsOnce) {
   {
     GUID guid = {};
     EXPECT_EQ(memcmp(g_mine.get_guid(&guid), &kMine, sizeof guid), 0);
@@ -147,8 +124,30 @@ TEST(titleformat_config, OwnConfigurationCompilesOnceAndFailsOnce) {
     g_mine.get_spec(spec);
     EXPECT_STREQ(spec.get_ptr(), "%title%");
   }
-  EXPECT_EQ(compiler.script.count(), 1);  // reset dropped the compiled script
-  reset_module_state();
+}
+
+TEST_F(OwnConfiguration, PayloadIsTheTextAlone) {
+  trovaplay_io::abort_callback_impl abort;
+  {
+    g_mine.set_spec("$bad", ~0u);
+    service_ptr_t<titleformat_script> script;
+    EXPECT_FALSE(g_mine.compile(script));
+    mem_writer out;
+    g_mine.get_data_raw(out, abort);
+    EXPECT_EQ(out.data, "$bad");
+    // The reader holds more than this payload: only the payload is taken, and the text compiles
+    // anew; no listener hears of it.
+    const std::string long_text(300, 'x');
+    mem_reader in(long_text + "next record");
+    g_mine.set_data_raw(in, 300, abort);
+    EXPECT_EQ(in.consumed(), 300u);
+    zut::string8 spec;
+    g_mine.get_spec(spec);
+    EXPECT_EQ(std::string(spec.get_ptr()), long_text);
+    EXPECT_TRUE(g_mine.compile(script));
+    EXPECT_EQ(listener.changes, (std::vector<std::string>{"Mine=$bad"}));
+    g_mine.reset();
+  }
 }
 
 }  // namespace

@@ -2,9 +2,12 @@
 // their handled and found answers, and the splitter that chains two hooks.
 
 #include "fake_file_info.h"
+#include "fake_filesystem.h"
 #include "fake_host.h"
 
+#include <trovaplay/sdk/metadb_handle.h>
 #include <trovaplay/sdk/titleformat.h>
+#include <zut/primitives.h>
 
 #include <gtest/gtest.h>
 
@@ -208,6 +211,32 @@ class fake_version : public core_version_info {
   fake_service_base m_counted{"core_version_info"};
 };
 
+TEST(titleformat_hook, PathFieldsShowTheDisplayPathOfTheOwningFileSystem) {
+  fake_host host;
+  mem_fs fs{"mem://"};  // shows its paths without the prefix
+  host.offer(filesystem::class_guid, &fs);
+  start_services(host);
+  const fake_location where("mem://music\\Album\\Song.flac", 0);
+  fake_file_info info;
+  expect(field(where, info, "path"), true, true, "music\\Album\\Song.flac", "path");
+  expect(field(where, info, "_path_raw"), true, true, "mem://music\\Album\\Song.flac", "path_raw");
+  zut::string8 text;
+  playable_location_text(where, text);
+  EXPECT_STREQ(text, "\"music\\Album\\Song.flac\"");
+  // An owner that gives no display form: the path as stored.
+  fs.display = false;
+  expect(field(where, info, "directoryname"), true, true, "{Album}", "directoryname");
+  expect(field(where, info, "path"), true, true, "mem://music\\Album\\Song.flac", "no display form");
+  EXPECT_EQ(fs.refs, 1);
+  reset_module_state();
+  // A module without services (the host links this layer for its formatter): the path as stored,
+  // without a single debug report.
+  const t_size reports = zut::get_assert_count();
+  expect(field(where, info, "filename_ext"), true, true, "Song.flac", "no services");
+  expect(field(where, info, "path"), true, true, "mem://music\\Album\\Song.flac", "no services");
+  EXPECT_EQ(zut::get_assert_count(), reports);
+}
+
 TEST(titleformat_hook, VersionFieldAsksTheHost) {
   fake_host host;
   fake_version version;
@@ -221,6 +250,11 @@ TEST(titleformat_hook, VersionFieldAsksTheHost) {
   fake_version second;
   host.offer(core_version_info::class_guid, &second);
   EXPECT_THROW(get_core_version_text(), exception_service_duplicated);
+  EXPECT_EQ(version.count(), 1);
+  // The hook, which the host's formatter calls, reports it and leaves the field unhandled.
+  answer failed{};
+  EXPECT_NO_THROW(failed = field(where, info, "_trovaplay_version"));
+  expect(failed, false, false, "", "version lookup failed");
   EXPECT_EQ(version.count(), 1);
   reset_module_state();
 }

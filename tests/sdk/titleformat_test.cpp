@@ -104,6 +104,25 @@ TEST(titleformat, CompileSafeLooksUpTheCompilerAndGivesItBack) {
   reset_module_state();
 }
 
+TEST(titleformat, HandleFormatsFromText) {
+  fake_host host;
+  fake_compiler compiler;
+  compiler.good = {"%title%"};
+  host.offer(titleformat_compiler::class_guid, &compiler);
+  start_services(host);
+  fake_handle track("C:\\a.mp3");
+  zut::string8 out("old");
+  EXPECT_TRUE(track.format_title_from_text(nullptr, out, "%title%", nullptr));
+  EXPECT_STREQ(out.get_ptr(), "C:\\a.mp3");  // the handle's own answer
+  out = "old";
+  EXPECT_FALSE(track.format_title_from_text(nullptr, out, "$broken(", nullptr));
+  EXPECT_STREQ(out.get_ptr(), "");
+  EXPECT_EQ(compiler.count(), 1);
+  for (fake_script* s : compiler.made) EXPECT_EQ(s->count(), 0);
+  EXPECT_EQ(track.refs, 1);
+  reset_module_state();
+}
+
 TEST(titleformat, CompileAndRunAndRunWithFileInfo) {
   fake_compiler compiler;
   compiler.good = {"artist"};

@@ -210,4 +210,35 @@ void post_left_click(HWND window, int x, int y) {
     PostMessageW(window, WM_LBUTTONUP, 0, at);
 }
 
+namespace {
+
+bool send_mouse_input(DWORD flags, LONG dx, LONG dy) {
+    INPUT input = {};
+    input.type = INPUT_MOUSE;
+    input.mi.dx = dx;
+    input.mi.dy = dy;
+    input.mi.dwFlags = flags;
+    return SendInput(1, &input, sizeof input) == 1;
+}
+
+// A screen coordinate in the 0..65535 range of absolute mouse input, rounded up so that scaling
+// it back lands on the same pixel.
+LONG absolute_coordinate(int value, int origin, int extent) {
+    if (extent <= 0) return 0;
+    return static_cast<LONG>((static_cast<long long>(value - origin) * 65536 + extent - 1) / extent);
+}
+
+}  // namespace
+
+bool real_mouse_move(int x, int y) {
+    const int left = GetSystemMetrics(SM_XVIRTUALSCREEN), top = GetSystemMetrics(SM_YVIRTUALSCREEN);
+    const int width = GetSystemMetrics(SM_CXVIRTUALSCREEN), height = GetSystemMetrics(SM_CYVIRTUALSCREEN);
+    return send_mouse_input(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_VIRTUALDESK,
+                            absolute_coordinate(x, left, width), absolute_coordinate(y, top, height));
+}
+
+bool real_left_button(bool down) {
+    return send_mouse_input(down ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP, 0, 0);
+}
+
 }  // namespace test_support

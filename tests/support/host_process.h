@@ -82,4 +82,10 @@ bool wait_for_screen_colour(int x, int y, std::uint32_t colour, int tolerance, D
 // onto the point, the press and the release (posted, in this order).
 void post_left_click(HWND window, int x, int y);
 
+// Real mouse input, through the system's input queue as from the mouse itself (capture and the
+// window under the cursor apply): the cursor moves to a screen position; the left button goes down
+// or up where the cursor is. False when the system did not take the input.
+bool real_mouse_move(int x, int y);
+bool real_left_button(bool down);
+
 }  // namespace test_support

@@ -399,7 +399,10 @@ TEST(Search, ForwardAndBackward) {
     EXPECT_EQ(strchr_ex("a.b.c", '.', 2), 3u);
     EXPECT_EQ(strrchr_ex("a.b.c", '.'), 3u);
     EXPECT_EQ(strchr_ex("abc", 'z'), none);
-    EXPECT_EQ(strchr_ex("abc", '\0'), none);
+    // The NUL is the empty pattern: found at the start position.
+    EXPECT_EQ(strchr_ex("abc", '\0'), 0u);
+    EXPECT_EQ(strchr_ex("abc", none, '\0', 2), 2u);
+    EXPECT_EQ(strrchr_ex("abc", none, '\0', 1), 1u);
 }
 
 TEST(Search, FindFirstAtCharacterStarts) {

@@ -130,7 +130,7 @@ int set_function_ref(lua_State* L, int index, int old_slot) {
     index = absolute_index(L, index);
     // 1. Anything but nil (an absent argument counts as present) must be a function.
     if (!lua_isnil(L, index)) {
-        if (lua_type(L, index) != LUA_TFUNCTION) lua_compat::type_error(L, index, "function");
+        if (lua_type(L, index) != LUA_TFUNCTION) luaL_typerror(L, index, "function");
         if (old_slot >= LUA_REGISTRY_OFFSET) {
             store_ref(L, index, old_slot);
             return old_slot;
@@ -178,6 +178,11 @@ void register_class(lua_State* L, const char* name, const luaL_Reg* methods, int
 
     // 2. Only with a constructor: the class metatable.
     if (new_function) {
+        // A class registered again gets a metatable of its own: the earlier one is locked, and the
+        // objects made with it keep it.
+        lua_pushstring(L, name);
+        lua_pushnil(L);
+        lua_rawset(L, LUA_REGISTRYINDEX);
         luaL_newmetatable(L, name);
         // Stack: [T, M]
         // The library no longer stores the name under the metatable; the class names need it.
@@ -212,6 +217,9 @@ void register_class(lua_State* L, const char* name, const luaL_Reg* methods, int
         lua_pushcclosure(L, &gc, upvalues);
         // Stack: [T, M, "__gc", gc closure]
         lua_rawset(L, -3);
+        // e. Scripts reach M (getmetatable(object), T.__metatable) but may not change it: the
+        //    collector finds __gc there, and every object must be destroyed exactly once.
+        lua_locktable(L, -1);
         pushed = 2;
     }
     // Stack: [T] or [T, M]
@@ -387,9 +395,12 @@ namespace detail {
 
 void write_new_line(const char* class_name) { debug_printf("new %s\n", class_name); }
 
+void raise_closing_error(lua_State* L, const char* class_name) {
+    luaL_error(L, "cannot make a %s while the skin unloads", class_name);
+}
+
 void raise_native_error(lua_State* L, const char* what) {
     luaL_error(L, "%s", what ? what : "unknown error");
-    for (;;) {}  // luaL_error does not return
 }
 
 void anchor_object(lua_State* L, void* memory) {
@@ -468,12 +479,12 @@ bool may_destroy(lua_State* L, int index) {
     // Stack: [...]
     // The collector cleared the entry: it frees the object.
     if (!listed) return true;
-    // Still listed: either the state closes (its finalizers run on the main thread, called by no
-    // function) or a script calls __gc by hand.
-    const bool main_thread = lua_pushthread(L) == 1;
-    lua_pop(L, 1);
+    // Still listed: either the state closes, and the collector finalises every object, or a script
+    // calls __gc by hand (a finaliser may do so while the state closes: that call comes from a
+    // script function, the collector's from none).
+    if (!lua_isclosing(L)) return false;
     lua_Debug caller;
-    return main_thread && !lua_getstack(L, 1, &caller);
+    return !lua_getstack(L, 1, &caller);
 }
 
 bool is_object_of(lua_State* L, int index, const char* name) {
@@ -529,7 +540,6 @@ void raise_not_a_member(lua_State* L) {
         luaL_error(L, "'%s' not a member of this class", lua_tostring(L, 2));
     else
         luaL_error(L, "'<%s>' not a member of this class", luaL_typename(L, 2));
-    for (;;) {}  // luaL_error does not return
 }
 
 int member_access(lua_State* L, void* object, const member_def* members, int count) {
@@ -605,6 +615,13 @@ bool lua_callback::pcall(int nargs, int nresults) {
     // 1. The value below the arguments must be the function.
     ZIN_ASSERT_MSG(lua_isfunction(L, -1 - nargs), "lua_isfunction(g_lua, -1 - args)");
     const int base = lua_gettop(L) - nargs - 1;
+    // While the state closes no event reaches the script: the objects a callback would meet may
+    // be destroyed already.
+    if (lua_isclosing(L)) {
+        lua_settop(L, base < 0 ? 0 : base);
+        for (int i = 0; i < nresults; ++i) lua_pushnil(L);
+        return false;
+    }
     const lua_class::trace_mark mark = lua_class::trace_save();
     // 2. The call.
     int status;

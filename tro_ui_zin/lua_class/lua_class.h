@@ -20,6 +20,11 @@
 
 // The one Lua state of the running skin; null while no skin is loaded.
 extern lua_State* g_lua;
+// Whether g_lua is closing: the state's own flag, set by lua_close while its collector runs the
+// finalisers of every object (script finalisers included). Meanwhile no event reaches the script,
+// no object with a destructor can be made, no window is found by its handle and nothing is
+// repainted.
+inline bool script_state_closing() { return g_lua && lua_isclosing(g_lua); }
 // While set, every bound method call writes a trace line and the call hook writes its lines.
 extern bool g_trace_calls;
 // Script calls under way (protected calls from native code into the script, nested ones counted):
@@ -151,6 +156,8 @@ template <class T> struct has_delete<T, std::void_t<decltype(T::lua_has_delete)>
     : std::integral_constant<bool, T::lua_has_delete> {};
 
 void write_new_line(const char* class_name);
+// Raises "cannot make a <class> while the skin unloads" (never returns).
+[[noreturn]] void raise_closing_error(lua_State* L, const char* class_name);
 // Raises the script error for a std::exception caught out of native code (never returns).
 [[noreturn]] void raise_native_error(lua_State* L, const char* what);
 // While an object is constructed its userdata is kept off the stack (so that the constructor sees
@@ -169,8 +176,9 @@ void set_class_metatable(lua_State* L, int index, const char* name);
 // collector drops an object's entry before it calls the object's __gc; a script that reaches the
 // class metatable (T.__metatable.__gc) and calls it on a live object finds the entry still there.
 void list_live_object(lua_State* L, void* memory);  // the userdata on top; Stack: unchanged
-// Whether __gc may destroy the object at index: the collector frees it, or the state closes.
-// False for a hand call on an object that is still alive (the engine may still point at it).
+// Whether __gc may destroy the object at index: the collector frees it, or finalises it while the
+// state closes. False for a hand call on an object that is still alive (the engine may still point
+// at it).
 bool may_destroy(lua_State* L, int index);
 // True when the value at index is a full userdata whose class name equals name (case-insensitive).
 bool is_object_of(lua_State* L, int index, const char* name);
@@ -193,6 +201,10 @@ template <class T> struct binding {
     // The script's T.new(arguments).
     static int lua_new(lua_State* L) {
         detail::write_new_line(T::get_name());
+        // An object made by a finaliser while the state closes would outlive it.
+        if constexpr (detail::has_delete<T>::value) {
+            if (lua_isclosing(L)) detail::raise_closing_error(L, T::get_name());
+        }
         // 1. A bare userdata, anchored off the stack: the constructor reads the script's arguments
         //    from index 1 on, and lua_gettop is their number. While the constructor runs the
         //    userdata has no metatable, so a constructor that raises leaves nothing for the

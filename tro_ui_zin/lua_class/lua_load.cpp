@@ -20,10 +20,13 @@
 #include "lua_debug.h"
 
 #include <zin_classes/zin_classes.h>
+#include <zin_classes/base_class.h>
 #include <zin_classes/button.h>
+#include <zin_classes/progbar.h>
 #include <zin_config/config_script.h>
 #include <zin_classes/playlist.h>
 #include <zin_classes/text_field.h>
+#include <zin_classes/text_scroll.h>
 #include <zin_window/callbacks.h>
 #include <zin_window/docking.h>
 #include <zin_window/zin_window.h>
@@ -45,8 +48,10 @@ namespace skin_load {
 
 namespace {
 
+HWND g_message_box_owner = nullptr;  // the owner of the box being shown (null: none)
+
 int default_message_box(const wchar_t* text, const wchar_t* caption, unsigned type) {
-    return MessageBoxW(nullptr, text, caption, type);
+    return MessageBoxW(g_message_box_owner, text, caption, type);
 }
 
 message_box_function g_message_box = &default_message_box;
@@ -62,12 +67,6 @@ int panic(lua_State* L) {
     throw std::runtime_error(text ? text : "unprotected error in the script state");
 }
 
-void open_library(lua_State* L, lua_CFunction opener, const char* name) {
-    lua_pushcfunction(L, opener);
-    lua_pushstring(L, name);
-    lua_call(L, 1, 0);
-}
-
 }  // namespace
 
 message_box_function set_message_box(message_box_function function) {
@@ -76,8 +75,13 @@ message_box_function set_message_box(message_box_function function) {
     return previous;
 }
 
-int show_message_box(const wchar_t* text, const wchar_t* caption, unsigned type) {
-    return g_message_box(text, caption, type);
+int show_message_box(const wchar_t* text, const wchar_t* caption, unsigned type, HWND owner) {
+    // A box pumps messages: one shown from inside it keeps its own owner, then this one's returns.
+    const HWND previous = g_message_box_owner;
+    g_message_box_owner = owner && IsWindow(owner) ? owner : nullptr;
+    const int answer = g_message_box(text, caption, type);
+    g_message_box_owner = previous;
+    return answer;
 }
 
 lua_State* new_script_state() {
@@ -86,10 +90,7 @@ lua_State* new_script_state() {
     if (!ZIN_CHECK_MSG(L != nullptr, "l != NULL")) return nullptr;
     lua_atpanic(L, &panic);
     // 3. The libraries, in this order.
-    open_library(L, &luaopen_math, LUA_MATHLIBNAME);
-    open_library(L, &luaopen_string, LUA_STRLIBNAME);
-    lua_compat::open_base(L, &print_to_console);
-    lua_compat::open_table(L);
+    lua_compat::open_libraries(L, &print_to_console);
     // 4. The script interface.
     register_script_interface(L);
     return L;
@@ -102,15 +103,16 @@ void register_script_interface(lua_State* L) {
     lua_register(L, "debug_out", &debug_out);
     // 2. class config
     register_config_table(L);
-    // 3. globals new_base_class (later), set_global_callback, add_tray_icon, remove_tray_icon,
+    // 3. globals new_base_class, set_global_callback, add_tray_icon, remove_tray_icon,
     //    get_winamp_pl_info
+    lua_register(L, "new_base_class", &new_base_class);
     lua_register(L, "set_global_callback", &set_global_callback);
     lua_register(L, "add_tray_icon", &add_tray_icon);
     lua_register(L, "remove_tray_icon", &remove_tray_icon);
     lua_register(L, "get_winamp_pl_info", &get_winamp_pl_info);
     // 4. classes docking, trova, bitmap, color, font, window, point, rect, image,
-    //    button, color_rect, base_class (later), textfield, progbar (later),
-    //    text_scroll (later), timer, playlist
+    //    button, color_rect, base_class, textfield, progbar,
+    //    text_scroll, timer, playlist
     register_docking(L);
     register_trova_commands(L);
     lua_class::binding<bitmap>::register_type(L);
@@ -122,7 +124,10 @@ void register_script_interface(lua_State* L) {
     lua_class::binding<image>::register_type(L, &image_member_access);
     register_button_class(L);
     lua_class::binding<color_rect>::register_type(L);
+    register_base_class(L);
     lua_class::binding<text_field>::register_type(L);
+    register_prog_bar_class(L);
+    lua_class::binding<text_scroll>::register_type(L);
     lua_class::binding<timer>::register_type(L);
     lua_class::binding<playlist>::register_type(L);
     // Stack: as on entry
@@ -130,7 +135,7 @@ void register_script_interface(lua_State* L) {
 
 int load_skin_file(lua_State* L, const wchar_t* skin_path) {
     zut::codepage_from_wide path(skin_path ? skin_path : L"");
-    return lua_compat::load_file(L, path.get_ptr());
+    return luaL_loadfile(L, path.get_ptr());
 }
 
 bool run_skin_chunk() {
@@ -165,18 +170,15 @@ bool run_skin_chunk() {
 void close_state() {
     // Objects destroyed while the state closes still free their slots through g_lua; one of them
     // asking for another close meanwhile is ignored.
-    static bool closing = false;
-    if (closing) return;
+    if (script_state_closing()) return;
     g_reg_free_slots.clear();
     if (!g_lua) return;
-    // The collector destroys windows and parts in no particular order: from here on no window is
-    // found by its handle, so no message (an activation that moves when a window goes) reaches a
-    // half-destroyed skin.
-    clear_window_lists();
-    closing = true;
+    // The window lists stay as they are while script code (finalisers) can run: each window
+    // leaves them when it is destroyed. Meanwhile no window is found by its handle, so no message
+    // (an activation that moves when a window goes) reaches a half-destroyed skin.
     lua_close(g_lua);
     g_lua = nullptr;
-    closing = false;
+    clear_window_lists();
     lua_class::trace_restore({0, 0});
 }
 

@@ -1,9 +1,11 @@
 #pragma once
 // Creating the skin's Lua state and loading the skin script.
 //
-// The state gets the math, string, base and table libraries, in this order (the base library with
-// the changed print, dofile, loadfile and require, lua_compat.h), then the script interface. No other
-// library (input/output, operating system, debug, dynamic loading) is available to skins.
+// The state gets the math, string, base and table libraries, in this order (Lua 5.0's libraries,
+// print sending to the host console, lua_compat.h), then the script interface. No other library
+// (input/output, operating system, debug, dynamic loading) is available to skins.
+
+#include <windows.h>
 
 #include <lua.h>
 
@@ -40,9 +42,10 @@ bool run_skin_chunk();
 // closing.
 void close_state();
 
-// Where the loader's message boxes go: MessageBoxW without owner by default; tests replace it.
+// Where the engine's message boxes go: MessageBoxW by default; tests replace it. The loader's boxes
+// have no owner; the reload cycle's "Retry ?" belongs to the preferences page.
 using message_box_function = int (*)(const wchar_t* text, const wchar_t* caption, unsigned type);
 message_box_function set_message_box(message_box_function function);
-int show_message_box(const wchar_t* text, const wchar_t* caption, unsigned type);
+int show_message_box(const wchar_t* text, const wchar_t* caption, unsigned type, HWND owner = nullptr);
 
 }  // namespace skin_load

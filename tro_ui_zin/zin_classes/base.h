@@ -15,6 +15,7 @@
 #include <stdint.h>
 
 class zin_window;
+struct image;
 
 // Message code of the hover-leave event handed to parts (one above WM_MOUSEWHEEL).
 constexpr uint32_t WM_ZIN_HOVER_LEAVE = 0x20B;
@@ -57,12 +58,21 @@ public:
     // Asks the owner window to repaint the part's rect; a part without owner is not repainted.
     void redraw();
 
+    // The script method set_draw_mode (part[, mode]) of the parts that have one: the number
+    // (-1 when absent) held to -17..255; no repaint.
+    void set_draw_mode_from_script(lua_State* L, int mode_index);
+
     class_base(const class_base&) = delete;
     class_base& operator=(const class_base&) = delete;
 
 protected:
     ~class_base() = default;
 };
+
+// Draws the part of an image placed at r that falls into clip, with a draw mode: a constant-alpha
+// blend for 1..255, a raster operation for -1..-17, nothing for 0. Nothing is read from outside
+// the image's bitmap.
+void draw_image(HDC dc, const rect& r, const rect& clip, const image* img, int32_t mode);
 
 // ---- Paint part classes seen from scripts -------------------------------------------------------
 // The window accepts only paint parts in its part lists, and only parts that answer mouse events in

@@ -103,7 +103,7 @@ bitmap::bitmap(lua_State* L) {
         mBitmap.setFile(path.get_ptr());  // a file that cannot be loaded leaves it empty
         return;
     }
-    if (lua_type(L, 1) != LUA_TNUMBER) lua_compat::type_error(L, 1, "string");
+    if (lua_type(L, 1) != LUA_TNUMBER) luaL_typerror(L, 1, "string");
     const int32_t width = zin_classes::check_int_arg(L, 1, count);
     const int32_t height = zin_classes::check_int_arg(L, 2, count);
     HDC screen = GetDC(nullptr);
@@ -124,7 +124,6 @@ bitmap* check_bitmap(lua_State* L, int index) {
 image::image(lua_State* L) : mRect(0, 0, 0, 0), mpBitmap(nullptr), mBitmapRef(0) {
     const int count = zin_classes::constructor_arg_count(L);
     // Every argument is checked before the bitmap reference is taken.
-    if (count < 1) lua_compat::arg_error(L, 1, "bitmap expected, got no value");
     bitmap* b = check_bitmap(L, 1);
     if (count >= 2 && lua_type(L, 2) == LUA_TNUMBER) {
         mRect.left = zin_classes::check_int_arg(L, 2, count);
@@ -132,7 +131,6 @@ image::image(lua_State* L) : mRect(0, 0, 0, 0), mpBitmap(nullptr), mBitmapRef(0)
         mRect.right = zin_classes::check_int_arg(L, 4, count);
         mRect.bottom = zin_classes::check_int_arg(L, 5, count);
     } else {
-        if (count < 2) lua_compat::arg_error(L, 2, "rect expected, got no value");
         mRect = *check_rect(L, 2);
     }
     mpBitmap = b;

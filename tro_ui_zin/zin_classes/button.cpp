@@ -2,10 +2,8 @@
 //
 // Drawing
 //   1. Without states, or with a state index past the list, the default image is copied.
-//   2. Otherwise the look of the current mouse state in the current state is drawn with its mode:
-//      a constant-alpha blend for modes 0..255, a raster operation for -1..-17.
-//   3. The source is the image's rectangle, moved by where the clip lies in the part, and cut to
-//      the image's bitmap so that no blit reads outside it.
+//   2. Otherwise the look of the current mouse state in the current state is drawn with its mode
+//      (draw_image).
 // Mouse (only moves, left presses, left double clicks and left releases are handled)
 //   1. Move: a hovered or pressed button that the mouse left turns normal and calls leave; it stays
 //      an active part while the left button is held somewhere (to see the release). A normal button
@@ -151,47 +149,6 @@ void button::draw(HDC dc, const rect& r, const rect& clip) {
     // 2.
     const button_look& look = mStates[mStateIndex].mLooks[mMouseState];
     draw_image(dc, r, clip, look.mpImage, look.mMode);
-}
-
-void button::draw_image(HDC dc, const rect& r, const rect& clip, const image* img, int32_t mode) {
-    if (!img || img->draws_nothing() || mode == 0) return;
-    HDC source = img->source_dc();
-    if (!source) return;
-    // 3. The destination: the part of the part that is to be painted.
-    rect o = r;
-    if (!o.intersect(clip)) return;
-    int64_t src_x = static_cast<int64_t>(img->mRect.left) + o.left - r.left;
-    int64_t src_y = static_cast<int64_t>(img->mRect.top) + o.top - r.top;
-    int64_t dst_x = o.left;
-    int64_t dst_y = o.top;
-    int64_t w = o.width();
-    int64_t h = o.height();
-    //    Cut to the bitmap: source and destination move together.
-    if (src_x < 0) {
-        dst_x -= src_x;
-        w += src_x;
-        src_x = 0;
-    }
-    if (src_y < 0) {
-        dst_y -= src_y;
-        h += src_y;
-        src_y = 0;
-    }
-    const int64_t bitmap_w = img->mpBitmap->mBitmap.getWidth();
-    const int64_t bitmap_h = img->mpBitmap->mBitmap.getHeight();
-    if (src_x + w > bitmap_w) w = bitmap_w - src_x;
-    if (src_y + h > bitmap_h) h = bitmap_h - src_y;
-    if (w <= 0 || h <= 0) return;
-    // 2. Blend or raster operation.
-    const int x = static_cast<int>(dst_x), y = static_cast<int>(dst_y);
-    const int cx = static_cast<int>(w), cy = static_cast<int>(h);
-    const int sx = static_cast<int>(src_x), sy = static_cast<int>(src_y);
-    mode = clamp_draw_mode(mode);
-    if (mode > 0)
-        AlphaBlend(dc, x, y, cx, cy, source, sx, sy, cx, cy,
-                   make_blend_function(static_cast<uint8_t>(mode), false));
-    else
-        BitBlt(dc, x, y, cx, cy, source, sx, sy, g_raster_ops[-mode]);
 }
 
 // ---- Mouse ---------------------------------------------------------------------------------------

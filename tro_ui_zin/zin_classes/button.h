@@ -57,8 +57,6 @@ public:
     static lua_class::method_table get_methods();
 
 private:
-    // Draws the part of img that falls into clip, with draw mode mode.
-    static void draw_image(HDC dc, const rect& r, const rect& clip, const image* img, int32_t mode);
     void repaint();
 };
 

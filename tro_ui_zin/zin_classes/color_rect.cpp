@@ -7,8 +7,6 @@
 #include <lua_class/lua_compat.h>
 
 color_rect::color_rect(lua_State* L) : class_base(L, 1), mBrush(nullptr) {
-    if (zin_classes::constructor_arg_count(L) < 2)
-        lua_compat::arg_error(L, 2, "color expected, got no value");
     const color* c = check_color(L, 2);
     mBrush = CreateSolidBrush(c->value);
     ZIN_ASSERT_MSG(mBrush != nullptr, "CreateSolidBrush");

@@ -123,8 +123,7 @@ int method_set_add_file_option(lua_State* L) {
 }
 
 int method_set_draw_mode(lua_State* L) {
-    playlist* v = check_playlist(L, 1);
-    v->mDrawMode = clamp_draw_mode(lua_class::to_int32(luaL_optnumber(L, 2, -1)));
+    check_playlist(L, 1)->set_draw_mode_from_script(L, 2);
     return 0;
 }
 
@@ -181,11 +180,11 @@ playlist::playlist(lua_State* L)
       mVisible(false) {
     // 1.
     const int arg_count = zin_classes::constructor_arg_count(L);
-    if (arg_count < 2) lua_compat::arg_error(L, 2, "font expected, got no value");
+    if (arg_count < 2) luaL_argerror(L, 2, "font expected, got nil");
     const font* f = check_font(L, 2);
     COLORREF colors[4];
     for (int i = 0; i < 4; ++i) {
-        if (arg_count < 3 + i) lua_compat::arg_error(L, 3 + i, "color expected, got no value");
+        if (arg_count < 3 + i) luaL_argerror(L, 3 + i, "color expected, got nil");
         colors[i] = check_color(L, 3 + i)->value;
     }
     // 2. A seventh argument must be a function or nil.

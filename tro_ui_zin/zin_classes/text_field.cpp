@@ -52,9 +52,7 @@ int method_get_text(lua_State* L) {
 }
 
 int method_set_draw_mode(lua_State* L) {
-    text_field* tf = check_text_field(L, 1);
-    const int32_t mode = lua_isnoneornil(L, 2) ? DRAW_MODE_DIRECT : lua_class::to_int32(luaL_checknumber(L, 2));
-    tf->mDrawMode = clamp_draw_mode(mode);
+    check_text_field(L, 1)->set_draw_mode_from_script(L, 2);
     return 0;
 }
 
@@ -96,7 +94,7 @@ text_base::~text_base() {
 
 void text_base::set_text(lua_State* L, int index) {
     if (lua_type(L, index) != LUA_TSTRING && lua_type(L, index) != LUA_TNUMBER)
-        lua_compat::type_error(L, index, "string");
+        luaL_typerror(L, index, "string");
     size_t length = 0;
     const char* text = lua_tolstring(L, index, &length);
     mText.set_string(text, static_cast<t_size>(length));

@@ -26,10 +26,8 @@ namespace zin_classes {
 
 int constructor_arg_count(lua_State* L) { return lua_gettop(L); }
 
-int32_t check_int_arg(lua_State* L, int index, int arg_count) {
-    if (index > arg_count) lua_compat::arg_error(L, index, "number expected, got no value");
-    if (!lua_isnumber(L, index)) lua_compat::type_error(L, index, "number");
-    return lua_class::to_int32(lua_tonumber(L, index));
+int32_t check_int_arg(lua_State* L, int index, int) {
+    return lua_class::to_int32(luaL_checknumber(L, index));
 }
 
 void raise_not_a_member(lua_State* L, const char* class_name) {
@@ -37,7 +35,6 @@ void raise_not_a_member(lua_State* L, const char* class_name) {
         luaL_error(L, "'%s' not a member of '%s'", lua_tostring(L, 2), class_name);
     else
         luaL_error(L, "'<%s>' not a member of '%s'", luaL_typename(L, 2), class_name);
-    for (;;) {}  // luaL_error does not return
 }
 
 }  // namespace zin_classes
@@ -199,8 +196,7 @@ color* check_color(lua_State* L, int index) {
 font::font(lua_State* L) {
     memset(&lf, 0, sizeof lf);
     const int count = zin_classes::constructor_arg_count(L);
-    if (count < 1) lua_compat::arg_error(L, 1, "string expected, got no value");
-    if (lua_type(L, 1) != LUA_TSTRING) lua_compat::type_error(L, 1, "string");
+    if (lua_type(L, 1) != LUA_TSTRING) luaL_typerror(L, 1, "string");
     const char* face = lua_tostring(L, 1);
     const int32_t size = zin_classes::check_int_arg(L, 2, count);
     lf.lfWidth = zin_classes::check_int_arg(L, 3, count);

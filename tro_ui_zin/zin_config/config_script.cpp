@@ -20,9 +20,9 @@
 // config.load_windows ()
 //   1. False without a current section holding window states and windows the skin defined.
 //   2. The waiting list is emptied.
-//   3. The windows saved open are queued and created now: true.
+//   3. The windows saved open are queued and created now: true when the skin defines any of them.
 //   4. Otherwise the windows saved waiting are queued and left waiting: true when there are any.
-//   A window is never queued twice, nor queued while it is open.
+//   A window is never queued twice, nor queued while it is open (an open one still counts).
 
 #include "config_script.h"
 
@@ -163,14 +163,14 @@ int config_save(lua_State* L) {
     }
     std::unique_ptr<wchar_t[]> text;
     if (is_string_type(type)) text.reset(wide_of(L, 1));
-    // 6.
+    // 6. Everything the new value needs is made before it joins the section: a value there is whole.
     if (!value) {
+        const size_t length = strlen(name);
+        std::unique_ptr<char[]> name_copy(new char[length + 1]);
+        memcpy(name_copy.get(), name, length + 1);
         value = g_current_section->values.pushNew();
         if (!value) throw std::bad_alloc();
-        const size_t length = strlen(name);
-        char* name_copy = new char[length + 1];
-        memcpy(name_copy, name, length + 1);
-        *value = named_value{name_copy, new_item.release(), true};
+        *value = named_value{name_copy.release(), new_item.release(), true};
     }
     if (has_flag) value->show_in_prefs = lua_toboolean(L, 3) != 0;
     // 7.
@@ -205,15 +205,19 @@ zin_window* defined_window(const char* name) {
     return nullptr;
 }
 
-// Queues the windows saved in that state; whether any is waiting now.
+// Queues the windows saved in that state (but those open already); whether any record of that
+// state names a defined window, open or not.
 bool queue_saved_windows(uint32_t state) {
     const CDynArray<window_state_record>& states = g_current_section->states;
+    bool found = false;
     for (uint32_t i = 0; i < states.getSize(); ++i) {
         if (states[i].state != state) continue;
         zin_window* w = defined_window(states[i].name.get());
-        if (w && !w->mWnd) queue_window(w);
+        if (!w) continue;
+        found = true;
+        if (!w->mWnd) queue_window(w);
     }
-    return g_pending_windows.getSize() != 0;
+    return found;
 }
 
 int config_load_windows(lua_State* L) {

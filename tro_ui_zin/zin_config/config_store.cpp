@@ -58,6 +58,14 @@ void clear_skin_sections() {
     destroy_sections(g_skin_sections);
 }
 
+void drop_current_section() {
+    skin_section* section = g_current_section;
+    g_current_section = nullptr;
+    if (!ZIN_CHECK_MSG(section != nullptr, "g_current_section")) return;
+    section->~skin_section();
+    g_skin_sections.remove(section);
+}
+
 named_value* find_named_value(skin_section& section, const char* name) {
     for (uint32_t i = 0; i < section.values.getSize(); ++i)
         if (_stricmp(section.values[i].name, name) == 0) return &section.values[i];

@@ -26,6 +26,8 @@ bool file_length(FILE* file, uint64_t& out) {
 template <class T>
 T* read_text(config_stream& s) {
     const uint32_t count = s.read_count(sizeof(T));
+    // count + 1 units must be a size (a file of more than 4 GiB passes the check above).
+    if (static_cast<uint64_t>(count) + 1 > SIZE_MAX / sizeof(T)) fail_read();
     std::unique_ptr<T[]> text(new T[static_cast<size_t>(count) + 1]);
     s.read(text.get(), count * static_cast<uint32_t>(sizeof(T)));
     text[count] = 0;

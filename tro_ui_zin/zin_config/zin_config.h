@@ -76,6 +76,8 @@ bool save_config();
 void select_skin_section();
 // Drops every section; none is current afterwards.
 void clear_skin_sections();
+// Destroys the current section and removes it from the list; none is current afterwards.
+void drop_current_section();
 // The named value of that name in the section (without regard to case), or null.
 named_value* find_named_value(skin_section& section, const char* name);
 // Appends the window's state (open, waiting or closed), rectangle and name to the section.

@@ -101,8 +101,8 @@ void paint(zin_window* w, const rect& r) {
 }  // namespace
 
 void zin_window::redraw_rect(const rect& requested) {
-    // 1.
-    if (!mWnd) return;
+    // 1. Nothing is painted while the state closes: parts may be destroyed already.
+    if (!mWnd || script_state_closing()) return;
     rect r = requested;
     if (!r.intersect(rect(0, 0, width(), height()))) return;
     // 2.

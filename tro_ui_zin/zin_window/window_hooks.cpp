@@ -1,7 +1,8 @@
-// Points where later parts of the engine join the window code: window states from the
+// Points where other parts of the engine join the window code: window states from the
 // configuration, docking, dropped files, key shortcuts, playlist views, script-defined parts and
 // the tray's restart. Each does nothing (or answers "not handled") until its subsystem exists; the
-// playlist views', docking and dropped-files points are filled.
+// playlist views', docking, dropped-files, key and script-defined parts' points and the playlist's
+// context menu are filled.
 
 #include "zin_window.h"
 
@@ -10,6 +11,10 @@
 #include "playlist_events.h"
 
 #include <trayicon.h>
+#include <trovaplay/sdk/console.h>
+#include <trovaplay/sdk/contextmenu_manager.h>
+#include <trovaplay/sdk/keyboard_shortcut_manager.h>
+#include <zin_classes/base_class.h>
 #include <zin_config/zin_config.h>
 
 namespace window_hooks {
@@ -25,9 +30,17 @@ void dock_move_followers(zin_window* w) { ::dock_move_followers(w); }
 
 void drop_files(zin_window* w, HDROP drop) { ::drop_files(w, drop, w->mWnd); }
 
+// 1. The host's shortcuts; 2. in a window with playlist views, the shortcuts on the active
+// playlist's selection, then the playlist keys. A host without a shortcut manager leaves the keys
+// to the playlist views.
 bool handle_key(zin_window* w, WPARAM key) {
-    // The host's keyboard shortcuts join here, before the playlist keys.
+    service_ptr_t<keyboard_shortcut_manager> shortcuts;
+    const bool have_shortcuts = service_create_first(shortcuts);
+    // 1.
+    if (have_shortcuts && keyboard_shortcut_process(*shortcuts.get_ptr(), key)) return true;
+    // 2.
     if (w->mViews.getSize() == 0) return false;
+    if (have_shortcuts && keyboard_shortcut_process_playlist(*shortcuts.get_ptr(), key)) return true;
     return playlist::on_key(key, static_cast<playlist*>(w->mViews[0])->mRows);
 }
 
@@ -47,11 +60,28 @@ void views_unload(zin_window* w) {
     playlist_mirror_off();
 }
 
-void playlist_context_menu(HWND) {}
+void playlist_context_menu(HWND window) {
+    // The press is handled either way: a host failure is reported, not passed up the dispatch.
+    console::guarded("playlist context menu", [&] { contextmenu_run_on_playlist_selection(window, nullptr, 1); });
+}
 
-void script_part_added(zin_window*, class_base*) {}
-void script_part_show(class_base*) {}
-void script_part_hide(class_base*) {}
+void script_part_added(zin_window* w, class_base* part) {
+    // The instance's field "window" names the window it is in.
+    lua_State* L = g_lua;
+    if (!L) return;
+    static_cast<base_class*>(part)->push_instance(L);
+    // Stack: [..., instance]
+    if (lua_istable(L, -1)) {
+        lua_pushliteral(L, "window");
+        lua_class::get_ref(L, w->mSelfRef);
+        // Stack: [..., instance, "window", window]
+        lua_rawset(L, -3);
+    }
+    lua_pop(L, 1);
+    // Stack: [...]
+}
+void script_part_show(class_base* part) { static_cast<base_class*>(part)->show(); }
+void script_part_hide(class_base* part) { static_cast<base_class*>(part)->hide(); }
 
 UINT taskbar_created_message() { return CTrayIcon::sTaskbarCreatedMsg; }
 void taskbar_created() { CTrayIcon::readdAll(); }

@@ -23,7 +23,7 @@ int32_t check_int(lua_State* L, int index) { return lua_class::to_int32(luaL_che
 // "<expected> expected, got <class name>" as an argument error.
 [[noreturn]] void class_error(lua_State* L, int index, const char* expected) {
     lua_pushfstring(L, "%s expected, got %s", expected, lua_class::get_name(L, index));
-    lua_compat::arg_error(L, index, lua_tostring(L, -1));
+    luaL_argerror(L, index, lua_tostring(L, -1));
 }
 
 // A script-defined part instance is a table whose field "ref" holds the part: the value at index,
@@ -37,14 +37,32 @@ void push_part_value(lua_State* L, int index) {
     // Stack: [..., value]
 }
 
-// The part at index that may go into the list of active parts (one that answers mouse events);
-// raises "part expected, got ..." for anything else. Leaves the part's value pushed.
-class_base* check_message_part(lua_State* L, int index) {
+// A picture has no class metatable: the userdata at index is one when it is a part of a window
+// (a picture is filed into its window when it is made). Null otherwise.
+class_base* find_picture(lua_State* L, int index) {
+    if (lua_type(L, index) != LUA_TUSERDATA) return nullptr;
+    if (lua_getmetatable(L, index)) {
+        lua_pop(L, 1);
+        return nullptr;
+    }
+    class_base* part = static_cast<lPaintPart*>(lua_touserdata(L, index));
+    for (uint32_t i = 0; i < g_windows.getSize(); ++i) {
+        const CDynArray<class_base*>& parts = g_windows[i]->mParts;
+        for (uint32_t j = 0; j < parts.getSize(); ++j)
+            if (parts[j] == part) return part;
+    }
+    return nullptr;
+}
+
+// The paint part at index for the list of active parts: every part may go there (those that do
+// not answer the mouse answer false); raises "part expected, got ..." for anything else. Leaves the
+// part's value pushed.
+class_base* check_active_part(lua_State* L, int index) {
     push_part_value(L, index);
     // Stack: [..., value]
-    const part_class_info* info = nullptr;
-    class_base* part = to_paint_part(L, -1, &info);
-    if (!part || !info || !info->handles_messages) {
+    class_base* part = to_paint_part(L, -1);
+    if (!part) part = find_picture(L, -1);
+    if (!part) {
         lua_pop(L, 1);
         class_error(L, index, "part");
     }
@@ -95,11 +113,12 @@ int method_create(lua_State* L) {
 
 int method_add_paint_part(lua_State* L) {
     zin_window* w = check_window(L, 1);
+    if (lua_isclosing(L)) lua_class::detail::raise_closing_error(L, "picture");
     lPaintPart* part = lPaintPart::push_new(L, 2, 3);
     // Stack: [window, rect, image, ..., picture]
     w->add_part(part, "picture");
     w->mRefs.push(lua_class::ref(L, -1));
-    return 0;
+    return 1;  // the picture
 }
 
 int method_minimize(lua_State* L) {
@@ -143,7 +162,7 @@ int method_add(lua_State* L) {
         // 2.
         const char* class_name = lua_class::get_name(L, -1);
         if (lua_type(L, -1) != LUA_TUSERDATA || strcmp(class_name, "error") == 0)
-            lua_compat::arg_error(L, i, "no recognized class");
+            luaL_argerror(L, i, "no recognized class");
         if (strcmp(class_name, "rect") == 0) {
             // 3. A rect that anchors nothing is not kept.
             if (!w->add_anchor(*static_cast<rect*>(lua_touserdata(L, -1)))) {
@@ -213,7 +232,7 @@ int method_get_mouse_pos(lua_State* L) {
 
 int method_add_active(lua_State* L) {
     zin_window* w = check_window(L, 1);
-    class_base* part = check_message_part(L, 2);
+    class_base* part = check_active_part(L, 2);
     // Stack: [window, part argument, ..., part]
     // The reference keeps the part alive while it is listed.
     w->mActiveRefs.push(active_ref{part, lua_class::ref(L, -1)});
@@ -226,6 +245,7 @@ int method_remove_active(lua_State* L) {
     push_part_value(L, 2);
     // Stack: [window, part argument, ..., value]
     class_base* part = to_paint_part(L, -1);
+    if (!part) part = find_picture(L, -1);
     if (part) w->remove_active(part);
     return 0;
 }

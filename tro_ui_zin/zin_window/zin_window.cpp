@@ -354,7 +354,9 @@ void remove_window(zin_window* w) {
 }
 
 zin_window* find_window(HWND hwnd) {
-    if (!hwnd) return nullptr;
+    // While the state closes, windows and parts are destroyed in no particular order: no message
+    // reaches a half-destroyed skin (the default procedure answers it).
+    if (!hwnd || script_state_closing()) return nullptr;
     window_handle_record* record = g_window_handles.find(window_handle_record{nullptr, hwnd}, 0);
     return record ? record->window : nullptr;
 }

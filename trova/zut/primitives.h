@@ -154,13 +154,24 @@ inline void copy_construct_in_place(T& p_item, const T& p_source) {
   }
 }
 
+// Items whose destruction drops something that may throw (a counted reference whose release
+// throws) declare
+//   typedef void zut_release_before_destruction;
+// and a release() that leaves nothing for the destructor to do.
+template <typename T, typename = void>
+struct is_released_before_destruction : std::false_type {};
+template <typename T>
+struct is_released_before_destruction<T, std::void_t<typename T::zut_release_before_destruction>>
+    : std::true_type {};
+
 // Destroys p_count consecutive items from p_items (nothing for plain types). An exception thrown by
-// one item's destructor is caught and ignored, and the next item is destroyed.
+// one item's release or destructor is caught and ignored, and the next item is destroyed.
 template <typename T>
 inline void destroy_in_place(T* p_items, t_size p_count) {
   if constexpr (!is_plain_item<T>::value && !std::is_trivially_destructible<T>::value) {
     for (t_size n = 0; n < p_count; n++) {
       try {
+        if constexpr (is_released_before_destruction<T>::value) p_items[n].release();
         p_items[n].~T();
       } catch (...) {
       }

@@ -207,11 +207,15 @@ class string_fixed_t : public string_base {
     m_buffer[m_length] = 0;
   }
   const char* get_ptr() const override { return m_buffer; }
-  // Replace. A text that lies in the own buffer keeps its bytes; an overlong one throws before
-  // anything changes.
+  // Replace: reset, then append. A text that lies in the own buffer keeps its bytes; an overlong
+  // one leaves the string empty and throws.
   void set_string(const char* p_text, t_size p_length = infinite_size) override {
     const t_size count = strlen_max(p_text, p_length);
-    if (count > N - 1) throw exception_overflow();
+    if (count > N - 1) {
+      m_length = 0;
+      m_buffer[0] = 0;
+      throw exception_overflow();
+    }
     if (p_text != nullptr && count > 0) std::memmove(m_buffer, p_text, count);
     m_length = count;
     m_buffer[m_length] = 0;

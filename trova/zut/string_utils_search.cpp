@@ -108,13 +108,12 @@ t_size strrstr_ex(const char* p_text, t_size p_text_length, const char* p_patter
     return none;
 }
 
+// The NUL reads as the empty pattern, which is found at the start position.
 t_size strchr_ex(const char* p_text, t_size p_text_length, char p_char, t_size p_start) {
-    if (p_char == 0) return none;  // the text ends at its NUL, which is never part of it
     return strstr_ex(p_text, p_text_length, &p_char, 1, p_start);
 }
 
 t_size strrchr_ex(const char* p_text, t_size p_text_length, char p_char, t_size p_start) {
-    if (p_char == 0) return none;
     return strrstr_ex(p_text, p_text_length, &p_char, 1, p_start);
 }
 

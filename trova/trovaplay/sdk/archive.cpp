@@ -40,17 +40,24 @@ bool archive::archive_parse_path(const char* p_path, zut::string_base& p_archive
   if (at == nullptr) return false;
   // 2.
   at++;
-  const t_size length = zut::atoui_ex(at);
+  // The count is read without wrapping: a count past 32 bits can never be met by the bytes that
+  // follow, and must not alias a small count.
+  t_uint64 length = 0;
+  for (const char* digit = at; *digit >= '0' && *digit <= '9'; ++digit) {
+    length = length * 10 + t_uint64(*digit - '0');
+    if (length > ~t_size(0)) return false;
+  }
   if (length < 1) return false;
   // 3.
   at = std::strchr(at, '|');
   if (at == nullptr) return false;
   at++;
   // 4.
-  if (zut::strlen_max(at, length) != length || at[length] != '|') return false;
+  const t_size count = static_cast<t_size>(length);
+  if (zut::strlen_max(at, count) != count || at[count] != '|') return false;
   // 5.
-  p_archive.set_string(at, length);
-  p_member.set_string(at + length + 1);
+  p_archive.set_string(at, count);
+  p_member.set_string(at + count + 1);
   return true;
 }
 

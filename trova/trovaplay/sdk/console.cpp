@@ -4,9 +4,11 @@
 //    gets the text unchanged (length ~0); the last receiver pointer is released at the end.
 // 2. The formatter prints its text from its destructor when not empty.
 // 3. error / warning: the prefix and the text as one line through a formatter.
+// 4. info_location: the location's text through a formatter.
 
 #include <trovaplay/sdk/console.h>
 #include <trovaplay/sdk/core_api.h>
+#include <trovaplay/sdk/metadb_handle.h>
 #include <trovaplay/sdk/service.h>
 #include <trovaplay/shared/shared.h>
 #include <zut/primitives.h>
@@ -60,6 +62,16 @@ void printf(const char* p_format, ...) {
   }
   va_end(args);
   print(text.get_ptr());
+}
+
+void info_location(const playable_location& p_location) {
+  // 4.
+  formatter f;
+  playable_location_text(p_location, f);
+}
+
+void info_location(const service_ptr_t<metadb_handle>& p_handle) {
+  if (p_handle.is_valid()) info_location(p_handle->get_location());
 }
 
 void report_error(const char* p_where, const char* p_message) noexcept {

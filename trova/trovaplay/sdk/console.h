@@ -3,9 +3,13 @@
 // unavailable or when the host has no receiver.
 
 #include <trovaplay/sdk/console_receiver.h>
+#include <trovaplay/sdk/service.h>
 #include <zut/string.h>
 
 #include <exception>
+
+class metadb_handle;
+class playable_location;
 
 namespace console {
 
@@ -15,6 +19,10 @@ void error(const char* p_text);    // "ERROR : " + text
 void warning(const char* p_text);  // "WARNING : " + text
 // Formats with shared.dll's uPrintfV and prints the result.
 void printf(const char* p_format, ...);
+// The location as text (the display path in double quotes, " / index: N" for a sub-song); for a
+// handle, its location. An empty handle prints nothing.
+void info_location(const playable_location& p_location);
+void info_location(const service_ptr_t<metadb_handle>& p_handle);
 
 // For the boundaries that must not let an exception out (methods the host calls): prints
 // "ERROR : <where>: <message>" when services are available and always writes the same line to the

@@ -109,11 +109,16 @@ bool stats_if_found(const char* p_path, bool& p_is_writeable, abort_callback& p_
   return true;
 }
 
+// Local paths name the same file whatever their letter case; any other file system may tell
+// "A" from "a", so its canonical forms must match byte for byte.
 bool same_canonical_path(const char* p_a, const char* p_b) {
+  static const char local_prefix[] = "file://";
   zut::string8_t<zut::alloc_fast_aggressive> a, b;
   filesystem::g_get_canonical_path(p_a, a);
   filesystem::g_get_canonical_path(p_b, b);
-  return stricmp_utf8(a, b) == 0;
+  const bool local = std::strncmp(a, local_prefix, sizeof(local_prefix) - 1) == 0 &&
+                     std::strncmp(b, local_prefix, sizeof(local_prefix) - 1) == 0;
+  return local ? stricmp_utf8(a, b) == 0 : std::strcmp(a, b) == 0;
 }
 
 }  // namespace

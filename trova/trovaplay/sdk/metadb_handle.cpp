@@ -36,6 +36,28 @@ double metadb_handle::get_length() {
   return length;
 }
 
+std::uint64_t metadb_handle::stats_size() const { return get_filestats().m_size; }
+
+std::uint64_t metadb_handle::stats_timestamp() const { return get_filestats().m_timestamp; }
+
+bool metadb_handle::needs_reload(const file_stats& p_new, bool p_fresh) const {
+  if (!has_info()) return true;
+  return ::needs_reload(get_filestats(), p_new, p_fresh);
+}
+
+bool metadb_handle::format_title_from_text(titleformat_hook* p_hook, zut::string_base& p_out, const char* p_spec,
+                                           titleformat_text_filter* p_filter) {
+  service_ptr_t<titleformat_script> script;
+  {
+    single_service_ptr_t<titleformat_compiler> compiler;
+    if (!compiler->compile(script, p_spec ? p_spec : "") || script.is_empty()) {
+      p_out.reset();
+      return false;
+    }
+  }
+  return format_title(p_hook, p_out, script, p_filter);
+}
+
 int compare_playable_location(const char* p_a, const char* p_b) {
   return strcmp(p_a ? p_a : "", p_b ? p_b : "");
 }
@@ -52,8 +74,10 @@ bool playable_location_equal(const playable_location& p_a, const playable_locati
 }
 
 void playable_location_text(const playable_location& p_location, zut::string_base& p_out) {
+  zut::string8_fast path;
+  titleformat_display_path(p_location.get_path(), path);
   p_out.set_string("\"");
-  p_out.add_string(titleformat_display_path(p_location.get_path()));
+  p_out.add_string(path);
   p_out.add_string("\"");
   const std::uint32_t index = p_location.get_subsong();
   if (index != 0) {

@@ -35,6 +35,18 @@ class metadb_handle : public service_base {
   // The track's length in seconds, read under the lock; 0.0 when the record is not available.
   double get_length();
 
+  // The size and the time stamp of slot 7.
+  std::uint64_t stats_size() const;
+  std::uint64_t stats_timestamp() const;
+  // Whether the information must be read again now that the file shows p_new: always when none is
+  // loaded (slot 11); else the free needs_reload of slot 7's stats against p_new.
+  bool needs_reload(const file_stats& p_new, bool p_fresh) const;
+  // Compiles p_spec with the one titleformat_compiler service and formats this track with it
+  // (slot 4, its answer). A text that does not compile empties p_out and answers false. Service
+  // look-up failures pass as their exceptions.
+  bool format_title_from_text(titleformat_hook* p_hook, zut::string_base& p_out, const char* p_spec,
+                              titleformat_text_filter* p_filter);
+
  protected:
   metadb_handle() = default;
   ~metadb_handle() = default;

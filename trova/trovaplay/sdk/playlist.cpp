@@ -226,7 +226,8 @@ bool playlist_manager::activeplaylist_get_focus_item_handle(service_ptr_t<metadb
 t_size playlist_manager::playlist_get_selection_count(t_size p_playlist, t_size p_max) {
   enum_items_callback_count_selection callback(p_max);
   playlist_enum_items(p_playlist, callback, bit_array_true());
-  return callback.get_count();
+  // The callback counts the item that reaches the limit; a limit of 0 still answers 0.
+  return callback.get_count() < p_max ? callback.get_count() : p_max;
 }
 
 t_size playlist_manager::activeplaylist_get_selection_count(t_size p_max) {

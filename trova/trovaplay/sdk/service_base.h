@@ -20,10 +20,15 @@ void service_assert_failed(const wchar_t* expression, const wchar_t* file, unsig
     if (!(expr)) service_assert_failed(L## #expr, file, line);                  \
   } while (0)
 
-// Counted reference to a service. One field, `m_ptr`, null when empty.
+// Counted reference to a service. One field, `m_ptr`, null when empty. The foundation's containers
+// move it as raw memory (the count stays as it is), and drop its reference through release() before
+// they destroy it, so that a release that throws is caught there instead of ending the process.
 template <typename T>
 class service_ptr_t {
  public:
+  typedef void zut_raw_movable;
+  typedef void zut_release_before_destruction;
+
   service_ptr_t() : m_ptr(nullptr) {}
   service_ptr_t(T* p) : m_ptr(nullptr) { *this = p; }
   service_ptr_t(const service_ptr_t& p) : m_ptr(nullptr) { *this = p.m_ptr; }

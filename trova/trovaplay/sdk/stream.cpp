@@ -84,6 +84,7 @@ std::uint64_t stream_reader::skip(std::uint64_t p_bytes, abort_callback& p_abort
     std::uint64_t left = p_bytes - done;
     std::uint32_t piece = left < sizeof(buffer) ? static_cast<std::uint32_t>(left) : sizeof(buffer);
     std::uint32_t got = read(buffer, piece, p_abort);
+    if (got > piece) got = piece;  // a reader that claims more than asked is held to the piece
     done += got;
     if (got != piece) break;
   }
@@ -134,7 +135,8 @@ void read_raw_string(stream_reader& p_stream, zut::string_base& p_out, abort_cal
   zut::string8_t<zut::alloc_fast_aggressive> text;
   char piece[256];
   for (;;) {
-    const std::uint32_t got = p_stream.read(piece, sizeof(piece), p_abort);
+    std::uint32_t got = p_stream.read(piece, sizeof(piece), p_abort);
+    if (got > sizeof(piece)) got = sizeof(piece);  // never past the piece, whatever the reader claims
     text.add_string(piece, got);
     if (got < sizeof(piece)) break;
   }

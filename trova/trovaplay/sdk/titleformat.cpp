@@ -13,6 +13,8 @@
 
 #include "titleformat.h"
 
+#include <trovaplay/sdk/core_api.h>
+#include <trovaplay/sdk/filesystem.h>
 #include <trovaplay/shared/shared.h>
 #include <zut/exception.h>
 #include <zut/string_conv.h>
@@ -161,7 +163,13 @@ void reserved_char_text_filter::write(const GUID& p_inputtype, zut::string_base&
 
 // ---- Small helpers
 
-const char* titleformat_display_path(const char* p_path) { return p_path ? p_path : ""; }
+void titleformat_display_path(const char* p_path, zut::string_base& p_out) {
+  if (p_path == nullptr) p_path = "";
+  if (core_api::are_services_available())
+    filesystem::g_get_display_path(p_path, p_out);
+  else
+    p_out.set_string(p_path);
+}
 
 namespace {
 template <class Format>

@@ -212,9 +212,10 @@ class titleformat_hook_impl_splitter : public titleformat_hook {
 
 // ---- Small helpers -----------------------------------------------------------------------------------
 
-// A location's path as shown to a user. No file-system service of this layer changes it, so it is
-// the path as stored (never null).
-const char* titleformat_display_path(const char* p_path);
+// A location's path as shown to a user: the display form of the file system that owns it
+// (filesystem::g_get_display_path). While services are unavailable (a module that never had them,
+// such as a host linking this layer for its hooks) the path as stored. Replaces p_out's text.
+void titleformat_display_path(const char* p_path, zut::string_base& p_out);
 
 // The record's replay-gain values as text (false, empty text, when absent).
 bool titleformat_album_gain(const file_info& p_info, char p_out[replaygain_info::text_buffer_size]);

@@ -61,20 +61,15 @@ void titleformat_config_impl::get_data_raw(trovaplay_io::stream_writer& p_stream
                                            trovaplay_io::abort_callback& p_abort) {
   zut::string8 text;
   get_spec(text);
-  p_stream.write(text.get_ptr(), text.get_length(), p_abort);
+  trovaplay_io::write_raw_string(p_stream, text.get_ptr(), p_abort);
 }
 
 void titleformat_config_impl::set_data_raw(trovaplay_io::stream_reader& p_stream, std::uint32_t p_size,
                                            trovaplay_io::abort_callback& p_abort) {
+  // Never past this variable's payload, whatever reader the caller hands in.
+  stream_reader_limited_ref payload(p_stream, p_size);
   zut::string8 text;
-  char buffer[256];
-  for (std::uint32_t left = p_size; left > 0;) {
-    const std::uint32_t want = left < sizeof buffer ? left : std::uint32_t(sizeof buffer);
-    const std::uint32_t got = p_stream.read(buffer, want, p_abort);
-    if (got == 0) break;
-    text.add_string(buffer, got);
-    left -= got;
-  }
+  trovaplay_io::read_raw_string(payload, text, p_abort);
   zut::scoped_lock lock(m_lock);
   m_script.release();
   m_compile_failed = false;

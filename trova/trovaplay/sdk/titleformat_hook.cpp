@@ -9,6 +9,7 @@
 
 #include "titleformat.h"
 
+#include <trovaplay/sdk/console.h>
 #include <trovaplay/shared/shared.h>
 #include <zut/string_utils.h>
 
@@ -99,39 +100,45 @@ bool titleformat_hook_impl_file_info::process_field(titleformat_text_out* p_out,
   if (p_name == nullptr) return false;
   const name_ref name{p_name, p_name_length};
   const file_info& info = *m_info;
-  const char* path = titleformat_display_path(m_location->get_path());
   const double length = info.get_length();
+  // The display path asks the file systems: only the rows that show it make it.
+  zut::string8_fast display;
+  auto display_path = [&]() -> const char* {
+    titleformat_display_path(m_location->get_path(), display);
+    return display.get_ptr();
+  };
 
   if (name.is_any({"filename", "_filename"})) {
-    p_out->write(kOther, zut::string_filename(path));
+    p_out->write(kOther, zut::string_filename(display_path()));
     p_found = true;
     return true;
   }
   if (name.is_any({"filename_ext", "_filename_ext"})) {
-    p_out->write(kOther, zut::string_filename_ext(path));
+    p_out->write(kOther, zut::string_filename_ext(display_path()));
     p_found = true;
     return true;
   }
   if (name.is("filename_sort")) {
-    p_out->write(kOther, zut::string_filename(path));
+    p_out->write(kOther, zut::string_filename(display_path()));
     write_sort_suffix(p_out, m_location->get_subsong());
     p_found = true;
     return true;
   }
   if (name.is_any({"path", "_path"})) {
+    const char* path = display_path();
     p_out->write(kOther, *path ? path : "n/a");
     p_found = true;
     return true;
   }
   if (name.is("path_sort")) {
-    p_out->write(kOther, path);
+    p_out->write(kOther, display_path());
     write_sort_suffix(p_out, m_location->get_subsong());
     p_found = true;
     return true;
   }
   if (name.is_any({"directoryname", "_directoryname", "directory"})) {
     // The folder that holds the file: the path cut before its last separator, then its last part.
-    const zut::string_directory folder(path);
+    const zut::string_directory folder(display_path());
     const char* last = folder.get_ptr() + zut::scan_filename(folder.get_ptr());
     if (*last) p_out->write(kMeta, last);
     p_found = *last != 0;
@@ -159,6 +166,7 @@ bool titleformat_hook_impl_file_info::process_field(titleformat_text_out* p_out,
   if (name.is("title")) {
     const t_size field = info.meta_find("title");
     if (field == none || !write_meta_values(p_out, field, ", ", none, ", ", none)) {
+      const char* path = display_path();
       const zut::string_filename file(path);
       p_out->write(kMeta, file.is_empty() ? path : file.get_ptr());
     }
@@ -259,7 +267,11 @@ bool titleformat_hook_impl_file_info::process_extra_field(titleformat_text_out* 
     return true;
   }
   if (name.is("TROVAPLAY_VERSION")) {
-    p_out->write(kOther, get_core_version_text());
+    // The host's formatter calls this hook: a failed lookup is reported, never thrown into it.
+    const char* version = nullptr;
+    console::guarded("titleformat_hook_impl_file_info", [&] { version = get_core_version_text(); });
+    if (version == nullptr) return false;
+    p_out->write(kOther, version);
     return true;
   }
   return false;
