@@ -40,6 +40,8 @@ namespace {
 
 const wchar_t kWindowClass[] = L"trovaplay_host";
 const UINT_PTR kRunForTimer = 1;
+const UINT kRunOverRepeatMs = 100;  // how often a modal loop is ended once --run-for is over
+bool g_run_over = false;
 const wchar_t kDefaultComponent[] = L"tro_ui_zin.dll";
 const wchar_t kBlobFile[] = L"\\trovaplay_blob_tro_ui_zin.bin";
 
@@ -155,6 +157,7 @@ int app::run_all() {
         return exit_no_component;
     }
     start_component();
+    start_run_for();
     start_ui();
     m_registry.set_initializing(false);
     if (m_options.play) m_player.play();
@@ -344,20 +347,22 @@ void app::stop_ui() {
     log_host("user interface stopped");
 }
 
+// 4. The --run-for clock starts before the user interface: a skin may open modal UI while it starts.
+void app::start_run_for() {
+    if (!m_options.run_for_set || m_options.run_for_ms == 0 || m_window == nullptr) return;
+    m_run_for_start = GetTickCount();
+    m_run_for_timer = SetTimer(m_window, kRunForTimer, m_options.run_for_ms, nullptr) != 0;
+}
+
 // 5. The message loop, until WM_QUIT or the end of --run-for. Without a running user interface and
 // without --run-for there is nothing to wait for.
 void app::message_loop() {
-    const DWORD start = GetTickCount();
     bool deadline = false;
     if (m_ui_failed) {
         PostQuitMessage(0);
     } else if (m_options.run_for_set) {
-        if (m_options.run_for_ms == 0 || m_window == nullptr) {
-            PostQuitMessage(0);
-        } else {
-            SetTimer(m_window, kRunForTimer, m_options.run_for_ms, nullptr);
-            deadline = true;
-        }
+        if (!m_run_for_timer) PostQuitMessage(0);
+        deadline = m_run_for_timer;
     } else if (m_ui == nullptr) {
         log_host("no user interface and no --run-for: quitting");
         PostQuitMessage(0);
@@ -374,8 +379,8 @@ void app::message_loop() {
         // Timer messages and the quit message come only when nothing else waits: a skin that keeps
         // the queue full (one that starts playback again at every playback event, say) must not
         // keep the host from ending.
-        if (deadline && GetTickCount() - start >= m_options.run_for_ms) {
-            log_host("--run-for time is over");
+        if (deadline && (g_run_over || GetTickCount() - m_run_for_start >= m_options.run_for_ms)) {
+            if (!g_run_over) log_host("--run-for time is over");
             break;
         }
     }
@@ -387,8 +392,16 @@ LRESULT CALLBACK app::window_proc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
         case WM_TIMER:
             if (wp == kRunForTimer) {
-                KillTimer(wnd, kRunForTimer);
-                log_host("--run-for time is over");
+                // A modal loop of the user interface (a popup menu, say, even one the skin opens
+                // while it starts) may be running this, and a popup menu's loop swallows the quit
+                // message: the menu is ended, and the timer goes on ending the modal loops opened
+                // after it until the main loop sees the time is over.
+                if (!g_run_over) {
+                    g_run_over = true;
+                    log_host("--run-for time is over");
+                    SetTimer(wnd, kRunForTimer, kRunOverRepeatMs, nullptr);
+                }
+                EndMenu();
                 PostQuitMessage(0);
                 return 0;
             }

@@ -58,6 +58,7 @@ private:
     bool prepare();                 // 1
     bool load_component();          // 2
     void start_component();         // 3
+    void start_run_for();           // 4, before the user interface starts
     void start_ui();                // 4
     void message_loop();            // 5
     void stop_ui();                 // 6
@@ -77,6 +78,8 @@ private:
     automation m_automation;     // answers the component's dialogs
     user_interface* m_ui = nullptr;  // the started user interface (a reference held)
     bool m_ui_failed = false;        // its init gave no main window
+    bool m_run_for_timer = false;    // the --run-for timer runs
+    DWORD m_run_for_start = 0;       // when it started
     trovaplay_client* m_client = nullptr;
     HANDLE m_debug_reader = nullptr;  // --debug-log: the event that announces a debug-output reader
     std::unique_ptr<fault_proxy> m_api_fault;  // --fault host_api:SLOT: the API object handed out

@@ -42,7 +42,7 @@ TEST(hostile, FailingAndThrowingHostServices) {
         const std::wstring dir = work + L"\\" + std::to_wstring(i);
         CreateDirectoryW(dir.c_str(), nullptr);
         jobs.push_back({{L"--fault", faults[i], L"--skin", source_file("skins/default/skin.lua"), L"--run-for", L"1500",
-                         L"--play", source_file("skins/default/demo.m3u")},
+                         L"--menu-pick", L"(no such item)", L"--play", source_file("skins/default/demo.m3u")},
                         dir});
     }
     size_t thrown = 0;

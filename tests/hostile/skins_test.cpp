@@ -172,7 +172,7 @@ TEST(hostile, SkinsEndCleanly) {
         const std::string script = c.mode == "syntax" ? header + spoilt(body, c.seed) : header + body;
         ASSERT_TRUE(write_file(dir + L"\\skin.lua", script));
         jobs.push_back({{L"--skin", dir + L"\\skin.lua", L"--answer", i % 3 ? L"ok" : L"cancel", L"--run-for",
-                         L"700", L"--play", source_file("skins/default/demo.m3u")},
+                         L"700", L"--menu-pick", L"(no such item)", L"--play", source_file("skins/default/demo.m3u")},
                         dir});
     }
     // 3.
