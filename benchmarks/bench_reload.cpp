@@ -63,26 +63,7 @@ void pump() {
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
 }
 
-const char* g_private_method = "PrivateUsage of GetProcessMemoryInfo";
-
-// Committed private memory of the process. Wine leaves PrivateUsage at 0: there the address space
-// is walked and its committed private regions are added up.
-SIZE_T private_bytes() {
-    PROCESS_MEMORY_COUNTERS_EX counters = {};
-    counters.cb = sizeof counters;
-    GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters),
-                         sizeof counters);
-    if (counters.PrivateUsage != 0) return counters.PrivateUsage;
-    g_private_method = "committed private regions of VirtualQuery (PrivateUsage gives 0 here)";
-    SIZE_T total = 0;
-    MEMORY_BASIC_INFORMATION info;
-    for (const char* at = nullptr; VirtualQuery(at, &info, sizeof info) == sizeof info;
-         at = static_cast<const char*>(info.BaseAddress) + info.RegionSize) {
-        if (info.State == MEM_COMMIT && info.Type == MEM_PRIVATE) total += info.RegionSize;
-        if (static_cast<const char*>(info.BaseAddress) + info.RegionSize < at) break;  // wrapped
-    }
-    return total;
-}
+using bench::private_bytes;
 
 void print_row(const char* when, int cycles, double ms_per_cycle) {
     std::printf("%-14s %7d %12.2f %14lu %12lu %9lu %6u\n", when, cycles, ms_per_cycle,
@@ -141,7 +122,7 @@ int main(int argc, char** argv) {
             return 1;
         }
     }
-    std::printf("GDI objects: %s\nprivate bytes: %s\n", bench::gdi_count_method(), g_private_method);
+    std::printf("GDI objects: %s\nprivate bytes: %s\n", bench::gdi_count_method(), bench::private_count_method());
     unload_skin();
     const std::string config = profile + "\\tro_ui_zin.cfg";
     DeleteFileA(config.c_str());

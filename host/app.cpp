@@ -9,6 +9,10 @@
 #include <trovaplay/sdk/client.h>
 #include <trovaplay/sdk/componentversion.h>
 #include <trovaplay/sdk/console_receiver.h>
+#include <trovaplay/sdk/filesystem.h>
+#include <trovaplay/sdk/location_filter.h>
+#include <trovaplay/sdk/titleformat.h>
+#include <trovaplay/sdk/titleformat_config.h>
 #include <trovaplay/sdk/play_callback.h>
 #include <trovaplay/sdk/playlist_callback.h>
 #include <trovaplay/sdk/play_control.h>
@@ -36,6 +40,8 @@ namespace {
 
 const wchar_t kWindowClass[] = L"trovaplay_host";
 const UINT_PTR kRunForTimer = 1;
+const UINT kRunOverRepeatMs = 100;  // how often a modal loop is ended once --run-for is over
+bool g_run_over = false;
 const wchar_t kDefaultComponent[] = L"tro_ui_zin.dll";
 const wchar_t kBlobFile[] = L"\\trovaplay_blob_tro_ui_zin.bin";
 
@@ -62,6 +68,30 @@ const char* class_name(const GUID& g) {
     for (const known& k : table)
         if (same_guid(k.guid, g)) return k.name;
     return "unknown class";
+}
+
+// --fault: the host's services by name.
+bool host_service_class(const std::string& name, GUID& out) {
+    struct known {
+        const char* name;
+        GUID guid;
+    };
+    static const known table[] = {
+        {"console_receiver", console_receiver::class_guid},
+        {"filesystem", filesystem::class_guid},
+        {"playlist_manager", playlist_manager::class_guid},
+        {"play_control", play_control::class_guid},
+        {"titleformat_config", titleformat_config::class_guid},
+        {"titleformat_compiler", titleformat_compiler::class_guid},
+        {"core_version_info", core_version_info::class_guid},
+        {"location_filter", location_filter::class_guid},
+    };
+    for (const known& k : table)
+        if (name == k.name) {
+            out = k.guid;
+            return true;
+        }
+    return false;
 }
 
 // The host's hook procedure, offered every message of the user interface's windows first. The
@@ -97,28 +127,50 @@ app::app(const options& opts)
 app::~app() {
     m_automation.stop();
     debug_capture_stop();
+    if (m_debug_reader) CloseHandle(m_debug_reader);
     if (m_window) DestroyWindow(m_window);
 }
 
 int app::run() {
+    if (!m_options.fault_name.empty()) {
+        const std::string name = to_utf8(m_options.fault_name);
+        GUID guid;
+        if (name == "host_api" && m_options.fault_slot >= 0) {
+            m_api_fault.reset(new fault_proxy(&m_registry, unsigned(m_options.fault_slot)));
+        } else if (host_service_class(name, guid)) {
+            m_registry.set_fault(guid, m_options.fault_slot);
+        } else {
+            log_host("ERROR : --fault names no service of the host that can fail so: " + name);
+            return exit_bad_command_line;
+        }
+    }
+    const int code = run_all();
+    if (!m_options.fault_name.empty())
+        log_host("--fault " + to_utf8(m_options.fault_name) + ": " + std::to_string(faults_thrown()) + " faults injected");
+    return code;
+}
+
+int app::run_all() {
     if (!prepare()) return exit_no_profile;
     if (!load_component()) {
         release_host_services();
         return exit_no_component;
     }
     start_component();
+    start_run_for();
     start_ui();
     m_registry.set_initializing(false);
     if (m_options.play) m_player.play();
     if (m_options.show_prefs && m_ui != nullptr && !m_ui_failed) open_preferences(m_registry);
     message_loop();
-    const bool shot_saved = m_options.screenshot.empty() || save_screenshot(m_options.screenshot);
+    const bool shot_saved = m_options.screenshot.empty() || save_screenshot(m_options.screenshot, m_options.full_screen);
     m_registry.set_shutting_down(true);
     m_player.stop_for_exit();  // the user interface still hears the stop
     close_preferences();       // the page goes while the user interface still runs
     stop_ui();
     stop_component();
     if (!release_host_services()) return exit_references_left;
+    if (m_ui_failed) return exit_no_ui;
     return shot_saved ? exit_ok : exit_no_screenshot;
 }
 
@@ -128,6 +180,9 @@ bool app::prepare() {
         log_host("ERROR : cannot open the log file " + to_utf8(m_options.log_file) + "; logging to standard output only");
 
     // Debug output and dialogs of the component are caught from its first moment on.
+    log_show_debug(m_options.debug_log);
+    // The component writes debug lines only when a reader announces itself, as a debug monitor does.
+    if (m_options.debug_log) m_debug_reader = CreateEventW(nullptr, FALSE, FALSE, L"DBWIN_BUFFER_READY");
     debug_capture_start();
     if (!m_automation.start()) log_host("ERROR : cannot install the dialog automation; dialogs wait for a person");
 
@@ -151,7 +206,9 @@ bool app::prepare() {
     m_player.add_items(m_options.items);
 
     m_window = create_host_window(kWindowClass, &app::window_proc, nullptr, this);
-    if (m_window == nullptr) log_host("ERROR : cannot create the host window");
+    if (m_window == nullptr)
+        log_host("ERROR : cannot create the host window (error " + std::to_string(GetLastError()) +
+                 "); is DISPLAY a running X display?");
     else SetWindowTextW(m_window, L"trovaplay");
     m_registry.set_main_window(m_window);
     return true;
@@ -174,7 +231,8 @@ bool app::load_component() {
         m_module = nullptr;
         return false;
     }
-    guarded("the module entry", [&] { m_client = entry(&m_registry, m_module); });
+    host_api* api = m_api_fault ? static_cast<host_api*>(m_api_fault->object()) : &m_registry;
+    guarded("the module entry", [&] { m_client = entry(api, m_module); });
     if (m_client == nullptr) {
         log_host("ERROR : the module entry of " + to_utf8(path) + " returned no client");
         FreeLibrary(m_module);
@@ -267,7 +325,10 @@ void app::start_ui() {
     guarded("user interface init", [&] { main_window = m_ui->init(&host_hook); });
     if (main_window == nullptr) {
         m_ui_failed = true;
-        log_host("the user interface gave no main window (its start-up failed or was cancelled)");
+        std::string why = m_window == nullptr ? "no window can be created (no display?)"
+                          : last_message_box().empty() ? "its start-up failed or was cancelled"
+                                                       : "its last message: " + last_message_box();
+        log_host("ERROR : the user interface gave no main window: " + why);
         return;
     }
     m_registry.set_main_window(main_window);
@@ -286,17 +347,22 @@ void app::stop_ui() {
     log_host("user interface stopped");
 }
 
+// 4. The --run-for clock starts before the user interface: a skin may open modal UI while it starts.
+void app::start_run_for() {
+    if (!m_options.run_for_set || m_options.run_for_ms == 0 || m_window == nullptr) return;
+    m_run_for_start = GetTickCount();
+    m_run_for_timer = SetTimer(m_window, kRunForTimer, m_options.run_for_ms, nullptr) != 0;
+}
+
 // 5. The message loop, until WM_QUIT or the end of --run-for. Without a running user interface and
 // without --run-for there is nothing to wait for.
 void app::message_loop() {
+    bool deadline = false;
     if (m_ui_failed) {
         PostQuitMessage(0);
     } else if (m_options.run_for_set) {
-        if (m_options.run_for_ms == 0 || m_window == nullptr) {
-            PostQuitMessage(0);
-        } else {
-            SetTimer(m_window, kRunForTimer, m_options.run_for_ms, nullptr);
-        }
+        if (!m_run_for_timer) PostQuitMessage(0);
+        deadline = m_run_for_timer;
     } else if (m_ui == nullptr) {
         log_host("no user interface and no --run-for: quitting");
         PostQuitMessage(0);
@@ -305,9 +371,18 @@ void app::message_loop() {
     for (;;) {
         const BOOL r = GetMessageW(&msg, nullptr, 0, 0);
         if (r == 0 || r == -1) break;
-        if (preferences_dialog_message(&msg)) continue;
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
+        if (msg.message == WM_TIMER && msg.hwnd == m_window && msg.wParam == kRunForTimer) deadline = false;
+        if (!preferences_dialog_message(&msg)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+        // Timer messages and the quit message come only when nothing else waits: a skin that keeps
+        // the queue full (one that starts playback again at every playback event, say) must not
+        // keep the host from ending.
+        if (deadline && (g_run_over || GetTickCount() - m_run_for_start >= m_options.run_for_ms)) {
+            if (!g_run_over) log_host("--run-for time is over");
+            break;
+        }
     }
     if (m_window) KillTimer(m_window, kRunForTimer);
     log_host("message loop ended");
@@ -317,8 +392,16 @@ LRESULT CALLBACK app::window_proc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
         case WM_TIMER:
             if (wp == kRunForTimer) {
-                KillTimer(wnd, kRunForTimer);
-                log_host("--run-for time is over");
+                // A modal loop of the user interface (a popup menu, say, even one the skin opens
+                // while it starts) may be running this, and a popup menu's loop swallows the quit
+                // message: the menu is ended, and the timer goes on ending the modal loops opened
+                // after it until the main loop sees the time is over.
+                if (!g_run_over) {
+                    g_run_over = true;
+                    log_host("--run-for time is over");
+                    SetTimer(wnd, kRunForTimer, kRunOverRepeatMs, nullptr);
+                }
+                EndMenu();
                 PostQuitMessage(0);
                 return 0;
             }

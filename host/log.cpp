@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <cstdio>
+
 #include <zut/sync.h>
 
 #include "text.h"
@@ -14,6 +16,8 @@ struct log_state {
     zut::critical_section lock;
     HANDLE file = INVALID_HANDLE_VALUE;
     unsigned counts[4] = {0, 0, 0, 0};
+    bool show_debug = false;
+    std::string last_msgbox;
     // Never destroyed: lines may still come from other threads while the process ends.
 };
 
@@ -61,7 +65,24 @@ void log_close() {
     s.file = INVALID_HANDLE_VALUE;
 }
 
+void log_show_debug(bool show) {
+    log_state& s = state();
+    zut::scoped_lock lock(s.lock);
+    s.show_debug = show;
+}
+
+bool log_shows_debug() {
+    log_state& s = state();
+    zut::scoped_lock lock(s.lock);
+    return s.show_debug;
+}
+
 void log_line(log_kind kind, const char* text, unsigned length) {
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    char time[16];
+    std::snprintf(time, sizeof time, "%02u:%02u:%02u.%03u ", unsigned(now.wHour), unsigned(now.wMinute),
+                  unsigned(now.wSecond), unsigned(now.wMilliseconds));
     std::string body;
     if (text != nullptr) {
         unsigned n = 0;
@@ -78,6 +99,7 @@ void log_line(log_kind kind, const char* text, unsigned length) {
         size_t end = body.find('\n', start);
         std::string line = body.substr(start, end == std::string::npos ? std::string::npos : end - start);
         if (!line.empty() && line.back() == '\r') line.pop_back();
+        out += time;
         out += mark;
         out += line;
         out += "\n";
@@ -88,8 +110,16 @@ void log_line(log_kind kind, const char* text, unsigned length) {
     log_state& s = state();
     zut::scoped_lock lock(s.lock);
     s.counts[int(kind)] += lines;
+    if (kind == log_kind::msgbox) s.last_msgbox = body;
+    if (kind == log_kind::debug && !s.show_debug) return;
     write_all(GetStdHandle(STD_OUTPUT_HANDLE), out);
     write_all(s.file, out);
+}
+
+std::string last_message_box() {
+    log_state& s = state();
+    zut::scoped_lock lock(s.lock);
+    return s.last_msgbox;
 }
 
 void log_host(const std::string& text) { log_line(log_kind::host, text); }

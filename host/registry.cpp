@@ -84,6 +84,12 @@ service_base* service_registry::get(const GUID& guid, std::uint32_t index) {
     return hand_out(k);  // a maker runs outside the lock, as in enum_create
 }
 
+void service_registry::set_fault(const GUID& guid, int slot) {
+    m_fault_set = true;
+    m_fault_guid = guid;
+    m_fault_slot = slot;
+}
+
 void service_registry::set_profile_folder(const std::wstring& folder) {
     m_profile_path = "file://" + to_utf8(folder);
 }
@@ -101,21 +107,29 @@ service_class_ref service_registry::enum_find_class(const GUID& p_guid) {
 bool service_registry::enum_create(service_ptr_t<service_base>& p_out, service_class_ref p_class,
                                    std::uint32_t p_index) {
     kept k{};
+    bool fault = false;
+    service_base* s = nullptr;
     {
         zut::scoped_lock lock(m_lock);
         if (p_class == 0 || p_class > m_classes.size()) return false;
         const service_class& c = m_classes[p_class - 1];
         if (p_index >= c.services.size()) return false;
+        fault = is_fault_class(c);
+        if (fault && m_fault_slot < 0) return false;
         k = c.services[p_index];
-        if (k.service) {
-            p_out.attach(hand_out(k));  // the caller's reference
-            return true;
-        }
+        if (k.service) s = hand_out(k);  // the caller's reference
     }
     // A maker runs outside the lock (it may ask the registry for services); its fresh object comes
     // with the caller's reference.
-    service_base* s = hand_out(k);
+    if (s == nullptr) s = hand_out(k);
     if (s == nullptr) return false;
+    if (fault) {
+        // The stand-in forwards the reference counting to the real object, which keeps the
+        // caller's reference.
+        zut::scoped_lock lock(m_lock);
+        m_proxies.emplace_back(new fault_proxy(s, unsigned(m_fault_slot)));
+        s = static_cast<service_base*>(m_proxies.back()->object());
+    }
     p_out.attach(s);
     return true;
 }
@@ -123,7 +137,9 @@ bool service_registry::enum_create(service_ptr_t<service_base>& p_out, service_c
 std::uint32_t service_registry::enum_get_count(service_class_ref p_class) {
     zut::scoped_lock lock(m_lock);
     if (p_class == 0 || p_class > m_classes.size()) return 0;
-    return std::uint32_t(m_classes[p_class - 1].services.size());
+    const service_class& c = m_classes[p_class - 1];
+    if (is_fault_class(c) && m_fault_slot < 0) return 0;
+    return std::uint32_t(c.services.size());
 }
 
 HWND service_registry::get_main_window() { return m_main_window; }

@@ -8,13 +8,18 @@
 #include <windows.h>
 
 #include <atomic>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include <trovaplay/sdk/host_api.h>
 #include <zut/sync.h>
 
+#include "fault_proxy.h"
+
 namespace host {
+
+bool same_guid(const GUID& a, const GUID& b);
 
 class service_registry final : public host_api {
 public:
@@ -43,6 +48,9 @@ public:
     // The profile folder (wide, absolute); slot 7 answers "file://" + its UTF-8 form.
     void set_profile_folder(const std::wstring& folder);
     void set_initializing(bool value) { m_initializing = value; }
+    // --fault: the component finds no service of class `guid` (slot < 0), or gets a stand-in whose
+    // `slot` throws (see fault_proxy.h).
+    void set_fault(const GUID& guid, int slot);
     void set_shutting_down(bool value) { m_shutting_down = value; }
 
     // ---- host_api.
@@ -71,6 +79,12 @@ private:
     };
 
     service_class* find(const GUID& guid, bool create);
+    bool is_fault_class(const service_class& c) const { return m_fault_set && same_guid(c.guid, m_fault_guid); }
+
+    bool m_fault_set = false;
+    GUID m_fault_guid = {};
+    int m_fault_slot = -1;
+    std::vector<std::unique_ptr<fault_proxy>> m_proxies;  // handed out; kept until the end
 
     zut::critical_section m_lock;
     std::vector<service_class> m_classes;
@@ -82,6 +96,5 @@ private:
     std::atomic<bool> m_shutting_down{false};
 };
 
-bool same_guid(const GUID& a, const GUID& b);
 
 }  // namespace host

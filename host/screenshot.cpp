@@ -11,13 +11,38 @@
 
 namespace host {
 
-bool capture_screen(std::uint32_t& width, std::uint32_t& height, std::vector<std::uint8_t>& rgb) {
-    // The virtual screen covers every monitor.
+namespace {
+
+// The virtual screen covers every monitor.
+RECT virtual_screen() {
     const int left = GetSystemMetrics(SM_XVIRTUALSCREEN);
     const int top = GetSystemMetrics(SM_YVIRTUALSCREEN);
-    const int w = GetSystemMetrics(SM_CXVIRTUALSCREEN);
-    const int h = GetSystemMetrics(SM_CYVIRTUALSCREEN);
-    if (w <= 0 || h <= 0) return false;
+    return RECT{left, top, left + GetSystemMetrics(SM_CXVIRTUALSCREEN), top + GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+}
+
+BOOL CALLBACK add_own_window(HWND wnd, LPARAM param) {
+    DWORD owner = 0;
+    GetWindowThreadProcessId(wnd, &owner);
+    RECT r;
+    if (owner == GetCurrentProcessId() && IsWindowVisible(wnd) && !IsIconic(wnd) && GetWindowRect(wnd, &r) &&
+        !IsRectEmpty(&r)) {
+        RECT* box = reinterpret_cast<RECT*>(param);
+        UnionRect(box, box, &r);
+    }
+    return TRUE;
+}
+
+}  // namespace
+
+bool capture_screen(std::uint32_t& width, std::uint32_t& height, std::vector<std::uint8_t>& rgb) {
+    return capture_rect(virtual_screen(), width, height, rgb);
+}
+
+bool capture_rect(RECT area, std::uint32_t& width, std::uint32_t& height, std::vector<std::uint8_t>& rgb) {
+    const RECT screen_rect = virtual_screen();
+    if (!IntersectRect(&area, &area, &screen_rect)) return false;
+    const int left = area.left, top = area.top;
+    const int w = area.right - area.left, h = area.bottom - area.top;
 
     HDC screen = GetDC(nullptr);
     if (screen == nullptr) return false;
@@ -56,11 +81,16 @@ bool capture_screen(std::uint32_t& width, std::uint32_t& height, std::vector<std
     return ok;
 }
 
-bool save_screenshot(const std::wstring& path) {
+bool save_screenshot(const std::wstring& path, bool full_screen) {
     const std::wstring file = full_path(path);
+    RECT area = {0, 0, 0, 0};
+    if (!full_screen) EnumWindows(&add_own_window, reinterpret_cast<LPARAM>(&area));
+    const RECT screen_rect = virtual_screen();
+    RECT shown;
+    area = IntersectRect(&shown, &area, &screen_rect) ? shown : screen_rect;  // no window shown: all of it
     std::uint32_t width = 0, height = 0;
     std::vector<std::uint8_t> rgb;
-    if (!capture_screen(width, height, rgb)) {
+    if (!capture_rect(area, width, height, rgb)) {
         log_host("ERROR : cannot capture the screen for " + to_utf8(file));
         return false;
     }
@@ -69,7 +99,8 @@ bool save_screenshot(const std::wstring& path) {
         log_host("ERROR : cannot write the screenshot " + to_utf8(file));
         return false;
     }
-    log_host("screenshot " + std::to_string(width) + "x" + std::to_string(height) + " saved to " + to_utf8(file));
+    log_host("screenshot " + std::to_string(width) + "x" + std::to_string(height) + " at (" + std::to_string(area.left) +
+             ", " + std::to_string(area.top) + ") saved to " + to_utf8(file));
     return true;
 }
 

@@ -1,22 +1,26 @@
 # Shared by tools/test.sh and tools/run.sh: set-up, build, wine prefix and display.
 top=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build_dir=${BUILD_DIR:-$top/build}
+# Per-user cache: the Lua sources (tools/setup.sh) and the wine prefix of tools/run.sh.
+user_cache=${XDG_CACHE_HOME:-$HOME/.cache}/tro_ui_zin
 xvfb_pid=
 
+# Builds the given targets (all when none are given). ZIN_TARGETS, when set, names the targets
+# instead, e.g. while one subsystem is being worked on.
 build_all() {
   bash "$top/tools/setup.sh"
   if [ ! -f "$build_dir/CMakeCache.txt" ] || [ ! -f "$build_dir/Makefile" ]; then
     cmake -S "$top" -B "$build_dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
   fi
-  # ZIN_TARGETS (optional): build only these targets, e.g. while one subsystem is being worked on.
   local targets=()
-  for t in ${ZIN_TARGETS:-}; do targets+=(--target "$t"); done
+  for t in ${ZIN_TARGETS:-$*}; do targets+=(--target "$t"); done
   cmake --build "$build_dir" -j "$(nproc)" "${targets[@]}" -- --no-print-directory
 }
 
-# The wine prefix lives in the build folder; it is made once, then reused.
+# The wine prefix (made once, then reused): the tests keep their own in the build folder, because
+# they stop its wine server at the end and change its settings; tools/run.sh passes the per-user one.
 prepare_wine() {
-  export WINEPREFIX=$build_dir/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml= LC_ALL=C LANG=C
+  export WINEPREFIX=${1:-$build_dir/wineprefix} WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml= LC_ALL=C LANG=C
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
     echo "preparing wine prefix $WINEPREFIX"
     wineboot -i >/dev/null 2>&1 || true
@@ -48,7 +52,11 @@ start_display() {
   done
 }
 
+stop_display() {
+  if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null || true; wait "$xvfb_pid" 2>/dev/null || true; fi
+}
+
 stop_all() {
   if [ -n "${WINEPREFIX:-}" ]; then wineserver -k >/dev/null 2>&1 || true; fi
-  if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null || true; wait "$xvfb_pid" 2>/dev/null || true; fi
+  stop_display
 }

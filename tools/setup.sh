@@ -1,11 +1,17 @@
 #!/usr/bin/env bash
 # Installs everything the build and the tests need on a fresh Debian machine (as root), and fetches
-# Lua 5.1.5's sources into .cache/ (never committed). Safe to run again: finished steps are skipped.
+# Lua 5.1.5's sources once per user into ~/.cache/tro_ui_zin/lua5.1 (XDG_CACHE_HOME is honoured),
+# linked from the clone's .cache/lua5.1 (never committed). Safe to run again: finished steps are
+# skipped.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 cache="$top/.cache"
 lua_dir="$cache/lua5.1"
-mkdir -p "$cache"
+user_cache=${XDG_CACHE_HOME:-$HOME/.cache}/tro_ui_zin
+user_lua="$user_cache/lua5.1"
+mkdir -p "$cache" "$user_cache"
+# A clone made after another one on this machine takes the sources the user already has.
+if [ ! -e "$lua_dir" ] && [ -f "$user_lua/src/lua.h" ]; then ln -s "$user_lua" "$lua_dir"; fi
 
 as_root() { if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi; }
 
@@ -57,14 +63,16 @@ if [ ${#missing[@]} -gt 0 ]; then
 fi
 
 if [ ! -f "$lua_dir/src/lua.h" ]; then
-  echo "setup: fetching Lua 5.1 sources"
-  rm -rf "$cache/lua-src"
-  mkdir -p "$cache/lua-src"
-  (cd "$cache/lua-src" && apt-get source -qq lua5.1 >/dev/null)
-  src=$(find "$cache/lua-src" -maxdepth 1 -mindepth 1 -type d -name 'lua5.1*' | head -n 1)
+  echo "setup: fetching Lua 5.1 sources into $user_lua"
+  rm -rf "$user_cache/lua-src"
+  mkdir -p "$user_cache/lua-src"
+  (cd "$user_cache/lua-src" && apt-get source -qq lua5.1 >/dev/null)
+  src=$(find "$user_cache/lua-src" -maxdepth 1 -mindepth 1 -type d -name 'lua5.1*' | head -n 1)
   [ -n "$src" ] && [ -f "$src/src/lua.h" ] || { echo "setup: Lua sources not found" >&2; exit 1; }
+  rm -rf "$user_lua"
+  mv "$src" "$user_lua"
+  rm -rf "$user_cache/lua-src"
   rm -rf "$lua_dir"
-  mv "$src" "$lua_dir"
-  rm -rf "$cache/lua-src"
+  ln -s "$user_lua" "$lua_dir"
 fi
 echo "setup: ready"

@@ -47,7 +47,7 @@ struct skin_run {
         log_file = work + L"\\log.txt";
         shot_file = work + L"\\shot.png";
         args = {L"--skin", source_file("skins/default/skin.lua"), L"--profile", work + L"\\profile",
-                L"--log", log_file, L"--screenshot", shot_file};
+                L"--log", log_file, L"--debug-log", L"--screenshot", shot_file, L"--full-screen"};
     }
     std::string log() const { return read_file(log_file); }
 };

@@ -69,7 +69,7 @@ constexpr int kSomeText = 40;
 // The host's arguments for the default skin playing the demo playlist, with its profile in work.
 std::vector<std::wstring> playing_skin_args(const std::wstring& work, const std::wstring& log_file) {
     return {L"--skin", source_file("skins/default/skin.lua"), L"--profile", work + L"\\profile", L"--log",
-            log_file, L"--run-for", L"60000", L"--play", source_file("skins/default/demo.m3u")};
+            log_file, L"--debug-log", L"--run-for", L"60000", L"--play", source_file("skins/default/demo.m3u")};
 }
 
 TEST(track_display, shows_the_playing_track_and_follows_it) {

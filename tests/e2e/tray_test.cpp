@@ -35,7 +35,7 @@ TEST(tray, left_and_right_clicks_on_the_icon_play_and_stop) {
     const std::wstring log_file = work + L"\\log.txt";
     auto log = [&] { return read_file(log_file); };
     host_process host({L"--skin", source_file("skins/default/skin.lua"), L"--profile", work + L"\\profile",
-                       L"--log", log_file, L"--run-for", L"45000", source_file("skins/default/demo.m3u")},
+                       L"--log", log_file, L"--debug-log", L"--run-for", L"45000", source_file("skins/default/demo.m3u")},
                       work + L"\\stdout.txt");
     ASSERT_TRUE(host.started()) << host.start_error();
     const HWND window = host.wait_for_window(L"zin_window_debug", L"main", 30000);

@@ -25,10 +25,11 @@ protected:
         work = test_support::temp_folder(L"automation");
         log_file = work + L"\\log.txt";
         ASSERT_TRUE(host::log_open(log_file));
+        host::log_show_debug(true);
     }
     std::string log() {
         host::log_close();
-        return test_support::read_file(log_file);
+        return test_support::untimed(test_support::read_file(log_file));
     }
 };
 

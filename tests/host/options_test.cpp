@@ -8,6 +8,8 @@
 #include <options.h>
 #include <text.h>
 
+#include <support/files.h>
+
 namespace {
 
 std::vector<std::wstring> line(std::initializer_list<const wchar_t*> a) {
@@ -97,9 +99,12 @@ TEST(options, TheUsageTextListsEveryOptionTheParserTakes) {
         const wchar_t* value = std::wstring(name) == L"--answer" ? L"ok" : L"1";
         EXPECT_TRUE(host::parse_options(line({name, value}), o, err)) << host::to_utf8(err);
     }
-    for (const wchar_t* name : {L"--play", L"--show-prefs", L"--help"}) {
+    for (const wchar_t* name : {L"--play", L"--debug-log", L"--full-screen", L"--show-prefs", L"--help"}) {
         SCOPED_TRACE(host::to_utf8(name));
         EXPECT_NE(usage.find(std::wstring(L"\n  ") + name + L" "), std::wstring::npos);
+        host::options o;
+        std::wstring err;
+        EXPECT_TRUE(host::parse_options(line({name}), o, err)) << host::to_utf8(err);
     }
 }
 
@@ -120,14 +125,20 @@ TEST(log, LinesAreMarkedAndSplit) {
     host::log_line(host::log_kind::console, "two\r\nlines\n");
     host::log_line(host::log_kind::console, "");
     host::log_line(host::log_kind::console, "cut here", 3);
+    host::log_line(host::log_kind::debug, "hidden");  // debug lines only when asked
+    host::log_show_debug(true);
     host::log_line(host::log_kind::debug, "dbg");
+    host::log_show_debug(false);
     host::log_line(host::log_kind::msgbox, "box");
     host::log_host("mine");
     host::log_close();
     EXPECT_EQ(host::log_count(host::log_kind::console), before + 5);
-    EXPECT_EQ(read_all(path),
+    const std::string text = read_all(path);
+    EXPECT_EQ(test_support::untimed(text),
               "console: hello \xC3\xA9\nconsole: two\nconsole: lines\nconsole: \nconsole: cut\n"
               "debug: dbg\nmsgbox: box\nhost: mine\n");
+    ASSERT_GT(text.size(), 13u);  // every line starts with its time: "hh:mm:ss.mmm "
+    EXPECT_TRUE(text[2] == ':' && text[5] == ':' && text[8] == '.' && text[12] == ' ') << text;
     DeleteFileW(path.c_str());
 }
 

@@ -1,4 +1,5 @@
-// --screenshot: the whole screen as a PNG, taken while the skin's window is still on it.
+// --screenshot: the skin's windows (or with --full-screen the whole screen) as a PNG, taken while
+// the skin's window is still on it.
 #include <gtest/gtest.h>
 
 #include <support/files.h>
@@ -9,17 +10,38 @@ namespace {
 
 using namespace test_support;
 
-TEST(screenshot, ShowsTheSkinWindowWhereTheSkinPutIt) {
-    const std::wstring work = temp_folder(L"screenshot");
+// A red window at (100, 100) - (300, 250) with a blue square at (20, 20) - (60, 60) inside.
+const char kSkin[] =
+    "main = window.new('main', 50, 50, rect.new(100, 100, 300, 250))\n"
+    "main:add(color_rect.new(rect.new(0, 0, 200, 150), color.new(255, 0, 0)))\n"
+    "main:add(color_rect.new(rect.new(20, 20, 60, 60), color.new(0, 0, 255)))\n"
+    "main:create()\n";
+
+TEST(screenshot, HoldsJustTheSkinWindow) {
+    const std::wstring work = temp_folder(L"screenshot_crop");
     const std::wstring skin = work + L"\\skin.lua";
-    // A red window at (100, 100) - (300, 250) with a blue square at (20, 20) - (60, 60) inside.
-    ASSERT_TRUE(write_file(skin,
-                           "main = window.new('main', 50, 50, rect.new(100, 100, 300, 250))\n"
-                           "main:add(color_rect.new(rect.new(0, 0, 200, 150), color.new(255, 0, 0)))\n"
-                           "main:add(color_rect.new(rect.new(20, 20, 60, 60), color.new(0, 0, 255)))\n"
-                           "main:create()\n"));
+    ASSERT_TRUE(write_file(skin, kSkin));
     const std::wstring shot = work + L"\\shot.png";
     const run_result r = run_host({L"--skin", skin, L"--run-for", L"1500", L"--screenshot", shot}, work);
+    EXPECT_EQ(r.exit_code, 0u) << r.log;
+    EXPECT_TRUE(has(r.log, "host: screenshot 200x150 at (100, 100) saved to ")) << r.log;
+    png_image img;
+    ASSERT_EQ(decode_png(read_bytes(shot), img), "");
+    ASSERT_EQ(img.width, 200u);
+    ASSERT_EQ(img.height, 150u);
+    EXPECT_EQ(img.pixel(0, 0), 0xFF0000u);
+    EXPECT_EQ(img.pixel(199, 149), 0xFF0000u);
+    EXPECT_EQ(img.pixel(20, 20), 0x0000FFu);
+    EXPECT_EQ(img.pixel(59, 59), 0x0000FFu);
+}
+
+TEST(screenshot, FullScreenShowsTheSkinWindowWhereTheSkinPutIt) {
+    const std::wstring work = temp_folder(L"screenshot");
+    const std::wstring skin = work + L"\\skin.lua";
+    ASSERT_TRUE(write_file(skin, kSkin));
+    const std::wstring shot = work + L"\\shot.png";
+    const run_result r =
+        run_host({L"--skin", skin, L"--run-for", L"1500", L"--screenshot", shot, L"--full-screen"}, work);
     EXPECT_EQ(r.exit_code, 0u) << r.log;
     EXPECT_TRUE(has(r.log, "host: screenshot ")) << r.log;
 

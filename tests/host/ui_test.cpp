@@ -65,9 +65,12 @@ TEST(ui, FailingSkinsShowTheirMessageBoxInTheLogAndTheHostExitsCleanly) {
         const std::wstring skin = dir + L"\\skin.lua";
         ASSERT_TRUE(write_file(skin, c.script));
         const run_result r = run_host({L"--skin", skin, L"--answer", L"cancel", L"--run-for", L"5000"}, dir);
-        EXPECT_EQ(r.exit_code, 0u) << r.log;
+        EXPECT_EQ(r.exit_code, 6u) << r.log;
         EXPECT_TRUE(has(r.log, c.box)) << r.log;
-        EXPECT_TRUE(has(r.log, "host: the user interface gave no main window")) << r.log;
+        // One line says why, with the component's last message.
+        EXPECT_TRUE(has(r.log, "host: ERROR : the user interface gave no main window: its last message: " +
+                                   c.box.substr(std::string("msgbox: ").size())))
+            << r.log;
         // No wait for --run-for after a failed start-up.
         EXPECT_FALSE(has(r.log, "--run-for time is over")) << r.log;
         EXPECT_TRUE(has(r.log, "host: user interface stopped\n")) << r.log;
@@ -78,12 +81,29 @@ TEST(ui, FailingSkinsShowTheirMessageBoxInTheLogAndTheHostExitsCleanly) {
     EXPECT_TRUE(has(first, " -> ok\n")) << first;  // a box with only OK gets OK for "cancel"
 }
 
+// Popup menus nobody answers (no --menu-pick), even ones the skin opens while it starts and again
+// after each one ends, do not keep --run-for from ending the run.
+TEST(ui, RunForEndsPopupMenusNobodyAnswers) {
+    const std::wstring work = temp_folder(L"ui_menus");
+    const std::wstring skin = work + L"\\skin.lua";
+    ASSERT_TRUE(write_file(skin, std::string(kWindowSkin) +
+                                     "for i = 1, 3 do trova.show_main_menu() end\n"
+                                     "print('menus ended')\n"
+                                     "t = timer.new(function() trova.show_main_menu() end)\n"
+                                     "t:start(10)\n"));
+    const run_result r = run_host({L"--skin", skin, L"--run-for", L"300"}, work);
+    EXPECT_EQ(r.exit_code, 0u) << r.log;
+    EXPECT_TRUE(has(r.log, "console: menus ended\n")) << r.log;
+    EXPECT_TRUE(has(r.log, "host: --run-for time is over\n")) << r.log;
+    EXPECT_TRUE(has(r.log, "host: all host references released")) << r.log;
+}
+
 TEST(ui, WithoutASkinTheDialogIsCancelled) {
     const std::wstring work = temp_folder(L"ui_none");
     const run_result r = run_host({L"--run-for", L"5000"}, work);
-    EXPECT_EQ(r.exit_code, 0u) << r.log;
+    EXPECT_EQ(r.exit_code, 6u) << r.log;
     EXPECT_TRUE(has(r.log, "msgbox: Open: open-file dialog -> cancel (no --skin)\n")) << r.log;
-    EXPECT_TRUE(has(r.log, "host: the user interface gave no main window")) << r.log;
+    EXPECT_TRUE(has(r.log, "host: ERROR : the user interface gave no main window")) << r.log;
     EXPECT_TRUE(has(r.log, "host: all host references released")) << r.log;
 }
 

@@ -46,6 +46,8 @@ std::string narrow(const std::wstring& text) {
     return out;
 }
 
+void remove_folder(const std::wstring& dir) { remove_tree(dir); }
+
 std::wstring temp_folder(const std::wstring& name) {
     wchar_t base[MAX_PATH] = {};
     GetTempPathW(MAX_PATH, base);
@@ -111,6 +113,25 @@ std::wstring source_file(const char* relative) {
 }
 
 bool has(const std::string& text, const std::string& what) { return text.find(what) != std::string::npos; }
+
+std::string tail(const std::string& text, size_t max) {
+    return text.size() <= max ? text : "..." + text.substr(text.size() - max);
+}
+
+std::string untimed(const std::string& log) {
+    const size_t kTime = 13;  // "hh:mm:ss.mmm "
+    std::string out;
+    size_t start = 0;
+    while (start < log.size()) {
+        size_t end = log.find('\n', start);
+        end = end == std::string::npos ? log.size() : end + 1;
+        const bool timed = end - start > kTime && log[start + 2] == ':' && log[start + 8] == '.' &&
+                           log[start + kTime - 1] == ' ';
+        out.append(log, timed ? start + kTime : start, end - (timed ? start + kTime : start));
+        start = end;
+    }
+    return out;
+}
 
 std::vector<std::string> lines_containing(const std::string& text, const std::string& what) {
     std::vector<std::string> out;

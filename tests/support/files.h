@@ -13,6 +13,8 @@ std::string narrow(const std::wstring& text);
 
 // A fresh, empty folder under the temporary folder, named after the test and this process.
 std::wstring temp_folder(const std::wstring& name);
+// Removes a folder and everything in it.
+void remove_folder(const std::wstring& dir);
 
 // The whole file; empty when it cannot be read. The file may still be open for writing.
 std::string read_file(const std::wstring& path);
@@ -28,6 +30,12 @@ std::wstring beside_this_program(const std::wstring& name);
 std::wstring source_file(const char* relative);
 
 bool has(const std::string& text, const std::string& what);
+
+// The last `max` bytes of a text (for failure messages about long logs).
+std::string tail(const std::string& text, size_t max = 6000);
+
+// The host's log text without the time of day at the start of each line ("13:05:42.117 ").
+std::string untimed(const std::string& log);
 
 // The lines of text that contain what.
 std::vector<std::string> lines_containing(const std::string& text, const std::string& what);

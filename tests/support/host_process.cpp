@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+
 namespace test_support {
 
 namespace {
@@ -60,6 +62,10 @@ bool host_process::wait(DWORD timeout_ms) {
     return false;
 }
 
+bool host_process::running() const {
+    return m_process != nullptr && WaitForSingleObject(m_process, 0) == WAIT_TIMEOUT;
+}
+
 DWORD host_process::exit_code() const {
     DWORD code = 0xFFFFFFFF;
     if (m_process) GetExitCodeProcess(m_process, &code);
@@ -80,13 +86,23 @@ HWND host_process::wait_for_window(const wchar_t* class_name, const wchar_t* tit
     }
 }
 
-run_result run_host(const std::vector<std::wstring>& args, const std::wstring& work) {
+namespace {
+
+std::vector<std::wstring> with_log_and_profile(const std::vector<std::wstring>& args, const std::wstring& work,
+                                               bool debug_lines = true) {
     std::vector<std::wstring> all = args;
     all.insert(all.end(), {L"--log", work + L"\\log.txt", L"--profile", work + L"\\profile"});
+    if (debug_lines) all.push_back(L"--debug-log");
+    return all;
+}
+
+}  // namespace
+
+run_result run_host(const std::vector<std::wstring>& args, const std::wstring& work) {
     const std::wstring out_file = work + L"\\stdout.txt";
     run_result r;
     {
-        host_process host(all, out_file);
+        host_process host(with_log_and_profile(args, work), out_file);
         if (!host.started()) {
             ADD_FAILURE() << host.start_error();
             return r;
@@ -97,6 +113,51 @@ run_result run_host(const std::vector<std::wstring>& args, const std::wstring& w
     r.log = read_file(work + L"\\log.txt");
     r.out = read_file(out_file);
     return r;
+}
+
+unsigned parallel_hosts() {
+    SYSTEM_INFO info;
+    GetSystemInfo(&info);
+    return info.dwNumberOfProcessors > 2 ? info.dwNumberOfProcessors : 2;
+}
+
+void run_hosts(const std::vector<host_job>& jobs, unsigned parallel, DWORD timeout_ms,
+               const std::function<void(size_t, const run_result&, bool)>& done) {
+    struct slot {
+        std::unique_ptr<host_process> host;
+        size_t job = 0;
+        DWORD started = 0;
+    };
+    std::vector<slot> slots(parallel > 0 ? parallel : 1);
+    size_t next = 0, running = 0;
+    while (next < jobs.size() || running > 0) {
+        bool idle = true;
+        for (slot& s : slots) {
+            if (s.host) {
+                const bool over = GetTickCount() - s.started > timeout_ms;
+                if (s.host->running() && !over) continue;
+                const bool in_time = s.host->wait(0);
+                run_result r;
+                r.exit_code = s.host->exit_code();
+                s.host.reset();
+                --running;
+                r.log = read_file(jobs[s.job].work + L"\\log.txt");
+                r.out = read_file(jobs[s.job].work + L"\\stdout.txt");
+                done(s.job, r, in_time);
+                idle = false;
+            }
+            if (!s.host && next < jobs.size()) {
+                s.job = next++;
+                s.started = GetTickCount();
+                s.host.reset(new host_process(with_log_and_profile(jobs[s.job].args, jobs[s.job].work, false),
+                                              jobs[s.job].work + L"\\stdout.txt"));
+                if (!s.host->started()) ADD_FAILURE() << s.host->start_error();
+                ++running;
+                idle = false;
+            }
+        }
+        if (idle) Sleep(10);
+    }
 }
 
 bool wait_for_text(const std::wstring& file, const std::string& text, DWORD timeout_ms) {

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,7 @@ public:
     const std::string& start_error() const { return m_start_error; }
     // Waits until the process has ended; on time-out it is ended (exit code 99) and false returned.
     bool wait(DWORD timeout_ms);
+    bool running() const;
     DWORD exit_code() const;
     // Polls for a visible top-level window of this process with that class and title; null when
     // none came within the time (other programs may show windows of the same names meanwhile).
@@ -41,10 +43,25 @@ struct run_result {
     std::string out;  // standard output and error
 };
 
-// Runs the host with args plus --log <work>\log.txt and --profile <work>\profile, its standard
+// Runs the host with args plus --log <work>\log.txt --debug-log and --profile <work>\profile, its standard
 // output to <work>\stdout.txt, and waits at most a minute for its end. A host that does not start
 // or does not end in time fails the test.
 run_result run_host(const std::vector<std::wstring>& args, const std::wstring& work);
+
+// One run of many: the host's arguments and its work folder (made by the caller).
+struct host_job {
+    std::vector<std::wstring> args;
+    std::wstring work;
+};
+
+// Runs every job as run_host does (but without --debug-log: add it to the job's arguments when the
+// debug lines are wanted), `parallel` hosts at once; a host still running after timeout_ms
+// is ended (exit code 99). done(index, result, in_time) is called as each ends, on this thread.
+void run_hosts(const std::vector<host_job>& jobs, unsigned parallel, DWORD timeout_ms,
+               const std::function<void(size_t, const run_result&, bool)>& done);
+
+// The number of hosts to run at once: the machine's processors, at least two.
+unsigned parallel_hosts();
 
 // Polls the file until it contains text; false when it did not within the time.
 bool wait_for_text(const std::wstring& file, const std::string& text, DWORD timeout_ms);

@@ -31,6 +31,7 @@
 #include <zin_window/docking.h>
 #include <zin_window/zin_window.h>
 #include <global_functions.h>
+#include <script_alloc.h>
 #include <trova_commands.h>
 
 #include <trovaplay/sdk/console.h>
@@ -85,7 +86,7 @@ int show_message_box(const wchar_t* text, const wchar_t* caption, unsigned type,
 
 lua_State* new_script_state() {
     // 2. The state.
-    lua_State* L = luaL_newstate();
+    lua_State* L = lua_newstate(&script_alloc, nullptr);
     if (!ZIN_CHECK_MSG(L != nullptr, "l != NULL")) return nullptr;
     lua_atpanic(L, &panic);
     // 3. The libraries, in this order.

@@ -30,7 +30,8 @@ const t_size infinite_size = ~t_size(0);
 // ---------------------------------------------------------------------------------------------
 // Debug output: every debug line of the component (the foundation's reports, the SDK layer's error
 // lines, the common library's and the skin engine's lines) goes through debug_output, which hands it
-// to the test hook, when one is set, and to OutputDebugStringW. A null text writes nothing.
+// to the test hook, when one is set, and to OutputDebugStringW when somebody reads that: a debugger,
+// or a debug monitor (the event "DBWIN_BUFFER_READY" exists). A null text writes nothing.
 // ---------------------------------------------------------------------------------------------
 void debug_output(const wchar_t* p_text);
 
