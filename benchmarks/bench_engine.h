@@ -6,7 +6,13 @@
 #include <lua_class/lua_load.h>
 #include <tro_ui_zin.h>
 
+#include <lauxlib.h>
+
 #include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
 
 namespace bench {
 
@@ -26,6 +32,16 @@ inline lua_State* open_engine() {
     g_quitting = false;
     register_window_class(&pass_everything);
     return L;
+}
+
+// Runs a piece of script on L; a failure ends the benchmark (exit code 2).
+inline void run_or_die(lua_State* L, const std::string& code) {
+    int status = luaL_loadbuffer(L, code.data(), code.size(), "=bench");
+    if (status == 0) status = lua_pcall(L, 0, 0, 0);
+    if (status != 0) {
+        std::printf("script failed: %s\n", lua_tostring(L, -1));
+        std::exit(2);
+    }
 }
 
 // Torn down as a skin unload does.

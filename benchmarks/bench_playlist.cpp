@@ -39,14 +39,7 @@ namespace {
 
 lua_State* L = nullptr;
 
-void run_or_die(const std::string& code) {
-    int status = luaL_loadbuffer(L, code.data(), code.size(), "=bench");
-    if (status == 0) status = lua_pcall(L, 0, 0, 0);
-    if (status != 0) {
-        std::printf("script failed: %s\n", lua_tostring(L, -1));
-        std::exit(2);
-    }
-}
+void run_or_die(const std::string& code) { bench::run_or_die(L, code); }
 
 using bench::pump;
 

@@ -16,6 +16,7 @@
 // Needs a display (Xvfb under wine). Arguments: [runs R=7] [repaints M=200] [calls K=20000].
 
 #include "bench_engine.h"
+#include "bench_host.h"
 #include "bench_timer.h"
 #include "gui_objects.h"
 
@@ -28,10 +29,6 @@
 #include <zin_config/zin_config.h>
 #include <zin_window/callbacks.h>
 #include <zin_window/zin_window.h>
-
-#include <player.h>
-#include <registry.h>
-#include <trovaplay/sdk/client.h>
 
 #include <lualib.h>
 #include <psapi.h>
@@ -82,12 +79,7 @@ void open_host_less_engine() {
     CreateDirectoryA(g_profile.c_str(), nullptr);
     g_profile_dir = g_profile.c_str();
     // The reference host's services (title formatting, playlists, a player that stands still).
-    static host::service_registry registry;
-    static host::player player;
-    player.register_services(registry);
-    trovaplay_get_interface(&registry, nullptr)->services_init(true);
-    g_play_control = static_cast<play_control*>(registry.get(play_control::class_guid, 0));
-    g_pl_oper = static_cast<playlist_manager*>(registry.get(playlist_manager::class_guid, 0));
+    bench::open_reference_host_services();
     skin_load::set_message_box(&print_box);
     set_skin_path(source_path("skins/default/skin.lua").c_str());
     register_window_class(&bench::pass_everything);
@@ -260,14 +252,7 @@ constexpr int kWidth = 800, kHeight = 600, kParts = 50;
 
 lua_State* L = nullptr;
 
-void run_or_die(const std::string& code) {
-    int status = luaL_loadbuffer(L, code.data(), code.size(), "=bench");
-    if (status == 0) status = lua_pcall(L, 0, 0, 0);
-    if (status != 0) {
-        std::printf("script failed: %s\n", lua_tostring(L, -1));
-        std::exit(2);
-    }
-}
+void run_or_die(const std::string& code) { bench::run_or_die(L, code); }
 
 // Part i: its rectangle on a 10 x 5 grid of 80 x 120 cells, overlapping its neighbours.
 RECT part_rect(int i) {

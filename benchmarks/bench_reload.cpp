@@ -10,6 +10,7 @@
 //      windows of the process.
 // Needs a display (Xvfb under wine). Arguments: [cycles per round C=100] [rounds R=5].
 
+#include "bench_host.h"
 #include "bench_timer.h"
 #include "gui_objects.h"
 
@@ -18,10 +19,6 @@
 #include <tro_ui_zin.h>
 #include <zin_config/zin_config.h>
 #include <zin_window/zin_window.h>
-
-#include <player.h>
-#include <registry.h>
-#include <trovaplay/sdk/client.h>
 
 #include <windows.h>
 #include <psapi.h>
@@ -84,12 +81,7 @@ int main(int argc, char** argv) {
     // 1.
     const std::string profile = profile_folder();
     g_profile_dir = profile.c_str();
-    static host::service_registry registry;
-    static host::player player;
-    player.register_services(registry);
-    trovaplay_get_interface(&registry, nullptr)->services_init(true);
-    g_play_control = static_cast<play_control*>(registry.get(play_control::class_guid, 0));
-    g_pl_oper = static_cast<playlist_manager*>(registry.get(playlist_manager::class_guid, 0));
+    bench::open_reference_host_services();
     skin_load::set_message_box(&print_box);
     set_skin_path(default_skin().c_str());
     register_window_class(&pass_everything);

@@ -1,6 +1,6 @@
 #pragma once
-// A host's title-format configuration for the tests: a GUID and a spec, compiled into its own
-// counted script unless the spec begins with "$".
+// A host's title-format configuration for the tests: a GUID and its format text, compiled into
+// its own counted script unless the text begins with "$".
 
 #include "fake_host.h"
 
