@@ -119,5 +119,6 @@ int main(int argc, char** argv) {
     const std::string config = profile + "\\tro_ui_zin.cfg";
     DeleteFileA(config.c_str());
     RemoveDirectoryA(profile.c_str());
+    bench::close_reference_host_services();
     return 0;
 }

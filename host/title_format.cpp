@@ -32,11 +32,12 @@ const double kMaxSeconds = 1e12;
 const t_size kMaxWidth = 1024;
 
 // Every script this host made and that is alive: a script handed back to the host is recognised by
-// its address (never by asking the object, which may come from another module).
+// its address (never by asking the object, which may come from another module). The set lives
+// to the end of the process: a script held by another static object may end after it would.
 std::mutex g_scripts_lock;
 std::set<const titleformat_script*>& live_scripts() {
-    static std::set<const titleformat_script*> scripts;
-    return scripts;
+    static auto* scripts = new std::set<const titleformat_script*>;
+    return *scripts;
 }
 
 // Sections and functions nest at most this deep: the reader and the writer recurse once per level.
