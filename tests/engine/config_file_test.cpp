@@ -246,6 +246,30 @@ TEST_F(ConfigFile, AFailedSaveLeavesThePreviousFileAsItWas) {
     EXPECT_EQ(saved, cfg_bytes());
 }
 
+TEST_F(ConfigFile, ASaveThatChangesNothingLeavesTheFileAloneAndADifferentFileIsReplaced) {
+    const std::string previous = full_file().data;
+    ASSERT_TRUE(config_test::write_whole(cfg(), previous));
+    ASSERT_TRUE(load_config());
+    // With a folder in the temporary file's place any write would fail: none is needed.
+    const std::wstring temporary = cfg() + L".tmp";
+    ASSERT_TRUE(CreateDirectoryW(temporary.c_str(), nullptr));
+    EXPECT_TRUE(save_config());
+    EXPECT_EQ(previous, cfg_bytes());
+    // The same length with one byte changed on disk, and a cut file: both are written over.
+    for (const std::string& on_disk : {std::string(previous).replace(100, 1, "\x7f"), previous.substr(0, 50)}) {
+        ASSERT_TRUE(config_test::write_whole(cfg(), on_disk));
+        EXPECT_FALSE(save_config());
+        EXPECT_EQ(on_disk, cfg_bytes());
+    }
+    ASSERT_TRUE(RemoveDirectoryW(temporary.c_str()));
+    EXPECT_TRUE(save_config());
+    EXPECT_EQ(previous, cfg_bytes());
+    // A missing file is written.
+    ASSERT_TRUE(DeleteFileW(cfg().c_str()));
+    EXPECT_TRUE(save_config());
+    EXPECT_EQ(previous, cfg_bytes());
+}
+
 TEST_F(ConfigFile, AProfileFolderWithNonAsciiCharactersWorks) {
     const std::wstring name = L"zin_cfg_\u00e9\u0416\u4e2d";
     use_profile(name);

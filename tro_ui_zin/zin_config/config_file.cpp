@@ -4,10 +4,12 @@
 //   1. Debug line "saving config"; a missing skin path is refused before the file is touched.
 //   2. A file that the last load could not read is first copied to "tro_ui_zin.cfg.bad" (said once
 //      on the console); when that fails nothing is written over it.
-//   3. The whole store goes to "tro_ui_zin.cfg.tmp" beside the file: version 8, the 64 colour
-//      bytes, the skin path, the sections (key, named values, window states).
-//   4. The flush, the commit and the close are checked; the temporary file then replaces the file
-//      in one step (MoveFileEx, replace existing, write through).
+//   3. The whole store is written into memory: version 8, the 64 colour bytes, the skin path, the
+//      sections (key, named values, window states). A file that holds exactly these bytes already
+//      is left as it is (most saves change nothing, and a write to disk costs milliseconds).
+//   4. Otherwise the bytes go to "tro_ui_zin.cfg.tmp" beside the file; the flush, the commit and
+//      the close are checked; the temporary file then replaces the file in one step (MoveFileEx,
+//      replace existing, write through).
 //   5. Any failure: debug line "!!saving of config failed", the temporary file is removed, the old
 //      file stays as it was; false.
 // load_config
@@ -31,6 +33,7 @@
 
 #include <debug.h>
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <new>
@@ -127,6 +130,25 @@ void write_sections(config_stream& s, CDynArray<skin_section>& sections) {
     }
 }
 
+// Whether the file at path holds exactly bytes (false when it cannot be read).
+bool file_holds(const std::wstring& path, const std::string& bytes) {
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    LARGE_INTEGER size = {};
+    bool same = GetFileSizeEx(file, &size) && static_cast<uint64_t>(size.QuadPart) == bytes.size();
+    char buffer[4096];
+    for (size_t done = 0; same && done < bytes.size();) {
+        DWORD got = 0;
+        const DWORD want = static_cast<DWORD>(std::min(sizeof buffer, bytes.size() - done));
+        same = ReadFile(file, buffer, want, &got, nullptr) && got == want &&
+               memcmp(buffer, bytes.data() + done, want) == 0;
+        done += want;
+    }
+    CloseHandle(file);
+    return same;
+}
+
 bool file_exists(const std::wstring& path) {
     return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
@@ -163,13 +185,18 @@ bool save_config() {
         // 2.
         if (!keep_unreadable_file(path)) throw std::runtime_error("error writing to file");
         // 3.
+        config_stream image;
+        image.open_memory();
+        write_4(image, CONFIG_VERSION);
+        write_colors(image, g_custom_colors);
+        g_skin_path.save(image);
+        write_sections(image, g_skin_sections);
+        const std::string& bytes = image.memory();
+        if (file_holds(path, bytes)) return true;
+        // 4.
         config_stream stream;
         stream.open(temporary.c_str(), true);
-        write_4(stream, CONFIG_VERSION);
-        write_colors(stream, g_custom_colors);
-        g_skin_path.save(stream);
-        write_sections(stream, g_skin_sections);
-        // 4.
+        stream.write(bytes.data(), static_cast<uint32_t>(bytes.size()));
         stream.close();
         if (!MoveFileExW(temporary.c_str(), path.c_str(),
                          MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))

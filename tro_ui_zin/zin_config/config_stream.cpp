@@ -53,12 +53,19 @@ config_stream::~config_stream() {
 }
 
 void config_stream::open(const wchar_t* path, bool write) {
-    if (m_file || !path) throw std::runtime_error("error opening file");
+    if (m_file || m_to_memory || !path) throw std::runtime_error("error opening file");
     m_file = _wfopen(path, write ? L"wbS" : L"rbS");
     if (!m_file) throw std::runtime_error("error opening file");
     m_write = write;
     m_left = 0;
     if (!write && !file_length(m_file, m_left)) throw std::runtime_error("error opening file");
+}
+
+void config_stream::open_memory() {
+    if (m_file || m_to_memory) throw std::runtime_error("error opening file");
+    m_to_memory = true;
+    m_write = true;
+    m_memory.clear();
 }
 
 void config_stream::read(void* buffer, uint32_t n) {
@@ -70,6 +77,10 @@ void config_stream::read(void* buffer, uint32_t n) {
 
 void config_stream::write(const void* buffer, uint32_t n) {
     if (n == 0) return;
+    if (m_to_memory) {
+        m_memory.append(static_cast<const char*>(buffer), n);
+        return;
+    }
     if (!m_file || !m_write) fail_write();
     if (fwrite(buffer, 1, n, m_file) != n) fail_write();
 }

@@ -16,6 +16,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <string>
 
 namespace zin_config {
 
@@ -28,6 +29,9 @@ public:
 
     // Opens path ("wbS" to write: created or truncated; "rbS" to read). Throws "error opening file".
     void open(const wchar_t* path, bool write);
+    // A writing stream into memory (memory()); its close checks nothing.
+    void open_memory();
+    const std::string& memory() const { return m_memory; }
     void read(void* buffer, uint32_t n);
     void write(const void* buffer, uint32_t n);
     // Ends the stream. For a writing stream the flush, the commit to disk and the close are checked
@@ -43,6 +47,8 @@ public:
 private:
     FILE* m_file = nullptr;
     bool m_write = false;
+    bool m_to_memory = false;
+    std::string m_memory;
     uint64_t m_left = 0;
 };
 
