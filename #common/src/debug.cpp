@@ -79,7 +79,7 @@ const char* fileName(const char* path) {
 void zin_debug_output(const wchar_t* text) { zut::debug_output(text); }
 
 void zin_debug_output(const char* text) {
-    if (!text) return;
+    if (!text || !zut::debug_output_wanted()) return;
     LineBuffer line;
     line.appendUtf8(text);
     zin_debug_output(line.text);

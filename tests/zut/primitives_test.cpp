@@ -50,6 +50,7 @@ TEST(Assertion, ReportLineGoesThroughTheDebugOutputRoutine) {
   void* previous_context = nullptr;
   const zut::debug_output_hook_t previous =
       zut::set_debug_output_hook(record_output, &lines, &previous_context);
+  EXPECT_TRUE(zut::debug_output_wanted());  // the hook reads every line
   zut::assert_failed(L"n < 3", L"list.h", 7);
   zut::debug_output(nullptr);  // writes nothing
   zut::debug_output(L"plain line\n");

@@ -12,8 +12,8 @@
 //   2. Every method becomes a traced closure that writes a trace line before the call.
 //   3. Objects live inside their userdata: built by T.new, destroyed by the collector's __gc.
 // Traced call
-//   1. While tracing, build "calling class::method(arguments)" in the trace line, behind the
-//      indentation of the current depth, and write it to the debug output.
+//   1. While tracing and somebody reads the debug output, build "calling class::method(arguments)"
+//      in the trace line, behind the indentation of the current depth, and write it.
 //   2. Call the method; a std::exception it throws becomes a script error.
 
 #include "lua_class.h"
@@ -21,6 +21,7 @@
 #include "lua_debug.h"
 
 #include <trovaplay/sdk/console.h>
+#include <zut/primitives.h>
 #include <zut/string_conv.h>
 
 #include <cstdarg>
@@ -39,6 +40,7 @@ namespace lua_class {
 using lua_compat::absolute_index;
 
 void debug_printf(const char* format, ...) {
+    if (!zut::debug_output_wanted()) return;
     char text[1024];
     va_list args;
     va_start(args, format);
@@ -349,8 +351,8 @@ int call_traced(lua_State* L) {
     const char* class_name = static_cast<const char*>(lua_touserdata(L, lua_upvalueindex(1)));
     const char* method_name = static_cast<const char*>(lua_touserdata(L, lua_upvalueindex(2)));
     lua_CFunction method = reinterpret_cast<lua_CFunction>(lua_touserdata(L, lua_upvalueindex(3)));
-    // 1. The trace line, written before the call.
-    if (g_trace_calls) {
+    // 1. The trace line, written before the call (and only built when somebody reads it).
+    if (g_trace_calls && zut::debug_output_wanted()) {
         const int indent = indent_chars();
         memset(g_trace_line, ' ', static_cast<size_t>(indent));
         trace_writer out{indent};

@@ -35,6 +35,7 @@
 #include <trova_commands.h>
 
 #include <trovaplay/sdk/console.h>
+#include <zut/primitives.h>
 #include <zut/string_conv.h>
 
 #include <lualib.h>
@@ -213,9 +214,10 @@ void lua_trace_hook(lua_State* L, lua_Debug* ar) {
         return;
     }
     if (ar->event != LUA_HOOKCALL) return;
-    // 1. Only while tracing, and only named script functions.
-    const bool traced = g_trace_calls && lua_getinfo(L, "nS", ar) && ar->name && ar->what &&
-                        strcmp(ar->what, "Lua") == 0;
+    // 1. Only while tracing, and only named script functions (asking for the name costs: not when
+    //    nobody reads the line).
+    const bool traced = g_trace_calls && zut::debug_output_wanted() && lua_getinfo(L, "nS", ar) &&
+                        ar->name && ar->what && strcmp(ar->what, "Lua") == 0;
     // 2.
     if (traced) lua_class::debug_printf("executing \"%s\"\n", ar->name);
     lua_class::trace_enter(traced);

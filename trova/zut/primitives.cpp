@@ -59,6 +59,8 @@ void debug_output(const wchar_t* p_text) {
   if (debug_output_heard()) OutputDebugStringW(p_text);
 }
 
+bool debug_output_wanted() { return g_output_hook != nullptr || debug_output_heard(); }
+
 debug_output_hook_t set_debug_output_hook(debug_output_hook_t p_hook, void* p_context,
                                           void** p_previous_context) {
   const debug_output_hook_t previous = g_output_hook;

@@ -34,6 +34,9 @@ const t_size infinite_size = ~t_size(0);
 // or a debug monitor (the event "DBWIN_BUFFER_READY" exists). A null text writes nothing.
 // ---------------------------------------------------------------------------------------------
 void debug_output(const wchar_t* p_text);
+// Whether a line written now would reach anybody (the hook, a debugger or a debug monitor): callers
+// that build lines at some cost skip the building when not.
+bool debug_output_wanted();
 
 // Installs a hook that sees every line (null removes it); returns the previous one and its context.
 typedef void (*debug_output_hook_t)(const wchar_t* p_text, void* p_context);
