@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -72,18 +73,40 @@ std::vector<std::wstring> playing_skin_args(const std::wstring& work, const std:
             log_file, L"--debug-log", L"--run-for", L"60000", L"--play", source_file("skins/default/demo.m3u")};
 }
 
-TEST(track_display, shows_the_playing_track_and_follows_it) {
-    const std::wstring work = temp_folder(L"track_display");
-    const std::wstring log_file = work + L"\\log.txt";
-    host_process host(playing_skin_args(work, log_file), work + L"\\stdout.txt");
-    ASSERT_TRUE(host.started()) << host.start_error();
-    const HWND window = host.wait_for_window(L"zin_window_debug", L"main", 30000);
-    ASSERT_NE(nullptr, window) << read_file(log_file);
+// The host with the default skin playing the demo playlist: started, its main window found and
+// track 1's title on the screen; closed by the skin's close button, ending cleanly.
+class track_display : public ::testing::Test {
+protected:
+    void start(const wchar_t* name) {
+        work = temp_folder(name);
+        log_file = work + L"\\log.txt";
+        host.reset(new host_process(playing_skin_args(work, log_file), work + L"\\stdout.txt"));
+        ASSERT_TRUE(host->started()) << host->start_error();
+        window = host->wait_for_window(L"zin_window_debug", L"main", 30000);
+        ASSERT_NE(nullptr, window) << read_file(log_file);
+        ASSERT_TRUE(wait_for_text(log_file, "host: playback: track 1", 20000)) << read_file(log_file);
+        title = wait_for_mask(kTitle, [](const text_mask& m) { return m.count > kSomeText; });
+        ASSERT_GT(title.count, kSomeText) << "no title on screen\n" << read_file(log_file);
+    }
+    void close() {
+        post_left_click(window, kCloseButton.x, kCloseButton.y);
+        ASSERT_TRUE(host->wait(30000)) << read_file(log_file);
+        const std::string log = read_file(log_file);
+        EXPECT_EQ(0u, host->exit_code()) << log;
+        EXPECT_EQ(std::vector<std::string>(), lines_containing(log, "ERROR")) << log;
+        EXPECT_NE(std::string::npos, log.find("host: all host references released")) << log;
+    }
 
+    std::wstring work, log_file;
+    std::unique_ptr<host_process> host;
+    HWND window = nullptr;
+    text_mask title;  // track 1's title as start found it
+};
+
+TEST_F(track_display, shows_the_playing_track_and_follows_it) {
     // Track 1 plays: the title line shows; the time line shows, ending at the field's right edge.
-    ASSERT_TRUE(wait_for_text(log_file, "host: playback: track 1", 20000)) << read_file(log_file);
-    const text_mask first = wait_for_mask(kTitle, [](const text_mask& m) { return m.count > kSomeText; });
-    ASSERT_GT(first.count, kSomeText) << "no title on screen\n" << read_file(log_file);
+    ASSERT_NO_FATAL_FAILURE(start(L"track_display"));
+    const text_mask first = title;
     const text_mask time = wait_for_mask(kTime, [](const text_mask& m) { return m.count > kSomeText / 2; });
     EXPECT_GT(time.count, kSomeText / 2) << "no time on screen";
     EXPECT_GE(time.last_column, kTime.right - 4);
@@ -100,13 +123,7 @@ TEST(track_display, shows_the_playing_track_and_follows_it) {
     post_left_click(window, kStopButton.x, kStopButton.y);
     const text_mask stopped = wait_for_mask(kTitle, [](const text_mask& m) { return m.count == 0; });
     EXPECT_EQ(0, stopped.count) << "the title stayed after stop";
-
-    post_left_click(window, kCloseButton.x, kCloseButton.y);
-    ASSERT_TRUE(host.wait(30000)) << read_file(log_file);
-    const std::string log = read_file(log_file);
-    EXPECT_EQ(0u, host.exit_code()) << log;
-    EXPECT_EQ(std::vector<std::string>(), lines_containing(log, "ERROR")) << log;
-    EXPECT_NE(std::string::npos, log.find("host: all host references released")) << log;
+    close();
 }
 
 // Whether the lit pixels of before, moved right by dx, are lit in after (where they stay inside
@@ -122,16 +139,9 @@ bool shifted_by(const text_mask& before, const text_mask& after, int dx) {
     return moved > kSomeText && found * 10 >= moved * 9;
 }
 
-TEST(track_display, the_title_scrolls_and_a_real_mouse_drags_it) {
-    const std::wstring work = temp_folder(L"title_scroll");
-    const std::wstring log_file = work + L"\\log.txt";
-    host_process host(playing_skin_args(work, log_file), work + L"\\stdout.txt");
-    ASSERT_TRUE(host.started()) << host.start_error();
-    const HWND window = host.wait_for_window(L"zin_window_debug", L"main", 30000);
-    ASSERT_NE(nullptr, window) << read_file(log_file);
-    ASSERT_TRUE(wait_for_text(log_file, "host: playback: track 1", 20000)) << read_file(log_file);
-    const text_mask shown = wait_for_mask(kTitle, [](const text_mask& m) { return m.count > kSomeText; });
-    ASSERT_GT(shown.count, kSomeText) << "no title on screen\n" << read_file(log_file);
+TEST_F(track_display, the_title_scrolls_and_a_real_mouse_drags_it) {
+    ASSERT_NO_FATAL_FAILURE(start(L"title_scroll"));
+    const text_mask shown = title;
 
     // It runs by itself.
     const text_mask later = wait_for_mask(kTitle, [&](const text_mask& m) { return m.count > kSomeText && !(m == shown); });
@@ -156,12 +166,7 @@ TEST(track_display, the_title_scrolls_and_a_real_mouse_drags_it) {
     ASSERT_TRUE(real_left_button(false));
     const text_mask running = wait_for_mask(kTitle, [&](const text_mask& m) { return !(m == dragged); });
     EXPECT_FALSE(running == dragged) << "the title did not run on after the drag";
-
-    post_left_click(window, kCloseButton.x, kCloseButton.y);
-    ASSERT_TRUE(host.wait(30000)) << read_file(log_file);
-    const std::string log = read_file(log_file);
-    EXPECT_EQ(0u, host.exit_code()) << log;
-    EXPECT_EQ(std::vector<std::string>(), lines_containing(log, "ERROR")) << log;
+    close();
 }
 
 }  // namespace

@@ -46,9 +46,7 @@ const char SKIN[] =
 class SkinReload : public host_fixture {
 protected:
     void SetUp() override {
-        profile = folder.subfolder("profile");
-        profile_address = "file://" + profile.substr(0, profile.size() - 1);
-        host.profile_path = profile_address.c_str();
+        use_profile_folder();
         host_fixture::SetUp();
         skin_load::set_message_box(&answer_box);
         box_answerer() = nullptr;
@@ -78,8 +76,6 @@ protected:
         return n;
     }
 
-    std::string profile;
-    std::string profile_address;
     std::string skin_path;
 };
 

@@ -216,6 +216,13 @@ protected:
         dialog().answer = widen(skin_path);
         return get_ui_zin().init(&host_hook);
     }
+    // A profile folder of the skin folder ("profile\\"), handed to the host as a file:// address;
+    // called before SetUp.
+    void use_profile_folder() {
+        profile = folder.subfolder("profile");
+        profile_address = "file://" + profile.substr(0, profile.size() - 1);
+        host.profile_path = profile_address.c_str();
+    }
     bool console_has(const std::string& line) const {
         for (const std::string& l : console.lines)
             if (l == line) return true;
@@ -227,6 +234,8 @@ protected:
     fake_play_control control{0};
     fake_playlist_manager playlists{0};
     skin_folder folder{"zin_startup"};
+    std::string profile;          // with its trailing backslash; empty without use_profile_folder
+    std::string profile_address;
     skin_load::message_box_function previous_box = nullptr;
     open_file_dialog_function previous_dialog = nullptr;
 };

@@ -66,9 +66,7 @@ const char SKIN[] =
 class PrefPage : public host_fixture {
 protected:
     void SetUp() override {
-        profile = folder.subfolder("profile");
-        profile_address = "file://" + profile.substr(0, profile.size() - 1);
-        host.profile_path = profile_address.c_str();
+        use_profile_folder();
         remove_config_files();
         host_fixture::SetUp();
         choice() = choice_state();
@@ -143,8 +141,6 @@ protected:
         return PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) != 0;
     }
 
-    std::string profile;
-    std::string profile_address;
     std::string skin_path;
     HWND parent = nullptr;
     choose_color_function previous_color = nullptr;
