@@ -54,7 +54,6 @@ class command_table {
   // Copies every command; p_fill_line and p_end_line are the lines its two checks report.
   void build(unsigned p_fill_line, unsigned p_end_line);
   bool is_built() const { return m_built; }
-  void set_built() { m_built = true; }
 
   zut::array_t<entry> m_data;
 

@@ -48,12 +48,9 @@ bool metadb_handle::needs_reload(const file_stats& p_new, bool p_fresh) const {
 bool metadb_handle::format_title_from_text(titleformat_hook* p_hook, zut::string_base& p_out, const char* p_spec,
                                            titleformat_text_filter* p_filter) {
   service_ptr_t<titleformat_script> script;
-  {
-    single_service_ptr_t<titleformat_compiler> compiler;
-    if (!compiler->compile(script, p_spec ? p_spec : "") || script.is_empty()) {
-      p_out.reset();
-      return false;
-    }
+  if (!titleformat_compile(script, p_spec)) {
+    p_out.reset();
+    return false;
   }
   return format_title(p_hook, p_out, script, p_filter);
 }

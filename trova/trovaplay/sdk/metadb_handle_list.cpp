@@ -96,8 +96,7 @@ void titleformat_sort_order_range(const metadb_handle_list_base& p_list, t_size 
 void titleformat_sort_order_range(const metadb_handle_list_base& p_list, t_size p_base, t_size p_count,
                                   t_size* p_order, const char* p_spec, titleformat_hook* p_hook) {
   service_ptr_t<titleformat_script> script;
-  single_service_ptr_t<titleformat_compiler> compiler;
-  if (!compiler->compile(script, p_spec ? p_spec : "") || script.is_empty()) return;
+  if (!titleformat_compile(script, p_spec)) return;
   titleformat_sort_order_range(p_list, p_base, p_count, p_order, *script.get_ptr(), p_hook);
 }
 
@@ -110,8 +109,7 @@ void sort_by_titleformat_range(metadb_handle_list_base& p_list, t_size p_base, t
 void sort_by_titleformat_range(metadb_handle_list_base& p_list, t_size p_base, t_size p_count, const char* p_spec,
                                titleformat_hook* p_hook) {
   service_ptr_t<titleformat_script> script;
-  single_service_ptr_t<titleformat_compiler> compiler;
-  if (!compiler->compile(script, p_spec ? p_spec : "") || script.is_empty()) return;  // the list stays
+  if (!titleformat_compile(script, p_spec)) return;  // the list stays
   sort_by_titleformat_range(p_list, p_base, p_count, *script.get_ptr(), p_hook);
 }
 

@@ -382,7 +382,7 @@ bool playlist_manager::highlight_playing_item() {
 
 void playlist_manager::remove_items_from_all_playlists(const handle_list_const& p_data) {
   metadb_handle_list_t sorted;
-  for (t_size i = 0; i < p_data.get_count(); ++i) sorted.add_item(p_data.get_item(i));
+  sorted.insert_items(p_data, 0);
   sort_by_handle_address(sorted);
   const t_size count = get_playlist_count();
   for (t_size p = 0; p < count; ++p) {

@@ -62,6 +62,11 @@ void titleformat_compile_safe(titleformat_compiler& p_compiler, service_ptr_t<ti
   throw zut::exception_bug_check();
 }
 
+bool titleformat_compile(service_ptr_t<titleformat_script>& p_out, const char* p_spec) {
+  single_service_ptr_t<titleformat_compiler> compiler;
+  return compiler->compile(p_out, p_spec ? p_spec : "") && p_out.is_valid();
+}
+
 void titleformat_compile_safe(service_ptr_t<titleformat_script>& p_out, const char* p_spec) {
   single_service_ptr_t<titleformat_compiler> compiler;
   titleformat_compile_safe(*compiler.get_ptr(), p_out, p_spec);
@@ -90,8 +95,7 @@ void titleformat_run_with_file_info(titleformat_script& p_script, const playable
 
 void titleformat_run_simple_with_file_info(titleformat_script& p_script, const playable_location& p_location,
                                            const file_info& p_info, zut::string_base& p_out) {
-  titleformat_hook_impl_file_info info_hook(p_location, p_info);
-  p_script.run(&info_hook, p_out, nullptr);
+  titleformat_run_with_file_info(p_script, p_location, p_info, nullptr, p_out, nullptr);
 }
 
 const char* get_core_version_text() {

@@ -116,6 +116,9 @@ class core_version_info : public service_base {
 
 // ---- Compiling and running ------------------------------------------------------------------------
 
+// Compiles p_spec (null: "") with the one compiler service; false, p_out empty or unchanged, when the
+// text does not compile (service lookup exceptions pass).
+bool titleformat_compile(service_ptr_t<titleformat_script>& p_out, const char* p_spec);
 // Compiles p_spec; when it does not compile, "%filename%"; when that fails too, throws
 // zut::exception_bug_check.
 void titleformat_compile_safe(titleformat_compiler& p_compiler, service_ptr_t<titleformat_script>& p_out,

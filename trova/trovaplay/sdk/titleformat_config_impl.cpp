@@ -46,8 +46,7 @@ bool titleformat_config_impl::compile(service_ptr_t<titleformat_script>& p_out) 
   zut::scoped_lock lock(m_lock);
   if (m_script.is_empty()) {
     if (m_compile_failed) return false;
-    single_service_ptr_t<titleformat_compiler> compiler;
-    if (!compiler->compile(m_script, m_spec.get_ptr()) || m_script.is_empty()) {
+    if (!titleformat_compile(m_script, m_spec.get_ptr())) {
       m_script.release();
       m_compile_failed = true;
       return false;
