@@ -16,6 +16,7 @@
 #include <trovaplay/sdk/play_callback.h>
 #include <trovaplay/sdk/playlist_callback.h>
 #include <trovaplay/sdk/play_control.h>
+#include <trovaplay/sdk/preferences_page.h>
 #include <trovaplay/sdk/playlist_manager.h>
 #include <trovaplay/sdk/service.h>
 #include <trovaplay/sdk/user_interface.h>
@@ -60,7 +61,7 @@ const char* class_name(const GUID& g) {
     static const known table[] = {
         {play_callback_static::class_guid, "play_callback_static"},
         {playlist_callback_single_static::class_guid, "playlist_callback_single_static"},
-        {{0x7255E8D0, 0x3FCF, 0x4781, {0xB9, 0x3B, 0xD0, 0x6C, 0xB8, 0x8D, 0xFA, 0xFA}}, "preferences_page"},
+        {preferences_page::class_guid, "preferences_page"},
         {componentversion::class_guid, "componentversion"},
         {user_interface::class_guid, "user_interface"},
         {console_receiver::class_guid, "console_receiver"},

@@ -71,12 +71,6 @@ void log_show_debug(bool show) {
     s.show_debug = show;
 }
 
-bool log_shows_debug() {
-    log_state& s = state();
-    zut::scoped_lock lock(s.lock);
-    return s.show_debug;
-}
-
 void log_line(log_kind kind, const char* text, unsigned length) {
     SYSTEMTIME now;
     GetLocalTime(&now);

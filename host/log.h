@@ -21,7 +21,6 @@ void log_close();
 
 // Whether debug lines are written (default: no).
 void log_show_debug(bool show);
-bool log_shows_debug();
 
 // Writes `text` (UTF-8, `length` bytes, or up to the NUL when length is ~0u) with its mark.
 void log_line(log_kind kind, const char* text, unsigned length = ~0u);

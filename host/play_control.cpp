@@ -1,6 +1,7 @@
 #include "play_control.h"
 
 #include <algorithm>
+#include <cmath>
 #include <string>
 
 #include <trovaplay/sdk/metadb_handle.h>
@@ -27,7 +28,8 @@ public:
         if (is("playback_time")) value = format_length(m_position);
         else if (is("playback_time_seconds")) value = std::to_string(static_cast<long long>(std::max(0.0, m_position)));
         else if (is("playback_time_remaining") && m_length > 0) value = format_length(std::max(0.0, m_length - m_position));
-        else if (is("length") && m_length > 0) value = format_length(m_length);
+        // The length to the nearest second, as a track's own %length% shows it.
+        else if (is("length") && m_length > 0) value = format_length(std::floor(m_length + 0.5));
         else return false;
         p_out->write(titleformat_input_type_other, value.c_str(), t_size(value.size()));
         p_found = true;
