@@ -31,6 +31,7 @@
 
 #include <trovaplay/sdk/console.h>
 #include <trovaplay/sdk/core_api.h>
+#include <zut/primitives.h>
 #include <zut/string_conv.h>
 
 #include <debug.h>
@@ -116,6 +117,7 @@ bool parse_pledit_color(const char* text, COLORREF* out) {
 
 int debug_out(lua_State* L) {
     const char* text = luaL_checkstring(L, 1);
+    if (!zut::debug_output_wanted()) return 0;  // nobody reads it: nothing to convert
     return native_call(L, [&] {
         // Script text is in the system ANSI code page; the debug output takes UTF-8.
         const std::string utf8 = zut::utf8_from_codepage(text).get_ptr();

@@ -56,11 +56,8 @@ bool load_skin() {
     init_paint_lock();
     // 4.
     init_tray_and_services();
-    // 5. A failing script unloaded the skin already; the unload is safe to repeat.
-    if (!execute_skin_script()) {
-        unload_skin();
-        return false;
-    }
+    // 5. A failing script has unloaded the skin already.
+    if (!execute_skin_script()) return false;
     save_config();
     g_skin_running = true;
     return true;

@@ -37,6 +37,14 @@ constexpr int32_t DRAW_MODE_DIRECT = -1;
 // A draw mode a script gives, cut to -17..255.
 inline int32_t clamp_draw_mode(int32_t mode) { return mode < -17 ? -17 : (mode > 255 ? 255 : mode); }
 
+// A left press: a button down or a double click.
+inline bool is_left_press(uint32_t msg) { return msg == WM_LBUTTONDOWN || msg == WM_LBUTTONDBLCLK; }
+
+// An optional callback argument: absent or nil leaves it unset; anything else must be a function.
+inline void check_optional_function(lua_State* L, int index) {
+    if (!lua_isnoneornil(L, index)) luaL_checktype(L, index, LUA_TFUNCTION);
+}
+
 class class_base {
 public:
     rect mRect;           // where the part lies in its window; right and bottom exclusive

@@ -72,8 +72,6 @@ const luaL_Reg kMethods[] = {
     {"cycle_state", &method_cycle_state},
 };
 
-bool is_left_press(uint32_t msg) { return msg == WM_LBUTTONDOWN || msg == WM_LBUTTONDBLCLK; }
-
 bool is_active(zin_window* w, class_base* part) {
     return w && w->mActive.find(part, 0) != nullptr;
 }

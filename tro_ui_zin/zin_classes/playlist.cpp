@@ -286,7 +286,8 @@ void playlist::draw(HDC dc, const rect& r, const rect& clip) {
     const int64_t focus = host() ? static_cast<int32_t>(host()->activeplaylist_get_focus_item()) : -1;
     // Selection of every drawn row, asked once.
     const int64_t count = last > first ? last - first : 0;
-    std::vector<char> selected(static_cast<size_t>(count));
+    std::vector<char>& selected = mRowSelected;  // kept: no allocation per paint
+    selected.resize(static_cast<size_t>(count));
     for (int64_t i = 0; i < count; ++i) selected[static_cast<size_t>(i)] = is_selected(static_cast<int32_t>(first + i));
     // 4.
     int64_t fill_from = area.top;

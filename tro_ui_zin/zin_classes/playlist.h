@@ -13,6 +13,8 @@
 
 #include <stdint.h>
 
+#include <vector>
+
 class playlist final : public class_base {
 public:
     class tvp_callbacks;  // the host's playlist listener (zin_window/playlist_events.h)
@@ -29,6 +31,7 @@ public:
     HBRUSH mSelBackBrush;
     int32_t mRows;              // whole rows that fit
     int32_t mRowHeight;         // the font's text height, at least 1
+    std::vector<char> mRowSelected;  // draw's buffer: the selection of the rows it draws
     int32_t mTop;               // index of the first shown item
     bool mVisible;              // set while the owner window has its native window
 

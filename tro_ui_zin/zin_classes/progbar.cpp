@@ -26,8 +26,6 @@
 
 namespace {
 
-bool is_left_press(uint32_t msg) { return msg == WM_LBUTTONDOWN || msg == WM_LBUTTONDBLCLK; }
-
 int method_redraw(lua_State* L) {
     prog_bar* bar = check_prog_bar(L, 1);
     if (bar->mpWin) bar->redraw();
@@ -43,11 +41,6 @@ const luaL_Reg kMethods[] = {
     {"redraw", &method_redraw},
     {"set_draw_mode", &method_set_draw_mode},
 };
-
-// An optional callback argument: absent or nil leaves it unset; anything else must be a function.
-void check_optional_function(lua_State* L, int index) {
-    if (!lua_isnoneornil(L, index)) luaL_checktype(L, index, LUA_TFUNCTION);
-}
 
 }  // namespace
 

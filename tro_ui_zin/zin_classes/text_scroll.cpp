@@ -26,8 +26,6 @@
 
 namespace {
 
-bool is_left_press(uint32_t msg) { return msg == WM_LBUTTONDOWN || msg == WM_LBUTTONDBLCLK; }
-
 void repaint(text_scroll* ts) {
     if (ts->mpWin) ts->redraw();
 }
@@ -88,11 +86,6 @@ const luaL_Reg kMethods[] = {
     {"reset_pos", &method_reset_pos},     {"set_activated", &method_set_activated},
     {"set_draw_mode", &method_set_draw_mode},
 };
-
-// An optional callback argument: absent or nil leaves it unset; anything else must be a function.
-void check_optional_function(lua_State* L, int index) {
-    if (!lua_isnoneornil(L, index)) luaL_checktype(L, index, LUA_TFUNCTION);
-}
 
 }  // namespace
 

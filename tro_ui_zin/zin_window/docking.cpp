@@ -29,7 +29,6 @@ namespace {
 constexpr uint32_t NO_NODE = ~0u;
 constexpr uint32_t MOVED_ALL = 15;
 // The flags of the moves docking makes itself: the window procedure starts no group move for them.
-constexpr UINT SWP_DOCK_MOVE = SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE;
 
 bool is_open(const zin_window* w) { return w->mWnd != nullptr; }
 

@@ -10,6 +10,10 @@
 
 #include <cstdint>
 
+// The flags of a move docking makes (a follower moved along, a window put beside its partner); a
+// move with these flags is never itself a group move.
+constexpr UINT SWP_DOCK_MOVE = SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE;
+
 // Where a later node lies seen from an earlier one; the same relation seen from the later node is
 // the opposite flag (1 <-> 2, 4 <-> 8).
 enum dock_flag : uint32_t {

@@ -34,11 +34,8 @@ struct drop_finish {
 }  // namespace
 
 int32_t drop_add_file_option(const zin_window& w, const point& at) {
-    for (uint32_t i = 0; i < w.mViews.getSize(); ++i) {
-        const playlist* view = static_cast<const playlist*>(w.mViews[i]);
-        if (point_in_rect(at, view->mRect)) return view->mAddFileOption;
-    }
-    return w.mAddFileOption;
+    const playlist* view = find_view_at(&w, at);
+    return view ? view->mAddFileOption : w.mAddFileOption;
 }
 
 void drop_files(zin_window* w, HDROP drop, HWND hwnd) {

@@ -13,6 +13,8 @@
 
 #include "zin_window.h"
 
+#include "docking.h"
+
 #include <trovaplay/sdk/console.h>
 
 #include <exception>
@@ -24,7 +26,6 @@ constexpr UINT WM_ZIN_QUIT = WM_APP + 0x19;
 // Set in WINDOWPOS flags for state changes (minimise, maximise, restore): nothing to do then.
 constexpr UINT SWP_STATE_CHANGED = 0x8000;
 // The flags of the moves that docking makes itself.
-constexpr UINT SWP_DOCK_MOVE = SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE;
 
 LRESULT on_close(zin_window* w, HWND hwnd, WPARAM wparam, LPARAM lparam) {
     w->call_callback(zin_window::on_close);
