@@ -10,9 +10,11 @@
 #include <vector>
 
 #include <host_object.h>
+#include <play_control.h>
 #include <playback_engine.h>
 #include <playlist_manager.h>
 #include <registry.h>
+#include <title_format.h>
 #include <tracks.h>
 
 #include <trovaplay/sdk/file_info.h>
@@ -128,6 +130,24 @@ TEST_F(playback, StartPlaysTheFocusOrTheFirstItem) {
     engine->start(play_control::track_command_play, true);
     EXPECT_EQ(take(), (lines{"stop 0", "start 1 paused", "new_track C"}));
     EXPECT_TRUE(engine->is_paused());
+}
+
+// The player's own fields: its time, and the playing track's length rounded as the track's
+// own %length% rounds it (a playlist row and the display show the same length).
+TEST_F(playback, PlayingTitleShowsTimeAndTheLengthAsTheTrackDoes) {
+    add_tracks({65.5});
+    std::string error;
+    host::title_script* script = host::title_script::compile("%playback_time% / %length%", error);
+    ASSERT_NE(script, nullptr) << error;
+    host::play_control_impl* control = host::play_control_impl::make(*engine);
+    zut::string8 out;
+    EXPECT_FALSE(control->playback_format_title(nullptr, out, service_ptr_t<titleformat_script>(script), nullptr, 0));
+    engine->start(play_control::track_command_play, false);
+    run_ms(2000);
+    EXPECT_TRUE(control->playback_format_title(nullptr, out, service_ptr_t<titleformat_script>(script), nullptr, 0));
+    EXPECT_STREQ(out.get_ptr(), "0:02 / 1:06");
+    control->service_release();
+    script->service_release();
 }
 
 TEST_F(playback, NothingToPlayChangesNothing) {
