@@ -45,22 +45,6 @@
 
 namespace {
 
-// Runs a global function's body; a std::exception becomes a script error.
-template <class F>
-int native_call(lua_State* L, F body) {
-    const char* failure = nullptr;
-    char message[512];
-    int results = 0;
-    try {
-        results = body();
-    } catch (const std::exception& e) {
-        snprintf(message, sizeof message, "%s", e.what());
-        failure = message;
-    }
-    if (failure) lua_class::detail::raise_native_error(L, failure);
-    return results;
-}
-
 // ExtractIconW answers 1 for a file that is no icon file, executable or library, and for index -1
 // the number of icons in the file, which is no icon either.
 HICON extract_icon_in(const wchar_t* folder, const wchar_t* file, int32_t index) {
@@ -118,7 +102,7 @@ bool parse_pledit_color(const char* text, COLORREF* out) {
 int debug_out(lua_State* L) {
     const char* text = luaL_checkstring(L, 1);
     if (!zut::debug_output_wanted()) return 0;  // nobody reads it: nothing to convert
-    return native_call(L, [&] {
+    return lua_class::detail::call_native(L, [&] {
         // Script text is in the system ANSI code page; the debug output takes UTF-8.
         const std::string utf8 = zut::utf8_from_codepage(text).get_ptr();
         zin_debug_output(("!DEBUG: " + utf8 + "\n").c_str());
@@ -133,7 +117,7 @@ int add_tray_icon(lua_State* L) {
     const int32_t index = lua_class::to_int32(luaL_checknumber(L, 2));
     check_callback_args(L);
     if (!g_tray) return luaL_error(L, "no tray icons without a running skin");
-    const uint32_t id = native_call(L, [&] {
+    const uint32_t id = lua_class::detail::call_native(L, [&] {
         // 2.
         const zut::wide_from_codepage wide_file(file);
         const wchar_t* skin_dir = lua_compat::skin_dir();
@@ -161,7 +145,7 @@ int add_tray_icon(lua_State* L) {
 
 int remove_tray_icon(lua_State* L) {
     const int32_t id = lua_class::to_int32(luaL_checknumber(L, 1));
-    return native_call(L, [&] {
+    return lua_class::detail::call_native(L, [&] {
         const uint32_t index = (g_tray && id >= 0) ? g_tray->findId(static_cast<uint32_t>(id)) : UINT32_MAX;
         if (index == UINT32_MAX) {
             console::warning("no tray-icon with specified ID found");
@@ -178,7 +162,7 @@ int get_winamp_pl_info(lua_State* L) {
     const char* file = luaL_checkstring(L, 1);
     color* colors[3] = {check_color(L, 2), check_color(L, 3), check_color(L, 4)};
     font* out_font = check_font(L, 5);
-    return native_call(L, [&] {
+    return lua_class::detail::call_native(L, [&] {
         // 2.
         const wchar_t* skin_dir = lua_compat::skin_dir();
         const std::wstring path = std::wstring(skin_dir ? skin_dir : L"") + zut::wide_from_codepage(file).get_ptr();

@@ -370,17 +370,7 @@ int call_traced(lua_State* L) {
     }
     if (!method) return 0;
     // 2. The method itself.
-    const char* failure = nullptr;
-    char message[512];
-    int results = 0;
-    try {
-        results = method(L);
-    } catch (const std::exception& e) {
-        snprintf(message, sizeof message, "%s", e.what());
-        failure = message;
-    }
-    if (failure) detail::raise_native_error(L, failure);
-    return results;
+    return detail::call_native(L, [&] { return method(L); });
 }
 
 int gc(lua_State* L) {

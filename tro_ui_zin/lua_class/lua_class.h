@@ -13,6 +13,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <exception>
 #include <new>
 #include <type_traits>
 
@@ -160,6 +161,25 @@ void write_new_line(const char* class_name);
 [[noreturn]] void raise_closing_error(lua_State* L, const char* class_name);
 // Raises the script error for a std::exception caught out of native code (never returns).
 [[noreturn]] void raise_native_error(lua_State* L, const char* what);
+// Runs body (which answers a result count); a std::exception it throws becomes the script error
+// with its message, raised once the handler has ended (the error must not cross a live exception).
+template <class F>
+int call_native(lua_State* L, F body) {
+    char message[512];
+    const char* failure = nullptr;
+    int results = 0;
+    try {
+        results = body();
+    } catch (const std::exception& e) {
+        const char* what = e.what() ? e.what() : "";
+        size_t i = 0;
+        for (; i + 1 < sizeof message && what[i]; ++i) message[i] = what[i];
+        message[i] = '\0';
+        failure = message;
+    }
+    if (failure) raise_native_error(L, failure);
+    return results;
+}
 // While an object is constructed its userdata is kept off the stack (so that the constructor sees
 // exactly the script's arguments) and anchored in the registry under its own address; the anchor
 // goes when the constructor has finished or failed.
@@ -213,14 +233,10 @@ template <class T> struct binding {
         detail::anchor_object(L, memory);
         detail::object_anchor anchor{L, memory};
         // Stack: [arguments...]
-        const char* failure = nullptr;
-        char message[512];
-        try {
+        detail::call_native(L, [&] {
             new (memory) T(L);
-        } catch (const std::exception& e) {
-            failure = copy_text(message, sizeof message, e.what());
-        }
-        if (failure) detail::raise_native_error(L, failure);
+            return 0;
+        });
         // 2. Constructed: now the class metatable (and with it __gc) applies.
         detail::push_anchored_object(L, memory);
         detail::set_class_metatable(L, -1, T::get_name());
@@ -253,15 +269,6 @@ template <class T> struct binding {
         void* memory = lua_newuserdata(L, sizeof(T));
         detail::set_class_metatable(L, lua_gettop(L), T::get_name());
         return static_cast<T*>(memory);
-    }
-
-private:
-    static const char* copy_text(char* buffer, size_t size, const char* text) {
-        size_t i = 0;
-        if (text)
-            for (; i + 1 < size && text[i]; ++i) buffer[i] = text[i];
-        buffer[i] = '\0';
-        return buffer;
     }
 };
 
