@@ -45,38 +45,7 @@ namespace {
 
 using bench::pump;
 
-// ---- Set-up: the engine without a host (as bench_reload) -----------------------------------------
-
-int print_box(const wchar_t* text, const wchar_t*, unsigned) {
-    std::printf("message box: %ls\n", text);
-    return IDCANCEL;
-}
-
-std::wstring source_path(const char* relative) {
-    std::wstring path = L"Z:";
-    for (const char* p = ZIN_SOURCE_DIR; *p; ++p) path += *p == '/' ? L'\\' : static_cast<wchar_t>(*p);
-    path += L'\\';
-    for (const char* p = relative; *p; ++p) path += *p == '/' ? L'\\' : static_cast<wchar_t>(*p);
-    return path;
-}
-
-std::string g_profile;
-
-void open_host_less_engine() {
-    char temp[MAX_PATH];
-    GetTempPathA(MAX_PATH, temp);
-    g_profile = std::string(temp) + "bench_ratios_" + std::to_string(GetCurrentProcessId());
-    CreateDirectoryA(g_profile.c_str(), nullptr);
-    g_profile_dir = g_profile.c_str();
-    // The reference host's services (title formatting, playlists, a player that stands still).
-    bench::open_reference_host_services();
-    skin_load::set_message_box(&print_box);
-    set_skin_path(source_path("skins/default/skin.lua").c_str());
-    register_window_class(&bench::pass_everything);
-    create_main_window(&main_window_proc);
-    unload_skin();
-    select_skin_section();
-}
+using bench::source_path;
 
 // ---- 1. Start-up ---------------------------------------------------------------------------------
 
@@ -487,26 +456,19 @@ void bench_cycles(int cycles) {
                 bench::private_count_method());
 }
 
-int argument(int argc, char** argv, int index, int fallback) {
-    const int value = argc > index ? std::atoi(argv[index]) : 0;
-    return value > 0 ? value : fallback;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
-    const int runs = argument(argc, argv, 1, 15);
-    const int repaints = argument(argc, argv, 2, 200);
-    const int calls = argument(argc, argv, 3, 20000);
+    const int runs = bench::argument(argc, argv, 1, 15);
+    const int repaints = bench::argument(argc, argv, 2, 200);
+    const int calls = bench::argument(argc, argv, 3, 20000);
     std::printf("Ratios against bare work, measured side by side (wall clock, QueryPerformanceCounter)\n");
-    open_host_less_engine();
+    const std::string profile = bench::open_host_less_engine("bench_ratios");
     bench_start_up(runs);
     bench_cycles(100);
     bench_repaint(repaints);
     bench_callback(calls);
-    const std::string config = g_profile + "\\tro_ui_zin.cfg";
-    DeleteFileA(config.c_str());
-    RemoveDirectoryA(g_profile.c_str());
+    bench::remove_profile(profile);
     bench::close_reference_host_services();
     return 0;
 }

@@ -31,35 +31,7 @@ namespace {
 
 // ---- 1. The engine over the reference host's services ------------------------------------------
 
-BOOL TROVA_HOOK_CALL pass_everything(HWND, UINT, WPARAM, LPARAM, LRESULT*) { return FALSE; }
-
-// Message boxes would wait for a person: print them instead.
-int print_box(const wchar_t* text, const wchar_t*, unsigned) {
-    std::printf("message box: %ls\n", text);
-    return IDCANCEL;
-}
-
-// The default skin of the source tree, as a Windows path of the drive that shows the Unix root.
-std::wstring default_skin() {
-    std::wstring path = L"Z:";
-    for (const char* p = ZIN_SOURCE_DIR "/skins/default/skin.lua"; *p; ++p)
-        path += *p == '/' ? L'\\' : static_cast<wchar_t>(*p);
-    return path;
-}
-
-std::string profile_folder() {
-    char temp[MAX_PATH];
-    GetTempPathA(MAX_PATH, temp);
-    std::string dir = std::string(temp) + "bench_reload_" + std::to_string(GetCurrentProcessId());
-    CreateDirectoryA(dir.c_str(), nullptr);
-    return dir;
-}
-
-void pump() {
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
-}
-
+using bench::pump;
 using bench::private_bytes;
 
 void print_row(const char* when, int cycles, double ms_per_cycle) {
@@ -69,25 +41,13 @@ void print_row(const char* when, int cycles, double ms_per_cycle) {
                 static_cast<unsigned long>(bench::thread_windows()), g_tray ? g_tray->getCount() : 0u);
 }
 
-int argument(int argc, char** argv, int index, int fallback) {
-    return argc > index ? std::atoi(argv[index]) : fallback;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
-    const int cycles = argument(argc, argv, 1, 100);
-    const int rounds = argument(argc, argv, 2, 5);
+    const int cycles = bench::argument(argc, argv, 1, 100);
+    const int rounds = bench::argument(argc, argv, 2, 5);
     // 1.
-    const std::string profile = profile_folder();
-    g_profile_dir = profile.c_str();
-    bench::open_reference_host_services();
-    skin_load::set_message_box(&print_box);
-    set_skin_path(default_skin().c_str());
-    register_window_class(&pass_everything);
-    create_main_window(&main_window_proc);
-    unload_skin();  // the main window came with a tray manager; a load makes its own
-    select_skin_section();
+    const std::string profile = bench::open_host_less_engine("bench_reload");
     if (!load_skin()) {
         std::printf("the default skin did not load\n");
         return 1;
@@ -116,9 +76,7 @@ int main(int argc, char** argv) {
     }
     std::printf("GDI objects: %s\nprivate bytes: %s\n", bench::gdi_count_method(), bench::private_count_method());
     unload_skin();
-    const std::string config = profile + "\\tro_ui_zin.cfg";
-    DeleteFileA(config.c_str());
-    RemoveDirectoryA(profile.c_str());
+    bench::remove_profile(profile);
     bench::close_reference_host_services();
     return 0;
 }

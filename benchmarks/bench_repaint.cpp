@@ -251,17 +251,11 @@ void bench_callbacks(int calls) {
     if (left_on_stack != 0) std::printf("note: %d values were left on the script stack\n", left_on_stack);
 }
 
-int argument(int argc, char** argv, int index, int fallback) {
-    if (argc <= index) return fallback;
-    const int value = std::atoi(argv[index]);
-    return value > 0 ? value : fallback;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
-    const int repaints = argument(argc, argv, 1, 200);
-    const int calls = argument(argc, argv, 2, 20000);
+    const int repaints = bench::argument(argc, argv, 1, 200);
+    const int calls = bench::argument(argc, argv, 2, 20000);
     std::printf("Repaint and callback benchmarks (times are wall clock from QueryPerformanceCounter)\n");
     bench_repaints(repaints);
     bench_callbacks(calls);

@@ -4,8 +4,15 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <cstdlib>
 
 namespace bench {
+
+// The program's argument at index as a positive number; fallback when it is missing or not one.
+inline int argument(int argc, char** argv, int index, int fallback) {
+    const int value = argc > index ? std::atoi(argv[index]) : 0;
+    return value > 0 ? value : fallback;
+}
 
 // Wall-clock time from the performance counter.
 class stopwatch {
