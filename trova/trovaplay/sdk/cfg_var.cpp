@@ -29,12 +29,8 @@ cfg_var::cfg_var(const GUID& p_guid) : m_guid(p_guid), m_next(g_cfg_var_list) {
 
 cfg_var::~cfg_var() { TROVA_SERVICE_ASSERT(!core_api::are_services_available(), L"cfg_var", 10); }
 
-static void put_u32(unsigned char* p, std::uint32_t v) {
-  for (int n = 0; n < 4; n++) p[n] = static_cast<unsigned char>(v >> (8 * n));
-}
-static std::uint32_t get_u32(const unsigned char* p) {
-  return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 | std::uint32_t(p[3]) << 24;
-}
+using trovaplay_io::get_u32;
+using trovaplay_io::put_u32;
 
 static void guid_to_bytes(const GUID& g, unsigned char* p) {
   put_u32(p, g.Data1);

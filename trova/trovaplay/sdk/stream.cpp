@@ -99,15 +99,6 @@ void stream_reader::skip_exact(std::uint64_t p_bytes, abort_callback& p_abort) {
 
 namespace {
 
-void put_u32(unsigned char* p_out, std::uint32_t p_value) {
-  for (int n = 0; n < 4; n++) p_out[n] = static_cast<unsigned char>(p_value >> (8 * n));
-}
-
-std::uint32_t get_u32(const unsigned char* p_in) {
-  return std::uint32_t(p_in[0]) | std::uint32_t(p_in[1]) << 8 | std::uint32_t(p_in[2]) << 16 |
-         std::uint32_t(p_in[3]) << 24;
-}
-
 // Largest piece read at once by read_counted_string: a hostile count meets the end of a short stream
 // before it costs a large allocation.
 const std::uint32_t counted_string_piece = 0x10000;

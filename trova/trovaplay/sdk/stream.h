@@ -110,4 +110,13 @@ std::uint64_t stream_transfer(stream_reader& p_source, stream_writer& p_dest, st
 void stream_transfer_exact(stream_reader& p_source, stream_writer& p_dest, std::uint64_t p_bytes,
                            abort_callback& p_abort);
 
+// Little-endian 32-bit values in byte buffers (counts and sizes in streams and stored variables).
+inline void put_u32(unsigned char* p_out, std::uint32_t p_value) {
+  for (int n = 0; n < 4; n++) p_out[n] = static_cast<unsigned char>(p_value >> (8 * n));
+}
+inline std::uint32_t get_u32(const unsigned char* p_in) {
+  return std::uint32_t(p_in[0]) | std::uint32_t(p_in[1]) << 8 | std::uint32_t(p_in[2]) << 16 |
+         std::uint32_t(p_in[3]) << 24;
+}
+
 }  // namespace trovaplay_io
