@@ -53,11 +53,16 @@ void check_mirror_size() {
 }
 
 // The views as they are now: a repaint or a scroll callback may make or drop views.
-void for_each_view(void (*action)(playlist* view, t_size arg), t_size arg) {
+template <class Action>
+void for_each_view(Action action) {
     CDynArray<playlist*> views;
     views.addArray(g_playlist_views.mpData, g_playlist_views.getSize());
     for (uint32_t i = 0; i < views.getSize(); ++i)
-        if (g_playlist_views.find(views[i], 0)) action(views[i], arg);
+        if (g_playlist_views.find(views[i], 0)) action(views[i]);
+}
+
+void for_each_view(void (*action)(playlist* view, t_size arg), t_size arg) {
+    for_each_view([&](playlist* view) { action(view, arg); });
 }
 
 void clamp_top(playlist* view, t_size) { view->set_top(view->mTop); }
@@ -188,12 +193,22 @@ void playlist::tvp_callbacks::on_item_focus_change(t_size p_from, t_size p_to) {
 void playlist::tvp_callbacks::on_items_modified(const bit_array& p_mask) {
     event("on_items_modified", [&] {
         // The mask finds its next set index, so a single item costs no walk over the whole list.
+        bool any = false;
         for (t_size i = 0; i < g_items.getSize(); ++i) {
             i = p_mask.find(true, i, static_cast<int>(g_items.getSize() - i));
             if (i >= g_items.getSize()) break;
             g_items[i].truncate(0);
-            for_each_view(&redraw_row, i);
+            any = true;
         }
+        // Each shown view repaints the modified rows it shows (an edit of thousands of items
+        // repaints a few rows).
+        if (!any) return;
+        for_each_view([&](playlist* view) {
+            if (!view->mVisible) return;
+            const int64_t end = static_cast<int64_t>(view->mTop) + view->mRows + 1;
+            for (int64_t row = view->mTop; row < end && row < static_cast<int64_t>(g_items.getSize()); ++row)
+                if (row >= 0 && p_mask.get(static_cast<t_size>(row))) view->redraw_item(static_cast<int32_t>(row));
+        });
     });
 }
 
