@@ -340,14 +340,7 @@ void playback_engine::flush() {
 
 void playback_engine::deliver(const event& e) {
     // Taken first: a listener may change the registry while it is called.
-    std::vector<service_ptr_t<service_base>> listeners;
-    for (std::uint32_t i = 0;; ++i) {
-        service_ptr_t<service_base> s;
-        s.attach(m_registry.get(play_callback_static::class_guid, i));
-        if (s.is_empty()) break;
-        listeners.push_back(s);
-    }
-    for (const service_ptr_t<service_base>& s : listeners) {
+    for (const service_ptr_t<service_base>& s : m_registry.all_of(play_callback_static::class_guid)) {
         play_callback_static* listener = static_cast<play_callback_static*>(s.get_ptr());
         guarded("a play listener", [&] {
             if ((listener->get_flags() & (1u << e.slot)) == 0) return;

@@ -75,14 +75,7 @@ void playlist_manager_impl::notify(std::uint32_t index, int slot,
                                    const std::function<void(playlist_callback_single&)>& call) {
     if (m_registry == nullptr) return;
     if (index != none && index != get_active_playlist()) return;
-    std::vector<service_ptr_t<service_base>> listeners;
-    for (std::uint32_t i = 0;; ++i) {
-        service_ptr_t<service_base> s;
-        s.attach(m_registry->get(playlist_callback_single_static::class_guid, i));
-        if (s.is_empty()) break;
-        listeners.push_back(s);
-    }
-    for (const service_ptr_t<service_base>& s : listeners) {
+    for (const service_ptr_t<service_base>& s : m_registry->all_of(playlist_callback_single_static::class_guid)) {
         playlist_callback_single_static* listener = static_cast<playlist_callback_single_static*>(s.get_ptr());
         guarded("a playlist listener", [&] {
             if ((listener->get_flags() & (1u << slot)) == 0) return;

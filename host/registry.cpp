@@ -84,6 +84,16 @@ service_base* service_registry::get(const GUID& guid, std::uint32_t index) {
     return hand_out(k);  // a maker runs outside the lock, as in enum_create
 }
 
+std::vector<service_ptr_t<service_base>> service_registry::all_of(const GUID& guid) {
+    std::vector<service_ptr_t<service_base>> out;
+    for (std::uint32_t i = 0;; ++i) {
+        service_ptr_t<service_base> s;
+        s.attach(get(guid, i));
+        if (s.is_empty()) return out;
+        out.push_back(s);
+    }
+}
+
 void service_registry::set_fault(const GUID& guid, int slot) {
     m_fault_set = true;
     m_fault_guid = guid;

@@ -43,6 +43,9 @@ public:
     std::uint32_t count_of(const GUID& guid);
     // The service at `index` of class `guid`, with a new reference, or null.
     service_base* get(const GUID& guid, std::uint32_t index);
+    // Every service of class `guid` as it is now, each with a reference of its own: callers walk the
+    // copy, as a service they call may change the registry.
+    std::vector<service_ptr_t<service_base>> all_of(const GUID& guid);
 
     void set_main_window(HWND window) { m_main_window = window; }
     // The profile folder (wide, absolute); slot 7 answers "file://" + its UTF-8 form.
