@@ -92,14 +92,15 @@ bool play_control_impl::playback_format_title(titleformat_hook* p_hook, zut::str
                                               titleformat_text_filter* p_filter, std::uint32_t) {
     return guard("play_control format_title", false, [&] {
         service_ptr_t<metadb_handle> playing;
-        if (!m_engine.get_now_playing(playing) || playing.is_empty() || title_script::from(p_script.get_ptr()) == nullptr) {
+        const title_script* script = title_script::from(p_script.get_ptr());
+        if (!m_engine.get_now_playing(playing) || playing.is_empty() || script == nullptr) {
             p_out.set_string("");
             return false;
         }
         // Every track handle of this host is one of its tracks.
         track* t = static_cast<track*>(playing.get_ptr());
         playback_fields fields(m_engine.position(), t->length());
-        t->format_with(p_hook, &fields, p_out, p_script.get_ptr(), p_filter);
+        t->format_with(p_hook, &fields, p_out, *script, p_filter);
         return true;
     });
 }

@@ -230,20 +230,15 @@ bool track::format_title(titleformat_hook* p_hook, zut::string_base& p_out, cons
     p_out.set_string("");
     const title_script* script = title_script::from(p_script.get_ptr());
     if (script == nullptr) return false;  // not one of ours: the host knows no other formatter
-    return guarded("metadb_handle format_title", [&] { format_with(p_hook, nullptr, p_out, script, p_filter); });
+    return guarded("metadb_handle format_title", [&] { format_with(p_hook, nullptr, p_out, *script, p_filter); });
 }
 
 void track::format_with(titleformat_hook* p_hook, titleformat_hook* extra, zut::string_base& p_out,
-                        const titleformat_script* p_script, titleformat_text_filter* p_filter) {
-    const title_script* script = title_script::from(p_script);
-    if (script == nullptr) {
-        p_out.set_string("");
-        return;
-    }
+                        const title_script& p_script, titleformat_text_filter* p_filter) {
     locked hold(*this);
     titleformat_hook_impl_file_info fields(m_location, m_info);
     titleformat_hook_impl_splitter host_hooks(extra, &fields);
-    script->format(p_hook, &host_hooks, p_out, p_filter);
+    p_script.format(p_hook, &host_hooks, p_out, p_filter);
 }
 
 double track::length() const {

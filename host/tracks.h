@@ -19,6 +19,8 @@
 
 namespace host {
 
+class title_script;
+
 // A track's record: length, tag fields and technical fields.
 class track_info final : public file_info {
 public:
@@ -106,7 +108,7 @@ public:
     // Formats with the caller's hook first, then `extra` (may be null), then the track's own fields;
     // takes the lock itself.
     void format_with(titleformat_hook* p_hook, titleformat_hook* extra, zut::string_base& p_out,
-                     const titleformat_script* p_script, titleformat_text_filter* p_filter);
+                     const title_script& p_script, titleformat_text_filter* p_filter);
 
     // Host-side reads (each takes the lock itself).
     double length() const;
