@@ -46,10 +46,8 @@ const item_def kTrackItems[] = {
      "Removes the tracks from every playlist",
      [](service_registry& registry, const handle_list_const& tracks) {
          log_host("context command: Remove from playlist: " + std::to_string(tracks.get_count()) + " tracks");
-         service_base* s = registry.get(playlist_manager::class_guid, 0);
-         if (s == nullptr) return;
-         static_cast<playlist_manager*>(s)->remove_items_from_all_playlists(tracks);
-         s->service_release();
+         const service_ptr_t<playlist_manager> playlists = registry.first_of<playlist_manager>();
+         if (playlists.is_valid()) playlists->remove_items_from_all_playlists(tracks);
      }},
 };
 
@@ -168,10 +166,8 @@ public:
     }
     void init_context_playlist(std::uint32_t) override {
         m_tracks = metadb_handle_list_t();
-        if (service_base* s = m_registry.get(playlist_manager::class_guid, 0)) {
-            static_cast<playlist_manager*>(s)->activeplaylist_get_selected_items(m_tracks);
-            s->service_release();
-        }
+        const service_ptr_t<playlist_manager> playlists = m_registry.first_of<playlist_manager>();
+        if (playlists.is_valid()) playlists->activeplaylist_get_selected_items(m_tracks);
         m_caller = contextmenu_callers::active_playlist_selection;
         build();
     }

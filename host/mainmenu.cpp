@@ -26,10 +26,8 @@ struct command_def {
 // Runs `action` on the host's playback control.
 template <typename F>
 void with_player(service_registry& registry, F action) {
-    service_base* s = registry.get(play_control::class_guid, 0);
-    if (s == nullptr) return;
-    action(*static_cast<play_control*>(s));
-    s->service_release();
+    const service_ptr_t<play_control> player = registry.first_of<play_control>();
+    if (player.is_valid()) action(*player.get_ptr());
 }
 
 const command_def kPlayback[] = {

@@ -46,6 +46,13 @@ public:
     // Every service of class `guid` as it is now, each with a reference of its own: callers walk the
     // copy, as a service they call may change the registry.
     std::vector<service_ptr_t<service_base>> all_of(const GUID& guid);
+    // The first service of class T with a reference of its own; empty when there is none.
+    template <class T>
+    service_ptr_t<T> first_of() {
+        service_ptr_t<T> out;
+        out.attach(static_cast<T*>(get(T::class_guid, 0)));
+        return out;
+    }
 
     void set_main_window(HWND window) { m_main_window = window; }
     // The profile folder (wide, absolute); slot 7 answers "file://" + its UTF-8 form.

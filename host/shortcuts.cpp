@@ -60,12 +60,9 @@ public:
                 return run_context_command(m_registry, s.command, p_data, p_caller);
             // The playing track, when there is one.
             metadb_handle_list_t playing;
-            if (service_base* base = m_registry.get(play_control::class_guid, 0)) {
-                service_ptr_t<metadb_handle> track;
-                if (static_cast<play_control*>(base)->get_now_playing(track) && track.is_valid())
-                    playing.add_item(track);
-                base->service_release();
-            }
+            const service_ptr_t<play_control> player = m_registry.first_of<play_control>();
+            service_ptr_t<metadb_handle> track;
+            if (player.is_valid() && player->get_now_playing(track) && track.is_valid()) playing.add_item(track);
             return run_context_command(m_registry, s.command, playing, contextmenu_callers::now_playing);
         }
         return false;
