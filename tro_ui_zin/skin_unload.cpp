@@ -31,6 +31,8 @@
 
 namespace {
 bool g_unload_pending = false;
+// Set by a shutdown whose unload waits: the main window goes after that unload.
+bool g_main_window_doomed = false;
 }
 
 void unload_skin() {
@@ -71,5 +73,12 @@ void on_script_calls_ended() {
 
 void finish_deferred_unload() {
     // A script call that started since the request will post again when it ends.
-    if (g_unload_pending && g_script_calls == 0) unload_skin();
+    if (!g_unload_pending || g_script_calls > 0) return;
+    unload_skin();
+    if (g_main_window_doomed) destroy_main_window_after_unload();
+}
+
+void destroy_main_window_after_unload() {
+    g_main_window_doomed = g_unload_pending;
+    if (!g_unload_pending) destroy_main_window();
 }

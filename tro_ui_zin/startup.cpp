@@ -125,6 +125,15 @@ void create_main_window(WNDPROC window_proc) {
     init_tray_and_services();
 }
 
+void destroy_main_window() {
+    if (g_hWnd) DestroyWindow(g_hWnd);
+    g_hWnd = nullptr;
+    // Fails harmlessly for a class that was never registered or still has windows.
+    const HINSTANCE instance = core_api::get_my_instance();
+    UnregisterClassW(MAKEINTATOM(1), instance);
+    UnregisterClassW(L"zin_window_debug", instance);
+}
+
 DWORD WINAPI bring_to_front_thread(void*) {
     Sleep(100);
     // The window lists belong to the user-interface thread: ask it.

@@ -11,14 +11,18 @@
 // Nothing leaves init or shutdown into the host: an exception is reported, the skin unloaded, and
 // init returns null.
 // ui_zin::shutdown
-//   1. With a skin loaded from a skin path: read the configuration, select this skin's section,
+//   1. An open preferences page closes first: it writes its edits back and saves them, and lets go
+//      of the configuration items that the reload of the file below frees.
+//   2. With a skin loaded from a skin path: read the configuration, select this skin's section,
 //      remember the window states (which ends with the script's OnUnload), save, drop the sections.
-//   2. Always unload the skin.
-//   3. Wait for the bring-to-front thread and give back the host's services.
+//   3. Always unload the skin.
+//   4. Wait for the bring-to-front thread; the main window and the window classes go (no message
+//      may reach this module's code once the host unloads it); give back the host's services.
 
 #include "tro_ui_zin.h"
 #include "playlist_format.h"
 
+#include <zin_config/zin_conf.h>
 #include <zin_config/zin_config.h>
 #include <zin_window/zin_window.h>
 
@@ -123,8 +127,10 @@ HWND ui_zin::init(host_hook_proc p_hook) {
 }
 
 void ui_zin::shutdown() {
+    // 1.
+    if (g_pref_dialog) DestroyWindow(g_pref_dialog);
     try {
-        // 1. A skin that is not loaded (its start or reload failed) has no window states: storing
+        // 2. A skin that is not loaded (its start or reload failed) has no window states: storing
         //    its empty list would wipe the ones saved before.
         if (has_skin_path() && g_lua) {
             load_config();
@@ -136,15 +142,16 @@ void ui_zin::shutdown() {
     } catch (const std::exception& e) {
         console::report_error("ui_zin::shutdown", e.what());
     }
-    // 2. Also after a failure above. (The compiled playlist title format, once it exists, is
+    // 3. Also after a failure above. (The compiled playlist title format, once it exists, is
     //    released here too, while the host that made it still runs.)
     try {
         unload_skin();
     } catch (const std::exception& e) {
         console::report_error("ui_zin::shutdown", e.what());
     }
-    // 3.
+    // 4. The thread posts to the main window: it ends before the window goes.
     wait_for_bring_to_front();
+    destroy_main_window_after_unload();
     release_host_services();
 }
 

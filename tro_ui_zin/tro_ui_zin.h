@@ -50,6 +50,8 @@ const char* profile_dir_of(const char* profile_path);
 HWND startup(host_hook_proc hook);
 void register_window_class(host_hook_proc hook);
 void create_main_window(WNDPROC window_proc);
+// Destroys the main window and unregisters the two window classes (g_hWnd becomes null).
+void destroy_main_window();
 
 // The one extra thread: waits 100 ms, then asks the user-interface thread (through the main window)
 // to bring the first open skin window to the foreground. It never reads the engine's lists itself.
@@ -94,6 +96,9 @@ open_file_dialog_function set_open_file_dialog(open_file_dialog_function functio
 void unload_skin();
 // Runs an unload that waited for a script call to end (the WM_ZIN_UNLOAD request).
 void finish_deferred_unload();
+// The shutdown's end: the main window goes once the skin is unloaded; at once, or, when the unload
+// waits for a script call, right after that unload (it needs the window's queue).
+void destroy_main_window_after_unload();
 
 // ---- Loading into the running engine and reloading ------------------------------------------------
 // Loads the skin of g_skin_path into an engine without a skin (its folder becomes the loader's);

@@ -244,6 +244,19 @@ TEST_F(ConfigFile, AFailedSaveLeavesThePreviousFileAsItWas) {
     set_skin_path(nullptr);
     EXPECT_FALSE(save_config());
     EXPECT_EQ(saved, cfg_bytes());
+
+    // Without a profile folder no file is touched, not even one named ".tmp" in the working folder.
+    const std::wstring bare = profile + L"\\.tmp";
+    ASSERT_TRUE(config_test::write_whole(bare, "kept"));
+    wchar_t previous_dir[MAX_PATH];
+    GetCurrentDirectoryW(MAX_PATH, previous_dir);
+    ASSERT_TRUE(SetCurrentDirectoryW(profile.c_str()));
+    set_skin_path(L"C:\\changed.lua");
+    g_profile_dir = nullptr;
+    EXPECT_FALSE(save_config());
+    SetCurrentDirectoryW(previous_dir);
+    EXPECT_EQ("kept", config_test::read_whole(bare));
+    DeleteFileW(bare.c_str());
 }
 
 TEST_F(ConfigFile, ASaveThatChangesNothingLeavesTheFileAloneAndADifferentFileIsReplaced) {

@@ -67,6 +67,19 @@ TEST_F(playlist_events, RemovalsShrinkTheMirrorAndClampEveryTop) {
     EXPECT_EQ("count", take_log());
 }
 
+// While the skin's script first runs no callback fires, but a shown view must not keep rows the
+// host no longer has.
+TEST_F(playlist_events, BeforeTheSkinRunsRemovalsStillShrinkTheMirror) {
+    model.add(30);
+    make_view(10);
+    view->set_top(20);
+    g_skin_running = false;
+    model.activeplaylist_remove_items(bit_array_range(0, 25));
+    EXPECT_EQ(5u, g_items.getSize());
+    EXPECT_EQ(0, view->mTop);
+    EXPECT_EQ("", take_log());
+}
+
 TEST_F(playlist_events, AMirrorOutOfStepIsBroughtToTheTrueCount) {
     model.add(8);
     make_view(5);

@@ -7,6 +7,8 @@
 #include <zin_window/callbacks.h>
 #include <zin_window/zin_window.h>
 
+#include <trovaplay/sdk/core_api.h>
+
 #include <gtest/gtest.h>
 
 using namespace startup_test;
@@ -14,6 +16,14 @@ using namespace startup_test;
 namespace {
 
 class Startup : public host_fixture {};
+
+// Neither the main window's class nor the skin windows' class is left registered.
+void expect_no_window_classes() {
+    WNDCLASSW wc;
+    const HINSTANCE instance = core_api::get_my_instance();
+    EXPECT_FALSE(GetClassInfoW(instance, MAKEINTATOM(1), &wc));
+    EXPECT_FALSE(GetClassInfoW(instance, L"zin_window_debug", &wc));
+}
 
 TEST_F(Startup, CancelledDialogGivesNullAndShutdownSurvives) {
     engine_test::debug_capture capture;
@@ -196,7 +206,8 @@ TEST_F(Startup, ShutdownCallsOnUnloadAndUnloadsEverything) {
     const std::string path = folder.write(
         "unload.lua",
         one_window_skin("set_global_callback('OnUnload', function() print('bye') end)\n"));
-    ASSERT_NE(init_with(path), nullptr);
+    const HWND main = init_with(path);
+    ASSERT_NE(main, nullptr);
     const HWND first = g_window_handles[0].handle;
     g_pressed_button = 7;  // released over no button before the skin went away
     get_ui_zin().shutdown();
@@ -208,8 +219,11 @@ TEST_F(Startup, ShutdownCallsOnUnloadAndUnloadsEverything) {
     EXPECT_FALSE(get_ui_zin().is_visible());
     EXPECT_FALSE(IsWindow(first));
     EXPECT_EQ(g_global_callbacks[GCB_ON_UNLOAD].slot, 0);
-    EXPECT_TRUE(IsWindow(g_hWnd));  // the main window stays
-    get_ui_zin().shutdown();         // again: harmless
+    // No message can reach this module's code after the host unloads it.
+    EXPECT_FALSE(IsWindow(main));
+    EXPECT_EQ(g_hWnd, nullptr);
+    expect_no_window_classes();
+    get_ui_zin().shutdown();  // again: harmless
 }
 
 }  // namespace
@@ -269,6 +283,9 @@ TEST_F(Startup, AnUnloadDuringAScriptCallWaitsForItToEnd) {
     }
     EXPECT_TRUE(unloaded);
     EXPECT_EQ(g_windows.getSize(), 0u);
+    // The main window carried the waiting unload and went after it.
+    EXPECT_EQ(g_hWnd, nullptr);
+    expect_no_window_classes();
     get_ui_zin().shutdown();  // nothing left: harmless
 }
 

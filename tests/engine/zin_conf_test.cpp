@@ -234,6 +234,20 @@ TEST_F(PrefPage, EditsReachTheFileWhenThePageCloses) {
     EXPECT_EQ(stored("face"), "Tahoma");
 }
 
+// A host need not close its preferences before the shutdown: the page goes first, with its edits,
+// before the shutdown reads the file again (which frees the items the page's controls stand for).
+TEST_F(PrefPage, ShutdownWithThePageOpenKeepsItsEdits) {
+    const HWND page = open_page();
+    ASSERT_NE(page, nullptr);
+    uncheck(control_of("clock"));
+    get_ui_zin().shutdown();
+    EXPECT_FALSE(IsWindow(page));
+    EXPECT_EQ(g_pref_dialog, nullptr);
+    EXPECT_EQ(g_pref_controls.getSize(), 0u);
+    EXPECT_EQ(_heapchk(), _HEAPOK);
+    EXPECT_EQ(stored("clock"), "false");
+}
+
 TEST_F(PrefPage, AControlThatIsNoLongerAWindowIsPassedOver) {
     ASSERT_NE(open_page(), nullptr);
     engine_test::debug_capture debug;

@@ -8,6 +8,7 @@
 #include <trovaplay/sdk/metadb_handle_list.h>
 #include <zut/primitives.h>
 
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -73,7 +74,10 @@ class fake_items : public contextmenu_item {
     return new fake_item_node(commands[i], freed);
   }
   GUID get_item_guid(std::uint32_t i) override { return commands[i].guid; }
-  void get_item_name(std::uint32_t i, zut::string_base& p_out) override { p_out = commands[i].name.c_str(); }
+  void get_item_name(std::uint32_t i, zut::string_base& p_out) override {
+    if (failing_names > 0 && --failing_names == 0) throw std::runtime_error("host failure");
+    p_out = commands[i].name.c_str();
+  }
   void get_item_default_path(std::uint32_t i, zut::string_base& p_out) override { p_out = commands[i].path.c_str(); }
   bool get_item_description(std::uint32_t i, zut::string_base& p_out) override {
     if (commands[i].path.empty()) return false;
@@ -86,6 +90,7 @@ class fake_items : public contextmenu_item {
   }
   std::vector<command> commands;
   std::vector<std::uint32_t> counts;  // answers of get_num_items before the real count
+  int failing_names = 0;              // the name asked for this many calls from now throws
   std::vector<std::string> runs;
   GUID caller = {};
   int freed = 0;
@@ -190,6 +195,22 @@ TEST_F(MenuHelpers, TablesStayInsideTheirArraysWhenTheHostsCountsChange) {
   EXPECT_TRUE(fewer.search("Zeta", ~t_size(0), g));
   EXPECT_EQ(zut::get_assert_count() - before, 2u);
   EXPECT_FALSE(fewer.search("Beta", ~t_size(0), g));
+}
+
+// A host exception during the first build leaves no half-built table: the next search builds it.
+TEST_F(MenuHelpers, ATableWhoseBuildFailedIsBuiltAgain) {
+  menu_helpers::guid_to_name_table by_guid;
+  menu_helpers::name_to_guid_table by_name;
+  b.failing_names = 2;
+  EXPECT_THROW(by_guid.search(make_guid(1)), std::runtime_error);
+  EXPECT_STREQ(by_guid.search(make_guid(1)), "Beta");
+  EXPECT_STREQ(by_guid.search(make_guid(9)), "Zeta");
+  b.failing_names = 3;
+  GUID g = {};
+  EXPECT_THROW(by_name.search("Zeta", ~t_size(0), g), std::runtime_error);
+  EXPECT_TRUE(by_name.search("Mid", ~t_size(0), g));
+  EXPECT_TRUE(by_name.search("Zeta", ~t_size(0), g));
+  EXPECT_TRUE(service_guid_equal(g, make_guid(9)));
 }
 
 // ---- Main-menu commands

@@ -1,7 +1,8 @@
 // Reading and writing the configuration file "\tro_ui_zin.cfg".
 //
 // save_config
-//   1. Debug line "saving config"; a missing skin path is refused before the file is touched.
+//   1. Debug line "saving config"; a missing skin path or profile folder is refused before any
+//      file is touched.
 //   2. A file that the last load could not read is first copied to "tro_ui_zin.cfg.bad" (said once
 //      on the console); when that fails nothing is written over it.
 //   3. The whole store is written into memory: version 8, the 64 colour bytes, the skin path, the
@@ -179,9 +180,13 @@ bool save_config() {
     zin_debug_output("saving config\n");
     if (!ZIN_CHECK_MSG(g_skin_path.get() != nullptr, "saving config without a skin path")) return false;
     const std::wstring path = config_file_path();
+    // Without a profile folder no file is touched (a bare ".tmp" would lie in the working folder).
+    if (path.empty()) {
+        zin_debug_output("!!saving of config failed\n");
+        return false;
+    }
     const std::wstring temporary = path + L".tmp";
     try {
-        if (path.empty()) throw std::runtime_error("error opening file");
         // 2.
         if (!keep_unreadable_file(path)) throw std::runtime_error("error writing to file");
         // 3.
@@ -205,7 +210,7 @@ bool save_config() {
     } catch (const std::exception&) {
         // 5. The stream has closed the temporary file by now.
         zin_debug_output("!!saving of config failed\n");
-        if (!temporary.empty() && file_exists(temporary)) DeleteFileW(temporary.c_str());
+        if (file_exists(temporary)) DeleteFileW(temporary.c_str());
         return false;
     }
 }

@@ -2,9 +2,10 @@
 //
 // Items added (mirror on): 1. debug line, 2. every title emptied (indices shifted), 3. n empty
 //   titles appended, 4. views repainted; 5. OnPlaylistCountChanged (also with the mirror off).
-// Items removed (skin running, mirror holding titles): 1. debug line, 2. every title emptied,
-//   3. the mirror shrunk to the new count, 4. every view's top clamped to the shorter list,
-//   5. views repainted; then OnPlaylistCountChanged (whenever a skin runs, as for additions).
+// Items removed (mirror holding titles, also while the skin's script first runs, so that a view
+//   shown then never paints an index the host no longer has): 1. debug line, 2. every title
+//   emptied, 3. the mirror shrunk to the new count, 4. every view's top clamped to the shorter
+//   list, 5. views repainted; then OnPlaylistCountChanged (whenever a skin runs, as for additions).
 // Items modified: each mirrored index of the mask loses its title and its row is repainted.
 // Focus changed (mirror on): the old and the new focus row of every view repainted.
 // Ensure visible (not suppressed): each view that does not show the item scrolls it to its middle.
@@ -162,7 +163,7 @@ void playlist::tvp_callbacks::on_items_removing(const bit_array&, t_size, t_size
 
 void playlist::tvp_callbacks::on_items_removed(const bit_array&, t_size, t_size p_new_count) {
     event("on_items_removed", [&] {
-        if (g_skin_running && g_items.getSize() != 0) {
+        if (g_items.getSize() != 0) {
             // 1.
             lua_class::debug_printf("removed: %i\r\n", static_cast<int>(host_item_count()));
             // 2. - 3.

@@ -3,12 +3,14 @@
 // Every helper walks the contextmenu_item services in the host's order and, within each, the
 // commands from index 0 (service_find_item); the first match wins.
 //
-// Building a lookup table (first search only):
+// Building a lookup table (on a search while it is not built; a build that a host exception cut
+// short leaves it unbuilt, and the next search builds it anew):
 //   1. n = the sum of every service's command count; the array gets n entries.
 //   2. Each command's name (a heap copy) and GUID fills the next entry; a walk that finds more
 //      commands than it counted reports it and stores no more.
 //   3. A walk that found fewer reports it; the table keeps the entries it filled.
-//   4. Sort: by the GUID's 16 bytes (GUID table) or by the names, case ignored (name table).
+//   4. Sort: by the GUID's 16 bytes (GUID table) or by the names, case ignored (name table). Only
+//      now is the table built.
 //   5. Search by halving.
 
 #include <trovaplay/sdk/menu_helpers.h>
@@ -171,12 +173,16 @@ bool find_command_guid_by_path(const char* p_full_name, GUID& p_out) {
 
 // ---- Lookup tables
 
-command_table::~command_table() {
+command_table::~command_table() { free_names(); }
+
+void command_table::free_names() {
   for (t_size i = 0; i < m_data.get_size(); ++i) std::free(m_data[i].name);
+  m_data.set_size(0);
 }
 
-void command_table::build(unsigned p_fill_line, unsigned p_end_line) {
-  m_built = true;
+void command_table::build(unsigned p_fill_line, unsigned p_end_line, int (*p_order)(const entry&, const entry&)) {
+  // What an earlier build that failed midway filled.
+  free_names();
   // 1.
   t_size total = 0;
   {
@@ -212,16 +218,15 @@ void command_table::build(unsigned p_fill_line, unsigned p_end_line) {
     TROVA_SERVICE_ASSERT(dataptr == m_data.get_size(), kSourceFile, p_end_line);
     m_data.set_size(dataptr);
   }
+  // 4.
+  zut::sort_callback_impl_simple_wrap_t<zut::array_t<entry>, int (*)(const entry&, const entry&)> order(m_data,
+                                                                                                     p_order);
+  zut::sort(order, m_data.get_size());
+  m_built = true;
 }
 
 const char* guid_to_name_table::search(const GUID& p_command) {
-  if (!is_built()) {
-    build(206, 214);
-    // 4.
-    zut::sort_callback_impl_simple_wrap_t<zut::array_t<entry>, int (*)(const entry&, const entry&)> order(
-        m_data, [](const entry& a, const entry& b) { return compare_guid_bytes(a.guid, b.guid); });
-    zut::sort(order, m_data.get_size());
-  }
+  if (!is_built()) build(206, 214, [](const entry& a, const entry& b) { return compare_guid_bytes(a.guid, b.guid); });
   // 5.
   t_size found = 0;
   if (!zut::bsearch_t(m_data.get_size(), m_data,
@@ -232,13 +237,7 @@ const char* guid_to_name_table::search(const GUID& p_command) {
 }
 
 bool name_to_guid_table::search(const char* p_name, t_size p_name_length, GUID& p_out) {
-  if (!is_built()) {
-    build(274, 282);
-    // 4.
-    zut::sort_callback_impl_simple_wrap_t<zut::array_t<entry>, int (*)(const entry&, const entry&)> order(
-        m_data, [](const entry& a, const entry& b) { return stricmp_utf8(a.name, b.name); });
-    zut::sort(order, m_data.get_size());
-  }
+  if (!is_built()) build(274, 282, [](const entry& a, const entry& b) { return stricmp_utf8(a.name, b.name); });
   // 5.
   struct key {
     const char* name;

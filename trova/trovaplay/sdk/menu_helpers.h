@@ -51,13 +51,15 @@ class command_table {
     char* name;  // heap copy, UTF-8
     GUID guid;
   };
-  // Copies every command; p_fill_line and p_end_line are the lines its two checks report.
-  void build(unsigned p_fill_line, unsigned p_end_line);
+  // Copies every command and sorts the copies by p_order; the table is built only when all of it
+  // succeeded. p_fill_line and p_end_line are the lines its two checks report.
+  void build(unsigned p_fill_line, unsigned p_end_line, int (*p_order)(const entry&, const entry&));
   bool is_built() const { return m_built; }
 
   zut::array_t<entry> m_data;
 
  private:
+  void free_names();
   bool m_built;
 };
 
