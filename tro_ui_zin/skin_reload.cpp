@@ -51,7 +51,7 @@ bool load_skin() {
     if (!set_skin_dir_from_path()) return false;
     if (!load_lua(g_skin_path.get())) return false;
     // 2.
-    g_config_enabled = true;
+    set_config_enabled();
     // 3.
     init_paint_lock();
     // 4.

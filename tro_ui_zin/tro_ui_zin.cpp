@@ -80,6 +80,8 @@ void unload_after_failure() noexcept {
 
 }  // namespace
 
+void set_config_enabled() { g_config_enabled = true; }
+
 user_interface& get_ui_zin() { return g_ui_zin_factory.get_static_instance(); }
 
 const char* ui_zin::get_name() { return "zin_window_debug"; }
@@ -95,7 +97,7 @@ HWND ui_zin::init(host_hook_proc p_hook) {
         s_pl_oper_ref = new single_service_ptr_t<playlist_manager>();
         g_pl_oper = s_pl_oper_ref->get_ptr();
         // 2.
-        g_config_enabled = true;
+        set_config_enabled();
         // 3.
         result = startup(p_hook);
     } catch (const std::exception& e) {

@@ -224,15 +224,16 @@ int trova_run_menu_command(lua_State* L) {
 
 int trova_run_context_command(lua_State* L) {
     const zut::utf8_from_codepage name(luaL_checkstring(L, 1));
-    GUID command;
-    if (!menu_helpers::find_command_by_name(name.get_ptr(), ~t_size(0), command)) {
+    service_ptr_t<contextmenu_item> service;
+    std::uint32_t index = 0;
+    if (!menu_helpers::find_command_by_name(name.get_ptr(), ~t_size(0), service, index)) {
         report_command_not_found(name.get_ptr());
         return 0;
     }
-    // Found: it runs on the playing track, or not at all.
+    // Found: the item that matched (items may share a GUID) runs on the playing track, or not at all.
     metadb_handle_list_t tracks;
     if (now_playing_list(L, tracks))
-        menu_helpers::run_command(command, contextmenu_callers::none, tracks, contextmenu_callers::now_playing);
+        service->item_execute_simple(index, contextmenu_callers::none, tracks, contextmenu_callers::now_playing);
     return 0;
 }
 

@@ -130,6 +130,7 @@ TEST_F(ConfigFile, OldVersionsUnknownTypesAndCutFilesAreRefusedWhole) {
     ASSERT_TRUE(write_cfg(bitmap));
     EXPECT_FALSE(load_config());
     expect_untouched_store(L"C:\\keep.lua");
+    EXPECT_EQ(0u, g_custom_colors[5]);  // not even the colours read before the failure
 
     // Cut anywhere: at every length short of the whole.
     const std::string whole = full_file().data;

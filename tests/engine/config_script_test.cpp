@@ -120,7 +120,9 @@ TEST_F(ConfigScript, StringsKeepTheirChoicesUntilSavedWithout) {
 
 TEST_F(ConfigScript, ARefusedSaveLeavesNoValueBehind) {
     EXPECT_TRUE(engine_test::fails_with(L, "config.save('x', 's', 'yes')", "boolean expected"));
+    EXPECT_TRUE(engine_test::fails_with(L, "config.save('x', 's', nil)", "boolean expected, got nil"));
     EXPECT_TRUE(engine_test::fails_with(L, "config.save('x', 's', true, 5)", "table expected"));
+    EXPECT_TRUE(engine_test::fails_with(L, "config.save('x', 's', true, nil)", "table expected, got nil"));
     EXPECT_TRUE(engine_test::fails_with(L, "config.save('x', 's', true, {'a', {}})", "string expected"));
     EXPECT_EQ(nullptr, value("s"));
     // An existing value stays as it was too.

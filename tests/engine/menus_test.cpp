@@ -93,21 +93,23 @@ public:
     }
 };
 
+// Two items that share the null GUID: only the name tells them apart.
 class fake_context_items final : public contextmenu_item {
 public:
+    std::array<const char*, 2> names{{"Other", "Show \xC3\xA9t\xC3\xA9"}};
     int service_release() override { return 1; }
     int service_add_ref() override { return 1; }
-    std::uint32_t get_num_items() override { return 1; }
+    std::uint32_t get_num_items() override { return std::uint32_t(names.size()); }
     contextmenu_item_node* instantiate_item(std::uint32_t, const handle_list_const&, const GUID&) override {
         return nullptr;
     }
-    GUID get_item_guid(std::uint32_t) override { return {0x2, 0, 0, {0}}; }
-    void get_item_name(std::uint32_t, zut::string_base& p_out) override { p_out = "Show \xC3\xA9t\xC3\xA9"; }
+    GUID get_item_guid(std::uint32_t) override { return GUID{}; }
+    void get_item_name(std::uint32_t i, zut::string_base& p_out) override { p_out = names[i]; }
     void get_item_default_path(std::uint32_t, zut::string_base& p_out) override { p_out = ""; }
     bool get_item_description(std::uint32_t, zut::string_base&) override { return false; }
-    void item_execute_simple(std::uint32_t, const GUID&, const handle_list_const& p_data, const GUID& p_caller) override {
+    void item_execute_simple(std::uint32_t i, const GUID&, const handle_list_const& p_data, const GUID& p_caller) override {
         const GUID now_playing = {0x994C0D0E, 0x319E, 0x45F3, {0x92, 0xFC, 0x51, 0x86, 0x16, 0xE7, 0x3A, 0xDC}};
-        host_log().push_back("context " + std::to_string(p_data.get_count()) +
+        host_log().push_back(std::string("context ") + names[i] + " " + std::to_string(p_data.get_count()) +
                              (service_guid_equal(p_caller, now_playing) ? " now playing" : " other"));
     }
 };
@@ -209,7 +211,7 @@ TEST_F(menus, commands_by_name_in_the_ansi_code_page) {
     EXPECT_TRUE(host_log().empty());
     player.playing = &track;
     EXPECT_EQ("", run("trova.run_context_command('Show \xC9T\xC9')"));
-    EXPECT_EQ(lines({"context 1 now playing"}), host_log());
+    EXPECT_EQ(lines({"context Show \xC3\xA9t\xC3\xA9 1 now playing"}), host_log());
     EXPECT_TRUE(capture.containing("not found").empty());
     EXPECT_EQ("", run("trova.run_menu_command('Nope') trova.run_context_command('Nix')"));
     EXPECT_TRUE(capture.contains("!!menu command \"Nope\" not found\n"));

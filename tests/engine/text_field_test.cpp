@@ -79,8 +79,8 @@ protected:
 
     void SetUp() override {
         host.offer(titleformat_compiler::class_guid, &compiler);
+        host.offer(play_control::class_guid, &player);  // asked for each update, not held
         start_services(host);
-        g_play_control = &player;
         L = engine_test::new_state();
         lua_class::binding<rect>::register_type(L, &rect_member_access);
         lua_class::binding<color>::register_type(L);
@@ -95,7 +95,6 @@ protected:
         lua_close(L);
         g_lua = nullptr;
         g_reg_free_slots.clear();
-        g_play_control = nullptr;
         for (const auto& s : compiler.made) EXPECT_EQ(s->refs, 0) << s->spec;
         EXPECT_EQ(compiler.count(), 1);
         reset_module_state();

@@ -2,6 +2,7 @@
 // members, methods, debug lines and wrong arguments.
 
 #include "engine_test_util.h"
+#include "fake_host.h"
 
 #include <zin_classes/zin_classes.h>
 
@@ -10,6 +11,7 @@
 #include <stdio.h>
 
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -205,7 +207,15 @@ TEST_F(Values, BitmapFromFileSizeAndPixels) {
 }
 
 TEST_F(Values, EmptyBitmapsRefuseQueries) {
+    reset_module_state();
+    fake_host host;
+    fake_console_receiver console{0};
+    host.offer(console_receiver::class_guid, &console);
+    start_services(host);
     ASSERT_EQ(run(L, "e = bitmap.new(); m = bitmap.new('no such file.bmp')"), "");
+    // Only the file that could not be loaded is told of.
+    EXPECT_EQ(console.lines, std::vector<std::string>{"WARNING : cannot load bitmap no such file.bmp"});
+    reset_module_state();
     EXPECT_TRUE(fails_with(L, "e:get_size()", "bitmap not loaded"));
     EXPECT_TRUE(fails_with(L, "m:get_pixel(0, 0)", "bitmap not loaded"));
     EXPECT_TRUE(fails_with(L, "bitmap.new({})", "string expected, got table"));

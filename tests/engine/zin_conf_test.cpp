@@ -283,6 +283,29 @@ TEST_F(PrefPage, ColourIsStoredOnOkAndTheSwatchRefreshedEitherWay) {
     EXPECT_EQ(stored("back"), std::to_string(0x00FF00));
 }
 
+// Commands go by control, whatever their notification: the page's own controls are answered, a
+// drop-down list's notification does nothing, and any other control is not the page's.
+TEST_F(PrefPage, CommandsGoByControl) {
+    const HWND page = open_page();
+    ASSERT_NE(page, nullptr);
+    const HWND face = control_of("face");
+    SendMessageW(face, CB_SETCURSEL, 0, 0);
+    const HWND stranger = CreateWindowExW(0, L"BUTTON", L"", WS_CHILD, 0, 0, 1, 1, page, nullptr, nullptr, nullptr);
+    struct command {
+        HWND control;
+        WORD code;
+        INT_PTR answer;
+    };
+    for (const command& c : {command{face, CBN_SELCHANGE, TRUE}, command{face, CBN_DROPDOWN, TRUE},
+                             command{control_of("clock"), BN_CLICKED, TRUE}, command{stranger, BN_CLICKED, FALSE},
+                             command{nullptr, 0, FALSE}})
+        EXPECT_EQ(config_dialog_proc(page, WM_COMMAND, MAKEWPARAM(0, c.code), reinterpret_cast<LPARAM>(c.control)),
+                  c.answer);
+    EXPECT_EQ(choice().calls, 0);
+    EXPECT_EQ(SendMessageW(face, CB_GETCURSEL, 0, 0), 0);
+    DestroyWindow(stranger);
+}
+
 TEST_F(PrefPage, ConfirmedFontIsShownOnItsButton) {
     const HWND page = open_page();
     ASSERT_NE(page, nullptr);

@@ -7,6 +7,7 @@
 #include <trovaplay/sdk/metadb_handle.h>
 
 #include <gtest/gtest.h>
+#include <zut/primitives.h>
 
 #include <cmath>
 #include <cstring>
@@ -114,6 +115,13 @@ TEST(file_info, TypedTechnicalFields) {
   const std::string huge = info.info_get("huge");
   EXPECT_EQ(huge.substr(huge.size() - 65), " " + unit);
   EXPECT_LE(huge.size(), 63u + 1 + 64);
+  // A longer unit is a caller error, reported and cut.
+  const t_size reports = zut::get_assert_count();
+  info.info_set_float("long", 1, 0, false, (unit + "v").c_str());
+  EXPECT_EQ(zut::get_assert_count(), reports + 1);
+  EXPECT_STREQ(zut::get_last_assert_expression(), L"unit==0 || strlen(unit) <= 64");
+  const std::string cut = info.info_get("long");
+  EXPECT_EQ(cut.substr(cut.size() - 65), " " + unit);
 
   info.info_set_bitrate_from_size(1000000, 60.0);
   EXPECT_STREQ(info.info_get("bitrate"), "133");

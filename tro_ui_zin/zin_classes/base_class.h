@@ -21,7 +21,12 @@
 
 #include <stdint.h>
 
-class base_class final : public class_base {
+// Bases of the script-defined part that add no fields or operations.
+template <class T>
+class inline_base {};
+class inline_class {};
+
+class base_class final : public inline_base<base_class>, public inline_class, public class_base {
 public:
     // The class functions, in this order.
     enum callback_index { CB_CREATE, CB_DELETE, CB_SHOW, CB_HIDE, CB_DRAW, CB_SIZE, CB_MESSAGE,
@@ -40,8 +45,9 @@ public:
     void draw(HDC dc, const rect& r, const rect& clip) override;
     void size() override;
     bool message(const struct mouse_event& event) override;
-    void show();
-    void hide();
+    // The fourth and fifth operations, the window's own for its script-defined parts.
+    virtual void show();
+    virtual void hide();
 
     // Pushes the instance table.
     void push_instance(lua_State* L) const;

@@ -16,6 +16,8 @@
 
 #include <string.h>
 
+#include <string>
+
 namespace {
 
 // Optional number argument: missing or nil counts as 0.
@@ -99,8 +101,11 @@ bitmap::bitmap(lua_State* L) {
     const int count = zin_classes::constructor_arg_count(L);
     if (count == 0 || lua_isnil(L, 1)) return;  // an empty bitmap
     if (lua_type(L, 1) == LUA_TSTRING) {
-        zut::wide_from_utf8 path(lua_tostring(L, 1));
-        mBitmap.setFile(path.get_ptr());  // a file that cannot be loaded leaves it empty
+        const char* name = lua_tostring(L, 1);
+        zut::wide_from_utf8 path(name);
+        // A file that cannot be loaded leaves it empty; the skin's author learns why a part is gone.
+        if (!mBitmap.setFile(path.get_ptr()))
+            console::warning((std::string("cannot load bitmap ") + name).c_str());
         return;
     }
     if (lua_type(L, 1) != LUA_TNUMBER) luaL_typerror(L, 1, "string");

@@ -69,8 +69,8 @@ void format_now_playing(const char* expression, zut::string_base& out) {
     out.reset();
     service_ptr_t<titleformat_script> script;
     titleformat_compile_safe(script, expression);
-    if (g_play_control)
-        g_play_control->playback_format_title(nullptr, out, script, nullptr, 3);
+    single_service_ptr_t<play_control> control;
+    control->playback_format_title(nullptr, out, script, nullptr, 3);
 }
 
 // ---- text_base ---------------------------------------------------------------------------------

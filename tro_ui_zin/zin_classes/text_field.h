@@ -74,6 +74,7 @@ public:
 text_field* check_text_field(lua_State* L, int index);
 
 // Formats a title-formatting expression (UTF-8) against the track now playing into out: the
-// compiler and the playback control are asked anew for each call. Throws when there is no compiler
-// or the expression and its fallback cannot be compiled; out is empty when nothing plays.
+// compiler and the playback control are asked anew for each call (a lookup costs little beside the
+// compile and the formatting). Throws when there is no compiler or playback control, or the
+// expression and its fallback cannot be compiled; out is empty when nothing plays.
 void format_now_playing(const char* expression, zut::string_base& out);

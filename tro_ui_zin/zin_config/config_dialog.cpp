@@ -197,7 +197,7 @@ void on_destroy() {
     clear_skin_sections();
 }
 
-INT_PTR handle_message(HWND dialog, UINT msg, WPARAM wparam, LPARAM lparam) {
+INT_PTR handle_message(HWND dialog, UINT msg, WPARAM, LPARAM lparam) {
     switch (msg) {
     case WM_CTLCOLORSTATIC: {
         const zin_config::color_swatch* swatch = zin_config::find_color_swatch(reinterpret_cast<HWND>(lparam));
@@ -207,9 +207,9 @@ INT_PTR handle_message(HWND dialog, UINT msg, WPARAM wparam, LPARAM lparam) {
         on_destroy();
         return TRUE;
     case WM_COMMAND:
+        // By control, whatever the notification: the buttons only ever notify clicks, and the
+        // other controls' notifications do nothing but are answered as the page's own.
         if (!lparam) return FALSE;
-        // Only clicks: a drop-down list's notifications are not commands.
-        if (HIWORD(wparam) != BN_CLICKED) return FALSE;
         return on_command(dialog, reinterpret_cast<HWND>(lparam));
     default:
         return FALSE;

@@ -107,27 +107,35 @@ void read_sections(config_stream& s, CDynArray<skin_section>& sections) {
     }
 }
 
+void write_named_values(config_stream& s, CDynArray<named_value>& values) {
+    write_4(s, values.getSize());
+    for (uint32_t i = 0; i < values.getSize(); ++i) {
+        named_value& v = values[i];
+        if (!v.item) throw std::runtime_error("error writing to file");
+        write_1(s, v.show_in_prefs ? 1 : 0);
+        write_string(s, v.name);
+        write_string(s, v.item->get_type_name());
+        v.item->save(s);
+    }
+}
+
+void write_window_states(config_stream& s, CDynArray<window_state_record>& states) {
+    write_4(s, states.getSize());
+    for (uint32_t i = 0; i < states.getSize(); ++i) {
+        window_state_record& r = states[i];
+        write_4(s, r.state);
+        write_16(s, r.rect);
+        r.name.save(s);
+    }
+}
+
 void write_sections(config_stream& s, CDynArray<skin_section>& sections) {
     write_4(s, sections.getSize());
     for (uint32_t i = 0; i < sections.getSize(); ++i) {
         skin_section& section = sections[i];
         section.key.save(s);
-        write_4(s, section.values.getSize());
-        for (uint32_t j = 0; j < section.values.getSize(); ++j) {
-            named_value& v = section.values[j];
-            if (!v.item) throw std::runtime_error("error writing to file");
-            write_1(s, v.show_in_prefs ? 1 : 0);
-            write_string(s, v.name);
-            write_string(s, v.item->get_type_name());
-            v.item->save(s);
-        }
-        write_4(s, section.states.getSize());
-        for (uint32_t j = 0; j < section.states.getSize(); ++j) {
-            window_state_record& r = section.states[j];
-            write_4(s, r.state);
-            write_16(s, r.rect);
-            r.name.save(s);
-        }
+        write_named_values(s, section.values);
+        write_window_states(s, section.states);
     }
 }
 

@@ -153,10 +153,10 @@ int config_save(lua_State* L) {
         luaL_argerror(L, 1, "cannot overwrite value with different type");
     }
     conf_base* item = value ? value->item : new_item.get();
-    // 5.
-    const bool has_flag = !lua_isnoneornil(L, 3);
+    // 5. Present means given, also as nil.
+    const bool has_flag = !lua_isnone(L, 3);
     if (has_flag) luaL_checktype(L, 3, LUA_TBOOLEAN);
-    const bool has_choices = !lua_isnoneornil(L, 4);
+    const bool has_choices = !lua_isnone(L, 4);
     if (has_choices) {
         luaL_checktype(L, 4, LUA_TTABLE);
         check_choices(L, 4);

@@ -159,8 +159,6 @@ void playlist::tvp_callbacks::on_items_added(t_size, const handle_list_const& p_
 
 void playlist::tvp_callbacks::on_items_reordered(const t_size*, t_size) { on_titles_invalidated(); }
 
-void playlist::tvp_callbacks::on_items_removing(const bit_array&, t_size, t_size) {}
-
 void playlist::tvp_callbacks::on_items_removed(const bit_array&, t_size, t_size p_new_count) {
     event("on_items_removed", [&] {
         if (g_items.getSize() != 0) {
@@ -179,12 +177,12 @@ void playlist::tvp_callbacks::on_items_removed(const bit_array&, t_size, t_size 
     });
 }
 
-void playlist::tvp_callbacks::on_items_selection_change(const bit_array&, const bit_array&) {
-    event("on_items_selection_change", [] { redraw_all_playlist_views(); });
+void playlist::tvp_callbacks::on_selection_changed(const bit_array&, const bit_array&) {
+    event("on_selection_changed", [] { redraw_all_playlist_views(); });
 }
 
-void playlist::tvp_callbacks::on_item_focus_change(t_size p_from, t_size p_to) {
-    event("on_item_focus_change", [&] {
+void playlist::tvp_callbacks::on_focus_changed(t_size p_from, t_size p_to) {
+    event("on_focus_changed", [&] {
         if (!g_playlist_mirror) return;
         for_each_view(&redraw_row, p_from);
         for_each_view(&redraw_row, p_to);
@@ -215,10 +213,8 @@ void playlist::tvp_callbacks::on_items_modified(const bit_array& p_mask) {
 
 void playlist::tvp_callbacks::on_items_modified_2(const bit_array& p_mask, uint32_t) { on_items_modified(p_mask); }
 
-void playlist::tvp_callbacks::on_items_replaced(const bit_array&, const handle_list_const&) {}
-
-void playlist::tvp_callbacks::on_item_ensure_visible(t_size p_item) {
-    event("on_item_ensure_visible", [&] {
+void playlist::tvp_callbacks::on_ensure_visible(t_size p_item) {
+    event("on_ensure_visible", [&] {
         if (g_ensure_visible_suppressed || p_item > static_cast<t_size>(INT32_MAX)) return;
         for_each_view(&scroll_to, p_item);
     });
@@ -234,10 +230,6 @@ void playlist::tvp_callbacks::on_playlist_switch() {
         redraw_all_playlist_views();
     });
 }
-
-void playlist::tvp_callbacks::on_playlist_renamed(const char*, t_size) {}
-
-void playlist::tvp_callbacks::on_playlist_locked(bool) {}
 
 void playlist::tvp_callbacks::on_titles_invalidated() {
     event("on_titles_invalidated", [] {

@@ -65,11 +65,11 @@ void playlist_context_menu(HWND window) {
     console::guarded("playlist context menu", [&] { contextmenu_run_on_playlist_selection(window, nullptr, 1); });
 }
 
-void script_part_added(zin_window* w, class_base* part) {
+void script_part_added(zin_window* w, base_class* part) {
     // The instance's field "window" names the window it is in.
     lua_State* L = g_lua;
     if (!L) return;
-    static_cast<base_class*>(part)->push_instance(L);
+    part->push_instance(L);
     // Stack: [..., instance]
     if (lua_istable(L, -1)) {
         lua_pushliteral(L, "window");
@@ -80,8 +80,6 @@ void script_part_added(zin_window* w, class_base* part) {
     lua_pop(L, 1);
     // Stack: [...]
 }
-void script_part_show(class_base* part) { static_cast<base_class*>(part)->show(); }
-void script_part_hide(class_base* part) { static_cast<base_class*>(part)->hide(); }
 
 UINT taskbar_created_message() { return CTrayIcon::sTaskbarCreatedMsg; }
 void taskbar_created() { CTrayIcon::readdAll(); }

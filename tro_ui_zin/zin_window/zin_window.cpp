@@ -150,7 +150,7 @@ void zin_window::show_script_parts_and_size() {
     const HWND hwnd = mWnd;
     // A show that closed the window has had every part hidden: the rest are not shown after that.
     for (uint32_t i = 0; i < mScriptParts.getSize() && mWnd == hwnd; ++i)
-        window_hooks::script_part_show(mScriptParts[i]);
+        mScriptParts[i]->show();
     if (mWnd != hwnd) return;
     call_callback(on_size);
     if (mWnd != hwnd) return;
@@ -176,7 +176,7 @@ void zin_window::unload() {
     call_callback(on_hide);
     lua_callback::collect_garbage();
     for (uint32_t i = 0; i < mScriptParts.getSize(); ++i)
-        window_hooks::script_part_hide(mScriptParts[i]);
+        mScriptParts[i]->hide();
     window_hooks::views_unload(this);
 }
 
@@ -187,8 +187,10 @@ void zin_window::add_part(class_base* part, const char* class_name) {
     if (_stricmp(class_name, "playlist") == 0) {
         mViews.push(part);
     } else if (_stricmp(class_name, "base_class") == 0) {
-        mScriptParts.push(part);
-        window_hooks::script_part_added(this, part);
+        // The class name says the part is a script-defined one.
+        base_class* script_part = static_cast<base_class*>(part);
+        mScriptParts.push(script_part);
+        window_hooks::script_part_added(this, script_part);
     }
     mParts.push(part);
     ZIN_ASSERT_MSG(!part->mpWin, "!c->mpWin");

@@ -10,6 +10,7 @@
 
 #include <lua_class/lua_class.h>
 #include <zin_classes/base.h>
+#include <zin_classes/base_class.h>
 #include <zin_classes/values.h>
 
 #include <tro_ui_zin.h>  // the start-up's globals used here: g_host_hook, g_quitting
@@ -90,7 +91,7 @@ public:
     CDynArray<int> mRefs;
     int mSelfRef;
     char* mName;
-    CDynArray<class_base*> mScriptParts;
+    CDynArray<base_class*> mScriptParts;
     CDynArray<class_base*> mViews;
     lua_callback mCallbacks[window_callback_count];
     CDynArray<region_callback> mPartCallbacks[part_callback_count];
@@ -195,10 +196,8 @@ void views_unload(zin_window* w);
 // The host's context menu of the active playlist's selection, over a window (a right click in a
 // playlist view).
 void playlist_context_menu(HWND window);
-// Script-defined parts: filed in a window, shown and hidden with it.
-void script_part_added(zin_window* w, class_base* part);
-void script_part_show(class_base* part);
-void script_part_hide(class_base* part);
+// Script-defined parts: filed in a window.
+void script_part_added(zin_window* w, base_class* part);
 // The registered "TaskbarCreated" message (0 while there is none) and its handler.
 UINT taskbar_created_message();
 void taskbar_created();

@@ -251,7 +251,7 @@ void file_info::info_set_int(const char* p_name, t_int64 p_value) {
 void file_info::info_set_float(const char* p_name, double p_value, unsigned p_digits, bool p_force_sign,
                                const char* p_unit) {
   check_name(p_name, 220);
-  TROVA_SERVICE_ASSERT(p_unit == 0 || strlen(p_unit) <= 64, L"file_info", 221);
+  if (p_unit != nullptr && strlen(p_unit) > 64) service_assert_failed(L"unit==0 || strlen(unit) <= 64", L"file_info", 221);
   // 63 characters of number, " ", at most 64 of unit and the NUL: a longer unit is cut, so the
   // text never runs past the buffer.
   char text[64 + 1 + 64 + 1];

@@ -134,17 +134,21 @@ bool get_description(const GUID& p_command, zut::string_base& p_out) {
   return false;
 }
 
-bool find_command_by_name(const char* p_name, t_size p_name_length, GUID& p_out) {
+bool find_command_by_name(const char* p_name, t_size p_name_length, service_ptr_t<contextmenu_item>& p_service,
+                          std::uint32_t& p_index) {
   zut::string8 name;
+  return find_command(
+      [&](contextmenu_item& s, std::uint32_t i) {
+        s.get_item_name(i, name);
+        return stricmp_utf8_ex(name, ~0u, p_name, p_name_length) == 0;
+      },
+      p_service, p_index);
+}
+
+bool find_command_by_name(const char* p_name, t_size p_name_length, GUID& p_out) {
   service_ptr_t<contextmenu_item> service;
   std::uint32_t index = 0;
-  if (!find_command(
-          [&](contextmenu_item& s, std::uint32_t i) {
-            s.get_item_name(i, name);
-            return stricmp_utf8_ex(name, ~0u, p_name, p_name_length) == 0;
-          },
-          service, index))
-    return false;
+  if (!find_command_by_name(p_name, p_name_length, service, index)) return false;
   p_out = service->get_item_guid(index);
   return true;
 }

@@ -33,6 +33,9 @@ bool get_command_name(const GUID& p_command, zut::string_base& p_out);
 bool get_description(const GUID& p_command, zut::string_base& p_out);
 // By name (case ignored; p_name_length ~0: up to the NUL).
 bool find_command_by_name(const char* p_name, t_size p_name_length, GUID& p_out);
+// The command itself (commands may share a GUID, so its GUID need not find it again).
+bool find_command_by_name(const char* p_name, t_size p_name_length, service_ptr_t<contextmenu_item>& p_service,
+                          std::uint32_t& p_index);
 // By "default path/name" ("name" alone when the path is empty), case ignored.
 bool find_command_by_path(const char* p_full_name, service_ptr_t<contextmenu_item>& p_service,
                           std::uint32_t& p_index);
