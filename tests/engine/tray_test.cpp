@@ -127,7 +127,7 @@ TEST_F(Tray, AnUnloadLeavesNoTrayBehind) {
     // The skin windows pass the taskbar's restart on to the manager.
     ASSERT_GT(g_window_handles.getSize(), 0u);
     EXPECT_EQ(SendMessageW(g_window_handles[0].handle, CTrayIcon::sTaskbarCreatedMsg, 0, 0), 0);
-    get_ui_zin().shutdown();
+    unload_skin();  // (a shutdown takes the main window down as well)
     EXPECT_EQ(g_tray, nullptr);
     EXPECT_EQ(g_tray_icons.getSize(), 0u);
     EXPECT_EQ(reinterpret_cast<WNDPROC>(GetWindowLongPtrW(g_hWnd, GWLP_WNDPROC)), &main_window_proc);
