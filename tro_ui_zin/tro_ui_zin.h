@@ -20,9 +20,10 @@ extern play_control* g_play_control;   // the host's playback control, held for 
 extern playlist_manager* g_pl_oper;    // the host's playlist manager, held for the whole run
 extern bool g_skin_running;            // set once a skin loaded and its script ran
 extern bool g_config_enabled;          // initially set
+extern bool g_quitting;                // set by the quit command: closing a window is refused
+
 // Sets g_config_enabled again (every skin load; a skin may have cleared it with config.enable).
 void set_config_enabled();
-extern bool g_quitting;                // set by the quit command: closing a window is refused
 
 // ---- The service --------------------------------------------------------------------------------
 class ui_zin : public user_interface {
