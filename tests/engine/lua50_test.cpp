@@ -47,10 +47,21 @@ const lua50_case kLanguage[] = {
     {"print(5 % 3)", "test:1: `)' expected near `%'"},
     {"function f(...) return ... end", "test:1: unexpected symbol near `...'"},
     {"function f(...) local t = {...} end", "test:1: unexpected symbol near `...'"},
-    // The numeric for's variable is the loop's own index.
+    // A for's (first) variable is the loop's own control variable, one for the whole loop.
     {"s = '' for i = 1, 5 do s = s .. i i = i + 1 end print(s)", "135"},
     {"for i = 1, 3 do i = 'x' end", "test:1: `for' initial value must be a number"},
-    {"local f for i = 1, 2 do f = function() return i end end print(f())", "2"},
+    {"local f for i = 1, 2 do if i == 1 then f = function() return i end end end print(f())", "2"},
+    {"s = '' for i, v in ipairs({'a', 'b', 'c', 'd'}) do s = s .. v i = i + 1 end print(s)", "ac"},
+    {"local f for i, v in ipairs({'a', 'b'}) do if i == 1 then f = function() return i, v end end end "
+     "print(f())",
+     "nil nil"},
+    {"for a, b, c, d, e in function(s, k) if not k then return 1, 2, 3, 4, 5 end end do print(a, e) end",
+     "1 5"},
+    // Loops survive the precompiled form (its code check knows their registers).
+    {"f = loadstring(string.dump(function() local s = 0 for i = 1, 3 do s = s + i end "
+     "for a, b, c, d in ipairs({4, 5}) do s = s + b end for k in {6} do s = s + k end return s end)) "
+     "print(f())",
+     "16"},
     // The condition of until does not see the block's locals.
     {"x = true n = 0 repeat local x = false n = n + 1 until x print(n)", "1"},
     // A generic for over a table takes the global next once, before the loop.
