@@ -13,9 +13,9 @@
 void lua_trace_hook(lua_State* L, lua_Debug* ar);
 
 // Makes the state and loads (compiles, does not run) the skin file, opened by its wide path (the
-// chunk is named by the path in the system ANSI code page). On success g_lua is the state (the compiled chunk on its
-// stack) and true is returned; on a load error a message box shows the library's message, the state
-// is closed, g_lua is left as it was, and false is returned.
+// chunk is named by the path in the system ANSI code page). On success g_lua is the state (the
+// compiled chunk on its stack) and true is returned; on a load error a message box shows the
+// library's message, the state is closed, g_lua is left as it was, and false is returned.
 bool load_lua(const wchar_t* skin_path);
 
 namespace skin_load {
