@@ -142,7 +142,7 @@ const char* const kClasses[] = {"window",     "rect",     "point",       "image"
                                 "timer",      "playlist", "docking",     "trova", "config"};
 
 // The script is read from its file and compiled as the engine does it (luaL_loadfile), without the
-// engine's hook that enters the skin folder first: the bare run starts in that folder.
+// engine's opener that enters the skin folder first: the bare run starts in that folder.
 double bare_start_up_ns(const char* file) {
     bench::stopwatch clock;
     lua_State* L = luaL_newstate();
@@ -178,9 +178,9 @@ double bare_start_up_ns(const char* file) {
     }
     lua_pushcfunction(L, &stand_in_tray_icon);
     lua_setglobal(L, "add_tray_icon");
-    const luaL_FileOpenHook engine_hook = luaL_setfileopenhook(nullptr);
+    const luaL_FileOpener engine_opener = luaL_setfileopener(nullptr);
     int status = luaL_loadfile(L, file);
-    luaL_setfileopenhook(engine_hook);
+    luaL_setfileopener(engine_opener);
     if (status == 0) status = lua_pcall(L, 0, 0, 0);
     if (status != 0) {
         // A stand-in missing for something the skin uses: the comparison would mean nothing.

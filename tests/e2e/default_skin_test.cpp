@@ -228,4 +228,35 @@ TEST(default_skin, seek_bar_seeks_the_playing_track) {
     expect_clean_exit(host, run.log());
 }
 
+// The skin in a folder whose name the ANSI code page cannot hold (the test runs under a UTF-8
+// locale, so that wine can name it on disk), chosen as a script of such a name that runs the
+// skin with dofile: it loads, and its bitmaps load from that folder.
+TEST(default_skin, loads_from_a_folder_the_code_page_cannot_spell) {
+    skin_run run(L"wide");
+    const std::wstring folder = run.work + L"\\\u76ae\u80a4_\u30b9\u30ad\u30f3_\U0001F3B5";
+    ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+    const std::wstring source = source_file("skins/default");
+    WIN32_FIND_DATAW found;
+    const HANDLE find = FindFirstFileW((source + L"\\*.*").c_str(), &found);
+    ASSERT_NE(INVALID_HANDLE_VALUE, find);
+    do {
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            CopyFileW((source + L"\\" + found.cFileName).c_str(), (folder + L"\\" + found.cFileName).c_str(), FALSE);
+    } while (FindNextFileW(find, &found));
+    FindClose(find);
+    const std::wstring script = folder + L"\\\u30b9\u30ad\u30f3.lua";
+    ASSERT_TRUE(write_file(script, "dofile('skin.lua')\n"));
+    run.args[1] = script;
+    run.args.insert(run.args.end(), {L"--run-for", L"45000"});
+    host_process host(run.args, run.work + L"\\stdout.txt");
+    ASSERT_TRUE(host.started()) << host.start_error();
+    const HWND window = host.wait_for_window(L"zin_window_debug", L"main", 30000);
+    ASSERT_NE(nullptr, window) << run.log();
+    EXPECT_TRUE(on_screen(kLamp, kStopped)) << "the stopped lamp never reached the screen\n" << run.log();
+    EXPECT_TRUE(on_screen(kPlayButton, kGlyph)) << run.log();
+    post_left_click(window, kCloseButton.x, kCloseButton.y);
+    ASSERT_TRUE(host.wait(30000)) << "the close button did not end the host\n" << run.log();
+    expect_clean_exit(host, run.log());
+}
+
 }  // namespace

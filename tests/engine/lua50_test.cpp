@@ -47,6 +47,46 @@ const lua50_case kLanguage[] = {
     {"print(5 % 3)", "test:1: `)' expected near `%'"},
     {"function f(...) return ... end", "test:1: unexpected symbol near `...'"},
     {"function f(...) local t = {...} end", "test:1: unexpected symbol near `...'"},
+    // A for's (first) variable is the loop's own control variable, one for the whole loop.
+    {"s = '' for i = 1, 5 do s = s .. i i = i + 1 end print(s)", "135"},
+    {"for i = 1, 3 do i = 'x' end", "test:1: `for' initial value must be a number"},
+    {"local f for i = 1, 2 do if i == 1 then f = function() return i end end end print(f())", "2"},
+    {"s = '' for i, v in ipairs({'a', 'b', 'c', 'd'}) do s = s .. v i = i + 1 end print(s)", "ac"},
+    {"local f for i, v in ipairs({'a', 'b'}) do if i == 1 then f = function() return i, v end end end "
+     "print(f())",
+     "nil nil"},
+    {"for a, b, c, d, e in function(s, k) if not k then return 1, 2, 3, 4, 5 end end do print(a, e) end",
+     "1 5"},
+    // Loops survive the precompiled form (its code check knows their registers).
+    {"f = loadstring(string.dump(function() local s = 0 for i = 1, 3 do s = s + i end "
+     "for a, b, c, d in ipairs({4, 5}) do s = s + b end for k in {6} do s = s + k end return s end)) "
+     "print(f())",
+     "16"},
+    // The condition of until does not see the block's locals.
+    {"x = true n = 0 repeat local x = false n = n + 1 until x print(n)", "1"},
+    // A generic for over a table takes the global next once, before the loop.
+    {"next = setmetatable({}, {__call = function(self, t, k) return rawget(_G, 'nxt')(t, k) end}) "
+     "nxt = function(t, k) if not k then return 1, t[1] end end "
+     "for k, v in {'a'} do print(k, v) end",
+     "1 a"},
+    // Numerals: decimal only; `[=[' is no long string.
+    {"print(tonumber('0x10'), tonumber('inf'), tonumber('nan'), tonumber(' 1e2 '), tonumber('.5'), '8' + 1)",
+     "nil nil nil 100 0.5 9"},
+    {"print(tonumber('0x10', 16), tonumber('1e'), tonumber('1.'), tonumber('- 1'))", "16 nil 1 nil"},
+    {"x = 0x10", "test:1: `=' expected near `<eof>'"},
+    {"print(0x10)", "test:1: `)' expected near `x10'"},
+    {"x = 1e", "test:1: malformed number near `1e'"},
+    {"x = 1..2", "test:1: ambiguous syntax (decimal point x string concatenation) near `1..'"},
+    {"print(1.5.3)", "test:1: `)' expected near `.3'"},
+    {"print([=[a]=])", "test:1: unexpected symbol near `['"},
+    {"print([[a]=]b]])", "a]=]b"},
+    {"--[=[ a line comment\nprint(1)", "1"},
+    // A first line beginning with # is skipped by every chunk.
+    {"f = loadstring('#!/bin/lua\\nprint(1)\\nerror(2)') print(pcall(f))", "1 false [string \"#!/bin/lua...\"]:3: 2"},
+    // ^ calls the global __pow.
+    {"__pow = function(a, b) return a .. '^' .. b end print(2 ^ 3, '2' ^ 3)", "2^3 2^3"},
+    {"__pow = nil x = 2 ^ 3", "test:1: `__pow' (`^' operator) is not a function"},
+    {"t = setmetatable({}, {__pow = function() return 'meta' end}) print(t ^ 2)", "meta"},
     {"print(_VERSION)", "Lua 5.0.2"},
     {"print(select, load, module, package, loadlib)", "nil nil nil nil nil"},
     {"print(type(string.gfind), string.gmatch, string.match, string.reverse)", "function nil nil nil"},
@@ -130,6 +170,20 @@ const lua50_case kLanguage[] = {
      "test:1: bad argument #2 to `format' (string expected, got no value)"},
     {"string.gsub('x', 'x')", "test:1: bad argument #3 to `gsub' (string or function expected)"},
     {"table.insert({})", "test:1: bad argument #2 to `insert' (number expected, got no value)"},
+    // An integer the conversion cannot hold is an argument error, never a loop over 2^31 items.
+    {"table.insert({1}, 2^31, 'x')", "test:1: bad argument #2 to `insert' (position out of range)"},
+    {"table.insert({1}, -2^31 - 1, 'x')", "test:1: bad argument #2 to `insert' (position out of range)"},
+    {"table.insert({1}, 0/0, 'x')", "test:1: bad argument #2 to `insert' (position out of range)"},
+    {"table.remove({1, 2}, -1/0)", "test:1: bad argument #2 to `remove' (position out of range)"},
+    {"table.concat({}, '', 1, 1e300)", "test:1: bad argument #4 to `concat' (position out of range)"},
+    {"string.sub('abc', 2^32)", "test:1: bad argument #2 to `sub' (position out of range)"},
+    {"string.find('abc', 'b', 0/0)", "test:1: bad argument #3 to `find' (position out of range)"},
+    {"string.rep('x', 2^31)", "test:1: bad argument #2 to `rep' (number out of range)"},
+    {"string.char(2^40)", "test:1: bad argument #1 to `char' (invalid value)"},
+    {"math.random(1, 1/0)", "test:1: bad argument #2 to `random' (number out of range)"},
+    {"t = {} table.insert(t, 2^31 - 1, 'x') math.randomseed(1e300) "
+     "print(t[2^31 - 1], string.sub('abc', -2^31, 2^31 - 1.5))",
+     "x abc"},
     {"table.concat({1, {}})", "test:1: bad argument #1 to `concat' (table contains non-strings)"},
     {"unpack()", "test:1: bad argument #1 to `unpack' (table expected, got no value)"},
     {"setmetatable(1, {})", "test:1: bad argument #1 to `setmetatable' (table expected, got number)"},

@@ -3,6 +3,7 @@
 #include "engine_test_util.h"
 
 #include <lua_class/lua_load.h>
+#include <zut/string_conv.h>
 
 #include <gtest/gtest.h>
 
@@ -10,6 +11,7 @@
 
 #include <cstdio>
 #include <string>
+#include <utility>
 
 using namespace engine_test;
 
@@ -132,6 +134,43 @@ TEST_F(LoadLua, RelativeSkinFilesResolveAgainstTheSkinFolder) {
     ASSERT_TRUE(load_lua(widen(path).c_str()));
     lua_call(g_lua, 0, 0);
     EXPECT_EQ(eval(g_lua, "value"), "from lib");
+}
+
+// A folder whose name the ANSI code page cannot hold (the test runs under a UTF-8 locale, so that
+// wine can name it on disk), and a skin file named so too: the skin loads, and the files it names
+// by relative names load from its folder.
+TEST_F(LoadLua, ASkinInAFolderTheCodePageCannotSpellLoads) {
+    const std::wstring skin_dir = widen(dir) + L"\u76ae\u80a4_\u30b9\u30ad\u30f3_\U0001F3B5\\";
+    const std::wstring skin = skin_dir + L"\u30b9\u30ad\u30f3.lua";
+    BOOL lossy = FALSE;
+    WideCharToMultiByte(CP_ACP, 0, skin_dir.c_str(), -1, nullptr, 0, nullptr, &lossy);
+    ASSERT_TRUE(lossy) << "the code page holds the folder's name";
+    ASSERT_TRUE(CreateDirectoryW(skin_dir.c_str(), nullptr));
+    CreateDirectoryW((skin_dir + L"sub").c_str(), nullptr);
+    const std::pair<std::wstring, const char*> texts[] = {
+        {skin, "a = dofile('lib.lua') m = require('mod') f = loadfile('sub\\\\inner.lua')\n"},
+        {skin_dir + L"lib.lua", "return 'lib'\n"},
+        {skin_dir + L"mod.lua", "return {answer = 42}\n"},
+        {skin_dir + L"sub\\inner.lua", "return 'inner'\n"}};
+    for (const auto& t : texts) {
+        FILE* f = _wfopen(t.first.c_str(), L"w");
+        ASSERT_NE(f, nullptr);
+        fputs(t.second, f);
+        fclose(f);
+    }
+    lua_compat::set_skin_dir(skin_dir.c_str());
+    SetCurrentDirectoryA(temp_dir().c_str());
+    EXPECT_TRUE(load_lua(skin.c_str())) << zut::codepage_from_wide(g_box.text.c_str()).get_ptr();
+    if (g_lua) {
+        lua_call(g_lua, 0, 0);
+        EXPECT_EQ(eval(g_lua, "a"), "lib");
+        EXPECT_EQ(eval(g_lua, "m.answer"), "42");
+        EXPECT_EQ(eval(g_lua, "f()"), "inner");
+    }
+    for (const auto& t : texts) DeleteFileW(t.first.c_str());
+    SetCurrentDirectoryA(temp_dir().c_str());
+    RemoveDirectoryW((skin_dir + L"sub").c_str());
+    RemoveDirectoryW(skin_dir.c_str());
 }
 
 TEST(ScriptState, AnUnprotectedErrorBecomesAnException) {

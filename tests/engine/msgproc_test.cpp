@@ -47,8 +47,10 @@ TEST_F(window_messages, exceptions_never_leave_the_window_procedure) {
 
 TEST_F(window_messages, wheel_and_activation) {
     zin_window* w = new_window("w", 0, 0, 50, 50);
+    // A for's variables are one set for the whole loop (Lua 5.0): each callback keeps its own copy.
     ASSERT_EQ("", run("log = '' for _, n in ipairs({'OnWheelUp', 'OnWheelDown', 'OnActivate', 'OnDeactivate'}) do "
-                      "w:set_callback(n, function() log = log .. n .. ' ' end) end w:create() log = ''"));
+                      "local name = n w:set_callback(n, function() log = log .. name .. ' ' end) end "
+                      "w:create() log = ''"));
     SendMessageW(w->mWnd, WM_MOUSEWHEEL, MAKEWPARAM(0, 120), 0);
     SendMessageW(w->mWnd, WM_MOUSEWHEEL, MAKEWPARAM(0, 0), 0);
     SendMessageW(w->mWnd, WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-120)), 0);

@@ -133,7 +133,7 @@ TEST_F(Values, PointMembersAndDebugLine) {
 }
 
 TEST_F(Values, ColorKeepsTheLowEightBitsOfEachComponent) {
-    ASSERT_EQ(run(L, "c = color.new(256, 1, 2); d = color.new(-1, 255, 0x1FF)"), "");
+    ASSERT_EQ(run(L, "c = color.new(256, 1, 2); d = color.new(-1, 255, 511)"), "");
     EXPECT_EQ(global<color>("c")->value, 0x00020100u);
     EXPECT_EQ(global<color>("d")->value, 0x00FFFFFFu);
     EXPECT_TRUE(fails_with(L, "color.new(1, 2)", "number expected, got no value"));

@@ -7,9 +7,12 @@
 
 #include "lua_compat.h"
 
+#include <zut/string_conv.h>
+
 #include <lualib.h>
 #include <windows.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <cwchar>
@@ -19,12 +22,18 @@ namespace lua_compat {
 namespace {
 
 wchar_t* g_skin_dir = nullptr;      // the skin folder with its trailing backslash; null: none
+const wchar_t* g_load_path = nullptr;  // while load_file runs: the wide path of its file
 output_function g_print_output = nullptr;
 
-// The library's file loader calls this before it opens a file: relative names resolve against
-// the skin folder, and the process's current directory stays there afterwards.
-void enter_skin_dir(const char*) {
+// The library's file loader opens every file here. It enters the skin folder first: relative
+// names resolve against it, and the process's current directory stays there afterwards (bitmaps
+// and fonts rely on it). The file is opened by its wide name: the narrow name of the skin file
+// loses the characters the ANSI code page cannot hold, so load_file supplies the wide path.
+FILE* open_in_skin_dir(const char* name, const char* mode) {
     if (g_skin_dir && g_skin_dir[0]) SetCurrentDirectoryW(g_skin_dir);
+    const wchar_t* wide_mode = strcmp(mode, "rb") == 0 ? L"rb" : L"r";
+    if (g_load_path) return _wfopen(g_load_path, wide_mode);
+    return _wfopen(zut::wide_from_codepage(name).get_ptr(), wide_mode);
 }
 
 void open_library(lua_State* L, lua_CFunction opener, const char* name) {
@@ -39,10 +48,19 @@ void set_skin_dir(const wchar_t* dir) {
     wchar_t* copy = dir ? wcsdup(dir) : nullptr;
     free(g_skin_dir);
     g_skin_dir = copy;
-    luaL_setfileopenhook(&enter_skin_dir);
 }
 
 const wchar_t* skin_dir() { return g_skin_dir; }
+
+int load_file(lua_State* L, const wchar_t* path) {
+    const zut::codepage_from_wide name(path);
+    // The wide path is for this load only, also when the loader raises (out of memory).
+    struct load_path_scope {
+        explicit load_path_scope(const wchar_t* p) { g_load_path = p; }
+        ~load_path_scope() { g_load_path = nullptr; }
+    } scope(path);
+    return luaL_loadfile(L, name.get_ptr());
+}
 
 int print(lua_State* L) {
     const int n = lua_gettop(L);
@@ -73,6 +91,7 @@ int open_base(lua_State* L, output_function output) {
 }
 
 void open_libraries(lua_State* L, output_function output) {
+    luaL_setfileopener(&open_in_skin_dir);
     open_library(L, &luaopen_math, LUA_MATHLIBNAME);
     open_library(L, &luaopen_string, LUA_STRLIBNAME);
     open_base(L, output);

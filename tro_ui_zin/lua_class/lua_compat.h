@@ -4,7 +4,9 @@
 // Lua 5.0's language, error texts and libraries. The engine adds, under names of its own:
 //
 //   set_skin_dir  the file loader's part: every file that the library's loader opens (the skin,
-//                 dofile, loadfile, require) is opened from inside the skin folder
+//                 dofile, loadfile, require) is opened from inside the skin folder, by its wide
+//                 name (a folder the ANSI code page cannot spell still loads)
+//   load_file     the skin file itself, opened by its wide path
 //   print         one output call per argument, no separators, no line end
 //   open_base     the (patched) base library, with print sending to an output function
 //   check_udata   the typed object fetch
@@ -26,6 +28,11 @@ using output_function = void (*)(const char* text);
 // before it opens a file. Null or empty: the current directory is left as it is. The text is copied.
 void set_skin_dir(const wchar_t* dir);
 const wchar_t* skin_dir();
+
+// Loads (compiles) the file at the wide path with the library's loader: the chunk is named by the
+// path in the ANSI code page (error texts begin with it), the file is opened by the wide path.
+// Returns the loader's status with the chunk or the message on the stack.
+int load_file(lua_State* L, const wchar_t* path);
 
 int print(lua_State* L);
 int open_base(lua_State* L, output_function output);

@@ -5,7 +5,7 @@
 //   2. Create the state (a debug check reports a failure).
 //   3. Open math, string, base (print goes to the host console), table, in this order.
 //   4. Register the script interface in its fixed order.
-//   5. Compile the skin file with the changed loader (the path in the system ANSI code page).
+//   5. Compile the skin file with the changed loader (opened by its wide path).
 //   6. A load error: message box with the library's message, close the state, false.
 //   7. Success: g_lua = the state, with the compiled chunk on its stack; true.
 // lua_trace_hook, for every call and return event:
@@ -134,11 +134,6 @@ void register_script_interface(lua_State* L) {
     // Stack: as on entry
 }
 
-int load_skin_file(lua_State* L, const wchar_t* skin_path) {
-    zut::codepage_from_wide path(skin_path ? skin_path : L"");
-    return luaL_loadfile(L, path.get_ptr());
-}
-
 bool run_skin_chunk() {
     zin_debug_output("executing skin-script\n");
     lua_State* L = g_lua;
@@ -192,7 +187,7 @@ bool load_lua(const wchar_t* skin_path) {
     lua_State* L = skin_load::new_script_state();
     if (!L) return false;
     // 5. Compile the skin.
-    const int status = skin_load::load_skin_file(L, skin_path);
+    const int status = lua_compat::load_file(L, skin_path ? skin_path : L"");
     if (status != 0) {
         // 6. The library's message (in the system ANSI code page) in a message box.
         const char* message = lua_tostring(L, -1);

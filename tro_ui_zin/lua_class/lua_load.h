@@ -12,10 +12,10 @@
 // The call hook: traces calls of named script functions (after the main chunk ran).
 void lua_trace_hook(lua_State* L, lua_Debug* ar);
 
-// Makes the state and loads (compiles, does not run) the skin file; the path is converted to the
-// system ANSI code page for the loader. On success g_lua is the state (the compiled chunk on its
-// stack) and true is returned; on a load error a message box shows the library's message, the state
-// is closed, g_lua is left as it was, and false is returned.
+// Makes the state and loads (compiles, does not run) the skin file, opened by its wide path (the
+// chunk is named by the path in the system ANSI code page). On success g_lua is the state (the
+// compiled chunk on its stack) and true is returned; on a load error a message box shows the
+// library's message, the state is closed, g_lua is left as it was, and false is returned.
 bool load_lua(const wchar_t* skin_path);
 
 namespace skin_load {
@@ -25,10 +25,6 @@ lua_State* new_script_state();
 
 // Registers the global functions and script classes, in their fixed order.
 void register_script_interface(lua_State* L);
-
-// Loads (compiles) the file at the wide path with the changed loader; returns the loader's status
-// with the chunk or the message on the stack.
-int load_skin_file(lua_State* L, const wchar_t* skin_path);
 
 // Runs the compiled chunk that load_lua left on g_lua (protected, no arguments, no results).
 // A script error: the execute message box with the message, the state closed (close_state), false.
