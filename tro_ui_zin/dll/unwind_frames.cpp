@@ -1,15 +1,18 @@
-// The DLL carries its own copy of the unwinder (libgcc is linked in), which raises and catches the
-// DLL's own exceptions. The start-up code registers the DLL's unwind tables with the shared libgcc
-// DLL instead when the process has loaded one (the reference host and the tests do), so that copy
-// could not find them. This file registers them with the DLL's copy too in that case:
+// The DLL carries its own copy of the unwinder (libgcc is linked in), which raises the DLL's own
+// exceptions and resumes every unwinding after a clean-up in the DLL's frames. When the process has
+// loaded the shared libgcc DLL (the reference host and the tests do), the start-up code registers the
+// DLL's unwind tables with that one instead, and an exception thrown by a module that uses it is
+// searched and unwound by it, calling the DLL's handlers with its own context. So, at load:
 //   1. Find the DLL's .eh_frame section: the one that holds the marker below.
 //   2. When the shared libgcc DLL is loaded, register the section with the DLL's copy as well; in a
 //      process without it (a host built by another compiler) the start-up code already did.
-//   3. Take the registration back when the DLL unloads.
-// The shared copy keeps the tables too, so an exception that a module using it throws through the
-// DLL's frames still finds the DLL's handlers.
+//   3. Let the DLL's copy set up its register table, which it otherwise does only when it starts an
+//      unwinding itself: the DLL's handlers read the shared copy's contexts through it.
+//   4. Take the registration back when the DLL unloads.
 
 #include <windows.h>
+
+#include <unwind.h>
 
 extern "C" {
 void __register_frame_info(const void* p_begin, void* p_object);
@@ -42,11 +45,14 @@ class unwind_frames {
 public:
     unwind_frames() {
         // 2. The same test the start-up code made a moment ago.
-        if (GetModuleHandleW(L"libgcc_s_dw2-1.dll") == nullptr) return;
-        m_begin = section_start(zin_eh_frame_marker);
-        if (m_begin) __register_frame_info(m_begin, m_object);
+        if (GetModuleHandleW(L"libgcc_s_dw2-1.dll") != nullptr) {
+            m_begin = section_start(zin_eh_frame_marker);
+            if (m_begin) __register_frame_info(m_begin, m_object);
+        }
+        // 3. A walk that stops at its first frame.
+        _Unwind_Backtrace([](_Unwind_Context*, void*) { return _URC_END_OF_STACK; }, nullptr);
     }
-    // 3.
+    // 4.
     ~unwind_frames() {
         if (m_begin) __deregister_frame_info(m_begin);
     }
