@@ -146,13 +146,15 @@ TEST(MicrosoftAbiHost, ServicesThatReturnRecordsOrTakeCountedPointers) {
   EXPECT_FALSE(item_query_node_display(*item, label, flags, 0, GUID{}, none, GUID{}));
   EXPECT_EQ(ms_nodes_destroyed(), 2);
 
-  // A track's file statistics (slot 7), a record's replay gain (slot 3), an archive member's
-  // statistics (slot 18).
+  // A track's file statistics (slot 7), a record's length (a double, slot 0) and replay gain (slot 3),
+  // an archive member's statistics (slot 18).
   const metadb_handle* handle = ms_object<metadb_handle>(ms_metadb_handle_service());
   EXPECT_EQ(handle->stats_size(), 0x123456789ull);
   EXPECT_EQ(handle->stats_timestamp(), 0x1D9000000000001ull);
   EXPECT_FALSE(handle->needs_reload(file_stats{0x123456789ull, 0x1D9000000000001ull}, true));
-  const replaygain_info gain = static_cast<const file_info*>(ms_file_info_record())->get_replaygain();
+  const file_info* info = static_cast<const file_info*>(ms_file_info_record());
+  EXPECT_EQ(info->get_length(), 187.25);
+  const replaygain_info gain = info->get_replaygain();
   EXPECT_EQ(gain.m_album_gain, -6.5f);
   EXPECT_EQ(gain.m_track_gain, 1.25f);
   EXPECT_EQ(gain.m_album_peak, 0.875f);
