@@ -78,10 +78,7 @@ public:
     std::uint32_t get_type() override { return 1; }
     t_size get_children_count() override { return 0; }
     contextmenu_item_node* get_child(t_size) override { return nullptr; }
-    bool get_guid(GUID& p_out) override {
-        p_out = m_def.guid;
-        return true;
-    }
+    void get_guid(GUID& p_out) override { p_out = m_def.guid; }
     void destroy(std::uint32_t p_flags) override {
         if (p_flags & 1) delete this;
     }
@@ -101,7 +98,10 @@ public:
     contextmenu_item_node* instantiate_item(std::uint32_t p_index, const handle_list_const&, const GUID&) override {
         return p_index < m_count ? new item_node(m_defs[p_index]) : nullptr;
     }
-    GUID get_item_guid(std::uint32_t p_index) override { return p_index < m_count ? m_defs[p_index].guid : GUID{}; }
+    GUID* get_item_guid(GUID* p_out, std::uint32_t p_index) override {
+        *p_out = p_index < m_count ? m_defs[p_index].guid : GUID{};
+        return p_out;
+    }
     void get_item_name(std::uint32_t p_index, zut::string_base& p_out) override {
         p_out = p_index < m_count ? m_defs[p_index].name : "";
     }

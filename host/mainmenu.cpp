@@ -68,11 +68,16 @@ public:
     }
 
     std::uint32_t get_command_count() override { return m_count; }
-    GUID get_command(std::uint32_t p_index) override { return p_index < m_count ? m_defs[p_index].guid : GUID{}; }
+    GUID* get_command(GUID* p_out, std::uint32_t p_index) override {
+        *p_out = p_index < m_count ? m_defs[p_index].guid : GUID{};
+        return p_out;
+    }
     void get_name(std::uint32_t p_index, zut::string_base& p_out) override {
         p_out = p_index < m_count ? m_defs[p_index].name : "";
     }
-    void execute(std::uint32_t p_index, service_ptr_t<service_base>) override {
+    void execute(std::uint32_t p_index, service_base* p_callback) override {
+        service_ptr_t<service_base> callback;
+        callback.attach(p_callback);
         if (p_index >= m_count) return;
         log_host(std::string("menu command: ") + m_defs[p_index].name);
         m_defs[p_index].run(m_registry);
@@ -124,9 +129,11 @@ public:
             uAppendMenu(p_menu, MF_STRING, id, name);
         }
     }
-    bool execute_command(std::uint32_t p_id, service_ptr_t<service_base> p_callback) override {
+    bool execute_command(std::uint32_t p_id, service_base* p_callback) override {
+        service_ptr_t<service_base> callback;
+        callback.attach(p_callback);
         if (p_id >= m_entries.size()) return false;
-        m_entries[p_id].service->execute(m_entries[p_id].index, p_callback);
+        m_entries[p_id].service->execute(m_entries[p_id].index, callback);
         return true;
     }
 

@@ -223,7 +223,10 @@ bool track::get_info_locked(const file_info*& p_out) const {
     return true;
 }
 
-file_stats track::get_filestats() const { return file_stats{~std::uint64_t(0), 0}; }  // never opened
+file_stats* track::get_filestats(file_stats* p_out) const {
+    *p_out = file_stats{~std::uint64_t(0), 0};  // never opened
+    return p_out;
+}
 
 bool track::format_title(titleformat_hook* p_hook, zut::string_base& p_out, const service_ptr_t<titleformat_script>& p_script,
                          titleformat_text_filter* p_filter) {

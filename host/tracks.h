@@ -29,7 +29,8 @@ public:
     double get_length() const override { return m_length; }
     void set_length(double p_length) override;
     void set_replaygain(const replaygain_info& p_info) override { m_replaygain = p_info; }
-    replaygain_info get_replaygain() const override { return m_replaygain; }
+    replaygain_info* get_replaygain(replaygain_info* p_out) const override { return &(*p_out = m_replaygain); }
+    using file_info::get_replaygain;
     t_size meta_count() const override { return t_size(m_meta.size()); }
     const char* meta_name(t_size p_index) const override;
     t_size meta_value_count(t_size p_index) const override;
@@ -101,7 +102,8 @@ public:
                       const service_ptr_t<titleformat_script>& p_script, titleformat_text_filter* p_filter) override;
     void metadb_lock() override;
     void metadb_unlock() override;
-    file_stats get_filestats() const override;
+    file_stats* get_filestats(file_stats* p_out) const override;
+    using metadb_handle::get_filestats;
     bool get_info_locked(const file_info*& p_out) const override;
     bool has_info() const override { return true; }
 

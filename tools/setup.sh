@@ -16,7 +16,7 @@ if [ ! -e "$lua_dir" ] && [ -f "$user_lua/src/lua.h" ]; then ln -s "$user_lua" "
 as_root() { if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi; }
 
 packages=(cmake make g++-mingw-w64-i686 binutils-mingw-w64-i686 mingw-w64-i686-dev wine wine32:i386 xvfb
-          x11-utils xdotool googletest imagemagick dpkg-dev patch)
+          x11-utils xdotool googletest imagemagick dpkg-dev patch clang)
 
 missing=()
 for p in "${packages[@]}"; do

@@ -37,7 +37,7 @@ public:
     }
     void metadb_lock() override {}
     void metadb_unlock() override {}
-    file_stats get_filestats() const override { return {~0ull, 0}; }
+    file_stats* get_filestats(file_stats* p_out) const override { return &(*p_out = {~0ull, 0}); }
     bool get_info_locked(const file_info*& p_out) const override {
         p_out = &info;
         return true;
@@ -67,9 +67,9 @@ public:
     int service_release() override { return 1; }
     int service_add_ref() override { return 1; }
     std::uint32_t get_command_count() override { return std::uint32_t(commands.size()); }
-    GUID get_command(std::uint32_t i) override { return commands[i].first; }
+    GUID* get_command(GUID* p_out, std::uint32_t i) override { return &(*p_out = commands[i].first); }
     void get_name(std::uint32_t i, zut::string_base& p_out) override { p_out = commands[i].second.c_str(); }
-    void execute(std::uint32_t i, service_ptr_t<service_base>) override {
+    void execute(std::uint32_t i, service_base*) override {
         host_log().push_back("main " + commands[i].second);
     }
 };
@@ -87,7 +87,7 @@ public:
         uAppendMenu(p_menu, MF_STRING, p_first, "One");
         uAppendMenu(p_menu, MF_STRING, p_first + 1, "Two");
     }
-    bool execute_command(std::uint32_t p_id, service_ptr_t<service_base>) override {
+    bool execute_command(std::uint32_t p_id, service_base*) override {
         host_log().push_back("execute " + std::to_string(p_id));
         return true;
     }
@@ -103,7 +103,7 @@ public:
     contextmenu_item_node* instantiate_item(std::uint32_t, const handle_list_const&, const GUID&) override {
         return nullptr;
     }
-    GUID get_item_guid(std::uint32_t) override { return GUID{}; }
+    GUID* get_item_guid(GUID* p_out, std::uint32_t) override { return &(*p_out = GUID{}); }
     void get_item_name(std::uint32_t i, zut::string_base& p_out) override { p_out = names[i]; }
     void get_item_default_path(std::uint32_t, zut::string_base& p_out) override { p_out = ""; }
     bool get_item_description(std::uint32_t, zut::string_base&) override { return false; }

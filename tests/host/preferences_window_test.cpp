@@ -23,8 +23,8 @@ public:
         return window;
     }
     const char* get_name() override { return "fake"; }
-    GUID get_guid() override { return GUID{}; }
-    GUID get_parent_guid() override { return GUID{}; }
+    GUID* get_guid(GUID* p_out) override { return &(*p_out = GUID{}); }
+    GUID* get_parent_guid(GUID* p_out) override { return &(*p_out = GUID{}); }
     bool reset_query() override { return false; }
     void reset() override {}
 

@@ -37,10 +37,8 @@ class tree_node final : public contextmenu_item_node {
   std::uint32_t get_type() override { return m_type; }
   t_size get_children_count() override { return t_size(m_children.size()); }
   contextmenu_item_node* get_child(t_size p_index) override { return m_children[p_index]; }
-  bool get_guid(GUID& p_out) override {
-    if (m_guid < 0) return false;
-    p_out = make_guid(static_cast<unsigned char>(m_guid));
-    return true;
+  void get_guid(GUID& p_out) override {
+    if (m_guid >= 0) p_out = make_guid(static_cast<unsigned char>(m_guid));
   }
   void destroy(std::uint32_t p_flags) override {
     for (tree_node* child : m_children) child->destroy(p_flags);
@@ -73,7 +71,7 @@ class fake_item final : public contextmenu_item {
     if (p_index != 0) return nullptr;
     return root_label.empty() ? make_tree() : new tree_node(root_label, 1);
   }
-  GUID get_item_guid(std::uint32_t) override { return GUID{}; }
+  GUID* get_item_guid(GUID* p_out, std::uint32_t) override { return &(*p_out = GUID{}); }
   void get_item_name(std::uint32_t, zut::string_base&) override {}
   void get_item_default_path(std::uint32_t, zut::string_base&) override {}
   bool get_item_description(std::uint32_t, zut::string_base&) override { return false; }

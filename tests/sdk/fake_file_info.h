@@ -40,7 +40,8 @@ class fake_file_info : public file_info {
   double get_length() const override { return length; }
   void set_length(double p_length) override { length = p_length; }
   void set_replaygain(const replaygain_info& p_info) override { slots.push_back(2), replaygain = p_info; }
-  replaygain_info get_replaygain() const override { return replaygain; }
+  replaygain_info* get_replaygain(replaygain_info* p_out) const override { return &(*p_out = replaygain); }
+  using file_info::get_replaygain;
   t_size meta_count() const override { return t_size(meta.size()); }
   const char* meta_name(t_size i) const override { return i < meta.size() ? meta[i].name.c_str() : nullptr; }
   t_size meta_value_count(t_size i) const override { return i < meta.size() ? t_size(meta[i].values.size()) : 0; }
@@ -156,7 +157,8 @@ class fake_handle final : public metadb_handle {
   void metadb_lock() override { ++locks; }
   void metadb_unlock() override { --locks; }
   file_stats stats{~0ull, 0};
-  file_stats get_filestats() const override { return stats; }
+  file_stats* get_filestats(file_stats* p_out) const override { return &(*p_out = stats); }
+  using metadb_handle::get_filestats;
   bool get_info_locked(const file_info*& p_out) const override {
     if (locks != 1) return false;  // read only under the lock
     if (!available) return false;

@@ -174,11 +174,13 @@ class mem_archive : public archive_impl {
   int service_release() override { return --refs; }
   int service_add_ref() override { return ++refs; }
   const char* archive_type() override { return "zip"; }
-  file_stats get_member_stats(const char* p_archive, const char* p_member, abort_callback&) override {
+  file_stats* get_member_stats(file_stats* p_out, const char* p_archive, const char* p_member,
+                               abort_callback&) override {
     const std::string key = std::string(p_archive) + "|" + p_member;
     if (!members.count(key)) throw trovaplay_io::exception_io_not_found();
-    return {members[key].size(), 99};
+    return &(*p_out = {members[key].size(), 99});
   }
+  using archive::get_member_stats;
   void open_member(file_ptr& p_out, const char* p_archive, const char* p_member, abort_callback&) override {
     const std::string key = std::string(p_archive) + "|" + p_member;
     if (!members.count(key)) throw trovaplay_io::exception_io_not_found();

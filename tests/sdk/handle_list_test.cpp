@@ -32,7 +32,7 @@ class recording_handle : public metadb_handle {
   }
   void metadb_lock() override {}
   void metadb_unlock() override {}
-  file_stats get_filestats() const override { return file_stats(); }
+  file_stats* get_filestats(file_stats* p_out) const override { return &(*p_out = file_stats()); }
   bool get_info_locked(const file_info*&) const override { return false; }
   bool has_info() const override { return false; }
 

@@ -40,10 +40,7 @@ class fake_item_node final : public contextmenu_item_node {
   std::uint32_t get_type() override { return 1; }
   t_size get_children_count() override { return 0; }
   contextmenu_item_node* get_child(t_size) override { return nullptr; }
-  bool get_guid(GUID& p_out) override {
-    p_out = m_command.guid;
-    return true;
-  }
+  void get_guid(GUID& p_out) override { p_out = m_command.guid; }
   void destroy(std::uint32_t p_flags) override {
     if (p_flags & 1) {
       ++m_freed;
@@ -73,7 +70,7 @@ class fake_items : public contextmenu_item {
   contextmenu_item_node* instantiate_item(std::uint32_t i, const handle_list_const&, const GUID&) override {
     return new fake_item_node(commands[i], freed);
   }
-  GUID get_item_guid(std::uint32_t i) override { return commands[i].guid; }
+  GUID* get_item_guid(GUID* p_out, std::uint32_t i) override { return &(*p_out = commands[i].guid); }
   void get_item_name(std::uint32_t i, zut::string_base& p_out) override {
     if (failing_names > 0 && --failing_names == 0) throw std::runtime_error("host failure");
     p_out = commands[i].name.c_str();
@@ -221,12 +218,14 @@ class fake_commands : public mainmenu_commands {
   int service_release() override { return 1; }
   int service_add_ref() override { return 1; }
   std::uint32_t get_command_count() override { return std::uint32_t(names.size()); }
-  GUID get_command(std::uint32_t i) override {
-    return names[i] == "Preferences" ? guid_preferences : make_guid(std::uint8_t(first_guid + i));
+  GUID* get_command(GUID* p_out, std::uint32_t i) override {
+    *p_out = names[i] == "Preferences" ? guid_preferences : make_guid(std::uint8_t(first_guid + i));
+    return p_out;
   }
   void get_name(std::uint32_t i, zut::string_base& p_out) override { p_out = names[i].c_str(); }
-  void execute(std::uint32_t i, service_ptr_t<service_base> p_callback) override {
-    runs.push_back(names[i] + (p_callback.is_valid() ? "+callback" : ""));
+  void execute(std::uint32_t i, service_base* p_callback) override {
+    runs.push_back(names[i] + (p_callback ? "+callback" : ""));
+    if (p_callback) p_callback->service_release();  // the reference that came with it
   }
   std::vector<std::string> names;
   unsigned char first_guid;
@@ -284,7 +283,7 @@ TEST(MenuSlots, CommandServices) {
           obj, 0, none, GUID{});
   void* n = node;
   GUID g = {};
-  EXPECT_TRUE((slot<bool(THISCALL*)(void*, GUID&)>(n, 7)(n, g)));
+  slot<void(THISCALL*)(void*, GUID&)>(n, 7)(n, g);
   EXPECT_TRUE(service_guid_equal(g, make_guid(1)));
   slot<void(THISCALL*)(void*, std::uint32_t)>(n, 9)(n, 1);
   EXPECT_EQ(items.freed, 1);
@@ -303,7 +302,7 @@ TEST(MenuSlots, CommandServices) {
   EXPECT_EQ(slot<std::uint32_t(THISCALL*)(void*)>(c, 3)(c), 1u);
   slot<void(THISCALL*)(void*, std::uint32_t, zut::string_base&)>(c, 5)(c, 0, text);
   EXPECT_STREQ(text.get_ptr(), "Play");
-  slot<void(THISCALL*)(void*, std::uint32_t, service_ptr_t<service_base>)>(c, 10)(c, 0, service_ptr_t<service_base>());
+  slot<void(THISCALL*)(void*, std::uint32_t, service_base*)>(c, 10)(c, 0, nullptr);
   EXPECT_EQ(commands.runs, (std::vector<std::string>{"Play"}));
 }
 

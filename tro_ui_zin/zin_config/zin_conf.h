@@ -13,8 +13,10 @@ class zin_conf : public preferences_page {
 public:
     HWND create(HWND p_parent) override;  // 3
     const char* get_name() override;      // 4
-    GUID get_guid() override;             // 5
-    GUID get_parent_guid() override;      // 6
+    GUID* get_guid(GUID* p_out) override;         // 5
+    GUID* get_parent_guid(GUID* p_out) override;  // 6
+    using preferences_page::get_guid;
+    using preferences_page::get_parent_guid;
     bool reset_query() override;          // 7
     void reset() override;                // 8
     // 9 get_help_url: the SDK layer's default.

@@ -67,6 +67,10 @@ void cfg_var_write_all(trovaplay_io::stream_writer& p_stream, trovaplay_io::abor
   }
 }
 
+// The host's reader is asked only through the slots that answer a count (read, skip); the exact reads
+// and skips are this layer's own, called without the host's table, so that a short blob throws here
+// where the client's guard catches it: a host built by another compiler throws what nothing here
+// could catch.
 void cfg_var_read_all(trovaplay_io::stream_reader& p_stream, trovaplay_io::abort_callback& p_abort) {
   for (;;) {
     // 1.
@@ -75,7 +79,7 @@ void cfg_var_read_all(trovaplay_io::stream_reader& p_stream, trovaplay_io::abort
     // 2.
     GUID guid = guid_from_bytes(head);
     unsigned char size_bytes[4];
-    p_stream.read_exact(size_bytes, sizeof(size_bytes), p_abort);
+    p_stream.stream_reader::read_exact(size_bytes, sizeof(size_bytes), p_abort);
     std::uint32_t size = get_u32(size_bytes);
     // 3.
     cfg_var* target = g_cfg_var_list;
@@ -90,7 +94,7 @@ void cfg_var_read_all(trovaplay_io::stream_reader& p_stream, trovaplay_io::abort
       if (limited.get_remaining() > 0) limited.skip_exact(limited.get_remaining(), p_abort);
     } else {
       // 5.
-      p_stream.skip_exact(size, p_abort);
+      p_stream.stream_reader::skip_exact(size, p_abort);
     }
   }
 }

@@ -21,8 +21,12 @@ class node_tree {
 
 contextmenu_item_node* find_node_by_guid(const GUID& p_guid, contextmenu_item_node* p_node) {
   if (p_node == nullptr) return nullptr;
-  GUID guid;
-  if (p_node->get_guid(guid) && service_guid_equal(guid, p_guid)) return p_node;
+  // Slot 7 answers nothing: a node without a GUID leaves the buffer as it was. The buffer starts
+  // different from the wanted GUID, so that only a node that wrote p_guid matches.
+  GUID guid = p_guid;
+  guid.Data1 = ~p_guid.Data1;
+  p_node->get_guid(guid);
+  if (service_guid_equal(guid, p_guid)) return p_node;
   if (p_node->get_type() != contextmenu_item_node::type_popup) return nullptr;
   const t_size count = p_node->get_children_count();
   for (t_size i = 0; i < count; ++i) {

@@ -22,7 +22,8 @@ class contextmenu_item_node {
   virtual t_size get_children_count() = 0;                 // 4
   virtual contextmenu_item_node* get_child(t_size p_index) = 0;  // 5: owned by this node
   virtual void placeholder_6() {}
-  virtual bool get_guid(GUID& p_out) = 0;  // 7: false (p_out untouched) for a node without one
+  // 7: writes the node's GUID to p_out; a node without one leaves it untouched. No result.
+  virtual void get_guid(GUID& p_out) = 0;
   virtual void placeholder_8() {}
   // 9: frees the node and its children when p_flags has bit 0 (the deleting destructor's role).
   virtual void destroy(std::uint32_t p_flags) = 0;
@@ -39,7 +40,7 @@ class contextmenu_item : public service_base {
   // 4: the command's node tree for these tracks (the caller frees it), or null.
   virtual contextmenu_item_node* instantiate_item(std::uint32_t p_index, const handle_list_const& p_data,
                                                   const GUID& p_caller) = 0;
-  virtual GUID get_item_guid(std::uint32_t p_index) = 0;                                   // 5
+  virtual GUID* get_item_guid(GUID* p_out, std::uint32_t p_index) = 0;                     // 5
   virtual void get_item_name(std::uint32_t p_index, zut::string_base& p_out) = 0;          // 6
   virtual void get_item_default_path(std::uint32_t p_index, zut::string_base& p_out) = 0;  // 7
   virtual bool get_item_description(std::uint32_t p_index, zut::string_base& p_out) = 0;   // 8
@@ -47,6 +48,11 @@ class contextmenu_item : public service_base {
   // 10: runs the command (or its sub-command; the null GUID: the command itself) on the tracks.
   virtual void item_execute_simple(std::uint32_t p_index, const GUID& p_subcommand, const handle_list_const& p_data,
                                    const GUID& p_caller) = 0;
+
+  GUID get_item_guid(std::uint32_t p_index) {
+    GUID guid;
+    return *get_item_guid(&guid, p_index);
+  }
 
  protected:
   contextmenu_item() = default;

@@ -18,7 +18,7 @@ class file_info {
   virtual double get_length() const = 0;                                      // 0: seconds
   virtual void set_length(double p_length) = 0;                               // 1
   virtual void set_replaygain(const replaygain_info& p_info) = 0;             // 2
-  virtual replaygain_info get_replaygain() const = 0;                         // 3
+  virtual replaygain_info* get_replaygain(replaygain_info* p_out) const = 0;  // 3
   virtual t_size meta_count() const = 0;                                      // 4
   virtual const char* meta_name(t_size p_index) const = 0;                    // 5
   virtual t_size meta_value_count(t_size p_index) const = 0;                  // 6
@@ -50,6 +50,11 @@ class file_info {
                                        t_size p_value_length) = 0;            // 24
   virtual t_size info_set_unchecked_ex(const char* p_name, t_size p_name_length, const char* p_value,
                                        t_size p_value_length) = 0;            // 25
+
+  replaygain_info get_replaygain() const {
+    replaygain_info info;
+    return *get_replaygain(&info);
+  }
 
   // ---- Lookups.
   t_size meta_find_ex_default(const char* p_name, t_size p_name_length) const;

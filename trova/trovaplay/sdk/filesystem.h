@@ -137,9 +137,15 @@ class archive : public filesystem {
   virtual void placeholder_15() {}
   virtual void placeholder_16() {}
   virtual const char* archive_type() = 0;  // 17
-  virtual file_stats get_member_stats(const char* p_archive, const char* p_member, abort_callback& p_abort) = 0;  // 18
+  virtual file_stats* get_member_stats(file_stats* p_out, const char* p_archive, const char* p_member,
+                                       abort_callback& p_abort) = 0;  // 18
   virtual void open_member(file_ptr& p_out, const char* p_archive, const char* p_member,
                            abort_callback& p_abort) = 0;  // 19
+
+  file_stats get_member_stats(const char* p_archive, const char* p_member, abort_callback& p_abort) {
+    file_stats stats;
+    return *get_member_stats(&stats, p_archive, p_member, p_abort);
+  }
 
   // The path begins with "unpack://", this archive's type and "|".
   bool archive_owns_path(const char* p_path);

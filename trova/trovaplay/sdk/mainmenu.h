@@ -17,14 +17,22 @@ class mainmenu_commands : public service_base {
   static constexpr GUID guid_preferences = {0x11213A01, 0x9F36, 0x4E69, {0xA1, 0xBB, 0x7A, 0x72, 0xF4, 0x18, 0xDE, 0x3A}};
 
   virtual std::uint32_t get_command_count() = 0;                             // 3
-  virtual GUID get_command(std::uint32_t p_index) = 0;                       // 4
+  virtual GUID* get_command(GUID* p_out, std::uint32_t p_index) = 0;         // 4
   virtual void get_name(std::uint32_t p_index, zut::string_base& p_out) = 0;  // 5: UTF-8
   virtual void placeholder_6() {}
   virtual void placeholder_7() {}
   virtual void placeholder_8() {}
   virtual void placeholder_9() {}
-  // 10: runs the command; the callback (may be null) is the caller's to hand over.
-  virtual void execute(std::uint32_t p_index, service_ptr_t<service_base> p_callback) = 0;
+  // 10: runs the command; the callback (may be null) comes with a reference the command releases.
+  virtual void execute(std::uint32_t p_index, service_base* p_callback) = 0;
+
+  GUID get_command(std::uint32_t p_index) {
+    GUID guid;
+    return *get_command(&guid, p_index);
+  }
+  void execute(std::uint32_t p_index, service_ptr_t<service_base> p_callback) {
+    execute(p_index, p_callback.detach());
+  }
 
  protected:
   mainmenu_commands() = default;
@@ -43,8 +51,13 @@ class mainmenu_manager : public service_base {
   // 4: appends the group to p_menu; item ids are p_first_id + command id, at most p_last_id.
   virtual void generate_menu_win32(HMENU p_menu, std::uint32_t p_first_id, std::uint32_t p_last_id,
                                    std::uint32_t p_flags) = 0;
-  // 5: runs the command of that id (counted from 0); false when there is none.
-  virtual bool execute_command(std::uint32_t p_id, service_ptr_t<service_base> p_callback) = 0;
+  // 5: runs the command of that id (counted from 0); false when there is none. The callback (may be
+  // null) comes with a reference the manager releases.
+  virtual bool execute_command(std::uint32_t p_id, service_base* p_callback) = 0;
+
+  bool execute_command(std::uint32_t p_id, service_ptr_t<service_base> p_callback) {
+    return execute_command(p_id, p_callback.detach());
+  }
 
  protected:
   mainmenu_manager() = default;

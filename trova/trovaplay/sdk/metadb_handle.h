@@ -25,12 +25,17 @@ class metadb_handle : public service_base {
                             titleformat_text_filter* p_filter) = 0;
   virtual void metadb_lock() = 0;                              // 5
   virtual void metadb_unlock() = 0;                            // 6
-  virtual file_stats get_filestats() const = 0;                // 7
+  virtual file_stats* get_filestats(file_stats* p_out) const = 0;  // 7
   virtual void placeholder_8() {}
   virtual void placeholder_9() {}
   // 10: the track's record while the calling thread holds the lock; false (p_out untouched) else.
   virtual bool get_info_locked(const file_info*& p_out) const = 0;
   virtual bool has_info() const = 0;                           // 11
+
+  file_stats get_filestats() const {
+    file_stats stats;
+    return *get_filestats(&stats);
+  }
 
   // The track's length in seconds, read under the lock; 0.0 when the record is not available.
   double get_length();

@@ -15,13 +15,22 @@ class preferences_page : public service_base {
  public:
   virtual HWND create(HWND p_parent) = 0;  // 3: the page's window (a child of p_parent), or null
   virtual const char* get_name() = 0;      // 4: UTF-8
-  virtual GUID get_guid() = 0;             // 5: the page's own GUID
-  virtual GUID get_parent_guid() = 0;      // 6: the page it is listed under
+  virtual GUID* get_guid(GUID* p_out) = 0;         // 5: the page's own GUID
+  virtual GUID* get_parent_guid(GUID* p_out) = 0;  // 6: the page it is listed under
   virtual bool reset_query() = 0;          // 7: whether the page can be reset
   virtual void reset() = 0;                // 8
   // 9: the address of the page's help: the host's help address, its version text,
   // "/preferences/", the page's GUID, "/" and its name. Always true.
   virtual bool get_help_url(zut::string_base& p_out);
+
+  GUID get_guid() {
+    GUID guid;
+    return *get_guid(&guid);
+  }
+  GUID get_parent_guid() {
+    GUID guid;
+    return *get_parent_guid(&guid);
+  }
 
  protected:
   preferences_page() = default;

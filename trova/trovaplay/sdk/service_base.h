@@ -4,6 +4,10 @@
 //
 // Binary rules: slots are counted in declaration order from 0; no boundary interface has a virtual
 // destructor (this compiler would give it two slots); destructors are protected and non-virtual.
+// A slot never returns a record by value nor takes a class (service_ptr_t) by value: the host's
+// compiler passes both differently from ours. A record result is declared `T* name(T* p_out, ...)`
+// (fills p_out, returns it); a counted pointer argument is the raw pointer, whose reference the
+// callee takes over and releases. A non-virtual wrapper of the same name keeps the by-value form.
 
 #include <windows.h>
 
