@@ -70,7 +70,7 @@ TEST(e2e, ProbeSeesTheRegistryAndItsConsoleLinesReachTheLog) {
     // The blob saved at the first exit is handed back at the second start.
     const run_result second = run_host(args, work);
     EXPECT_EQ(second.exit_code, 0u) << second.log;
-    EXPECT_TRUE(has(second.log, "host: configuration handed back (33 bytes)")) << second.log;
+    EXPECT_TRUE(has(second.log, "host: configuration blob handed back (33 bytes from ")) << second.log;
     EXPECT_TRUE(has(second.log, "console: probe: previous blob 'probe-blob-v1'\n")) << second.log;
 }
 
@@ -85,7 +85,7 @@ TEST(e2e, PlaysAPlaylistGivenOnTheCommandLine) {
     EXPECT_TRUE(has(r.log, "host: ERROR : playlist: cannot open ")) << r.log;
     EXPECT_TRUE(has(r.log, "host: playlist: 2 tracks")) << r.log;
     EXPECT_TRUE(has(r.log, "host: playback: track 1: Band - Song One\n")) << r.log;
-    EXPECT_TRUE(has(r.log, "host: playback: stopped (reason 3)\n")) << r.log;  // stopped for the exit
+    EXPECT_TRUE(has(r.log, "host: playback: stopped (the host is quitting)\n")) << r.log;  // stopped for the exit
     EXPECT_TRUE(has(r.log, "host: all host references released")) << r.log;
 }
 
