@@ -94,7 +94,8 @@ if [ "$default_skin" = 0 ]; then
   sleep 1  # the windows the skin makes at its start, not the dialog before them
   windows=$(xdotool search --onlyvisible --pid "$host_pid" 2>/dev/null || true)
   if [ -n "$windows" ]; then
-    say "the skin shows $(echo "$windows" | wc -w) windows; it was told to play"
+    n=$(echo "$windows" | wc -w)
+    say "the skin shows $n window$([ "$n" = 1 ] || echo s); it was told to play"
   else
     say "no window of the host showed"
   fi
