@@ -58,7 +58,7 @@ private:
 
 // The field a playlist row knows beyond its track's: %is_playing% ("1" for the playing item's
 // row, not found for the others).
-class playlist_row_fields final : public titleformat_hook {
+class playlist_row_fields final : public field_hook {
 public:
     explicit playlist_row_fields(bool playing) : m_playing(playing) {}
     bool process_field(titleformat_text_out* p_out, const char* p_name, t_size p_name_length, bool& p_found) override {
@@ -69,10 +69,6 @@ public:
             p_found = true;
         }
         return true;
-    }
-    bool process_function(titleformat_text_out*, const char*, t_size, titleformat_function_params*, bool& p_found) override {
-        p_found = false;
-        return false;
     }
 
 private:
