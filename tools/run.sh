@@ -90,15 +90,13 @@ for _ in $(seq 1 100); do
   kill -0 "$host_pid" 2>/dev/null || break
   sleep 0.1
 done
-if [ "$default_skin" = 0 ]; then
-  sleep 1  # the windows the skin makes at its start, not the dialog before them
+[ "$default_skin" = 0 ] && [ -n "$windows" ] && sleep 1 # the skin's windows, not a dialog before them
+if ! kill -0 "$host_pid" 2>/dev/null; then
+  : # the host has ended already: its exit code says how
+elif [ "$default_skin" = 0 ]; then
   windows=$(xdotool search --onlyvisible --pid "$host_pid" 2>/dev/null || true)
-  if [ -n "$windows" ]; then
-    n=$(echo "$windows" | wc -w)
-    say "the skin shows $n window$([ "$n" = 1 ] || echo s); it was told to play"
-  else
-    say "no window of the host showed"
-  fi
+  n=$(echo "$windows" | wc -w)
+  say "the skin shows $n window$([ "$n" = 1 ] || echo s); it was told to play"
 elif [ -n "$main" ]; then
   sleep 0.5 # let the windows finish their first paint
   # The play button's centre, in window coordinates (see skins/default/skin.lua).
