@@ -111,9 +111,9 @@ TEST(e2e, RunsOverPathsInAnyLanguage) {
                            "main:create()\n"));
     ASSERT_TRUE(write_file(work + L"\\list.m3u", "#EXTINF:60,Band - Song\r\nsong.mp3\r\n"));
     const std::wstring shot = work + L"\\shot.png";
-    const run_result r = run_host(
-        {L"--skin", skin + L"\\skin.lua", L"--run-for", L"1500", L"--play", L"--screenshot", shot, work + L"\\list.m3u"},
-        work);
+    const run_result r = run_host({L"--skin", skin + L"\\skin.lua", L"--run-for", L"1500", L"--play", L"--screenshot",
+                                   shot, work + L"\\list.m3u"},
+                                  work);
     EXPECT_EQ(r.exit_code, 0u) << r.log;
     EXPECT_EQ(lines_containing(r.log, "ERROR"), std::vector<std::string>()) << r.log;
     EXPECT_TRUE(has(r.log, "host: playback: track 1: Band - Song\n")) << r.log;
