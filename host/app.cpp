@@ -164,7 +164,11 @@ int app::run_all() {
     if (m_options.play) m_player.play();
     if (m_options.show_prefs && m_ui != nullptr && !m_ui_failed) open_preferences(m_registry);
     message_loop();
-    const bool shot_saved = m_options.screenshot.empty() || save_screenshot(m_options.screenshot, m_options.full_screen);
+    // A screenshot of a failed start would show whatever else is on the screen: none is taken.
+    if (!m_options.screenshot.empty() && m_ui_failed)
+        log_host("no screenshot: the user interface did not start");
+    const bool shot_saved = m_options.screenshot.empty() || m_ui_failed ||
+                            save_screenshot(m_options.screenshot, m_options.full_screen);
     m_registry.set_shutting_down(true);
     m_player.stop_for_exit();  // the user interface still hears the stop
     close_preferences();       // the page goes while the user interface still runs
@@ -208,7 +212,7 @@ bool app::prepare() {
 
     m_window = create_host_window(kWindowClass, &app::window_proc, nullptr, this);
     if (m_window == nullptr)
-        log_host("ERROR : cannot create the host window (error " + std::to_string(GetLastError()) +
+        log_host("ERROR : no usable display: cannot create the host window (error " + std::to_string(GetLastError()) +
                  "); is DISPLAY a running X display?");
     else SetWindowTextW(m_window, L"trovaplay");
     m_registry.set_main_window(m_window);
@@ -266,7 +270,8 @@ void app::start_component() {
         memory_reader reader(blob);
         host_abort abort;
         if (guarded("set_config", [&] { m_client->set_config(reader, abort); }))
-            log_host("configuration handed back (" + std::to_string(blob.size()) + " bytes)");
+            log_host("configuration blob handed back (" + std::to_string(blob.size()) + " bytes from " +
+                     to_utf8(blob_path()) + ")");
     }
 
     guarded("services_init(true)", [&] { m_client->services_init(true); });
@@ -310,7 +315,13 @@ void app::log_component_version() {
 
 // 4. The user interface: the first user_interface service offered. Its main window becomes the
 // host's main window; without one (the skin failed or no skin was chosen) the host goes on to exit.
+// Without a display (prepare said so) none is started.
 void app::start_ui() {
+    if (m_window == nullptr) {
+        m_ui_failed = true;
+        log_host("the user interface is not started: no display");
+        return;
+    }
     const std::uint32_t n = m_registry.count_of(user_interface::class_guid);
     service_base* s = n == 0 ? nullptr : m_registry.get(user_interface::class_guid, 0);
     if (s == nullptr) {
@@ -326,9 +337,8 @@ void app::start_ui() {
     guarded("user interface init", [&] { main_window = m_ui->init(&host_hook); });
     if (main_window == nullptr) {
         m_ui_failed = true;
-        std::string why = m_window == nullptr ? "no window can be created (no display?)"
-                          : last_message_box().empty() ? "its start-up failed or was cancelled"
-                                                       : "its last message: " + last_message_box();
+        const std::string why = last_message_box().empty() ? "its start-up failed or was cancelled"
+                                                           : "its last message: " + last_message_box();
         log_host("ERROR : the user interface gave no main window: " + why);
         return;
     }
@@ -423,8 +433,11 @@ void app::stop_component() {
     memory_writer writer(blob);
     host_abort abort;
     if (guarded("get_config", [&] { m_client->get_config(writer, abort); })) {
+        // The component may keep its settings elsewhere (in a file of its own): the line names the
+        // store the host keeps for it.
         if (write_file_atomic(blob_path(), blob))
-            log_host("configuration saved (" + std::to_string(blob.size()) + " bytes)");
+            log_host("configuration blob saved (" + std::to_string(blob.size()) + " bytes to " + to_utf8(blob_path()) +
+                     ")");
         else
             log_host("ERROR : cannot save the configuration to " + to_utf8(blob_path()));
     }

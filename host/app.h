@@ -7,9 +7,11 @@
 // 3. Start it: set_library_path, set_config (the blob saved last time, if any), services_init(true),
 //    walk the factory list and register every service the component offers.
 // 4. Start the user interface: the first user_interface service gets its init call with the host's
-//    hook; the window it returns becomes the host's main window. No window: the host says why in one
-//    line and goes on to exit (with exit_no_ui).
-// 5. Run the message loop until WM_QUIT or until --run-for is over; then the --screenshot.
+//    hook; the window it returns becomes the host's main window. No window, or no display for one
+//    (the host's own window could not be made): the host says why in one line and goes on to exit
+//    (with exit_no_ui).
+// 5. Run the message loop until WM_QUIT or until --run-for is over; then the --screenshot (none
+//    after a failed start).
 // 6. Stop the user interface (its shutdown call).
 // 7. Stop the component: get_config (saved to the profile), services_init(false), release every
 //    pointer into the component, FreeLibrary.

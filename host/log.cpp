@@ -118,6 +118,12 @@ std::string last_message_box() {
 
 void log_host(const std::string& text) { log_line(log_kind::host, text); }
 
+void print_plain(const std::string& text) {
+    log_state& s = state();
+    zut::scoped_lock lock(s.lock);
+    write_all(GetStdHandle(STD_OUTPUT_HANDLE), text);
+}
+
 unsigned log_count(log_kind kind) {
     log_state& s = state();
     zut::scoped_lock lock(s.lock);

@@ -31,6 +31,10 @@ inline void log_line(log_kind kind, const std::string& text) {
 // Shorthand for the host's own lines.
 void log_host(const std::string& text);
 
+// Writes text to standard output as it stands: no time, no mark, not into the log file (the usage
+// text).
+void print_plain(const std::string& text);
+
 // The text of the last message-box line (without its mark); empty when there was none.
 std::string last_message_box();
 

@@ -21,11 +21,11 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     std::wstring error;
     if (!host::parse_options(args, opts, error)) {
         host::log_host("ERROR : " + host::to_utf8(error));
-        host::log_host(host::to_utf8(host::usage_text()));
+        host::print_plain(host::to_utf8(host::usage_text()));
         return host::exit_bad_command_line;
     }
     if (opts.help) {
-        host::log_host(host::to_utf8(host::usage_text()));
+        host::print_plain(host::to_utf8(host::usage_text()));
         return host::exit_ok;
     }
     int code;

@@ -18,7 +18,7 @@ namespace host {
 namespace {
 
 // The fields only the player knows while a track plays.
-class playback_fields final : public titleformat_hook {
+class playback_fields final : public field_hook {
 public:
     playback_fields(double position, double length) : m_position(position), m_length(length) {}
     bool process_field(titleformat_text_out* p_out, const char* p_name, t_size p_name_length, bool& p_found) override {
@@ -34,10 +34,6 @@ public:
         p_out->write(titleformat_input_type_other, value.c_str(), t_size(value.size()));
         p_found = true;
         return true;
-    }
-    bool process_function(titleformat_text_out*, const char*, t_size, titleformat_function_params*, bool& p_found) override {
-        p_found = false;
-        return false;
     }
 
 private:

@@ -40,6 +40,16 @@ enum slot : int {
     slot_volume = 9,
 };
 
+const char* stop_reason_name(stop_reason reason) {
+    switch (reason) {
+        case stop_reason_user: return "stop asked for";
+        case stop_reason_eof: return "end of the playlist";
+        case stop_reason_starting_another: return "another track starts";
+        case stop_reason_shutting_down: return "the host is quitting";
+    }
+    return "unknown reason";
+}
+
 std::string describe(const service_ptr_t<metadb_handle>& t) {
     const track* tr = static_cast<const track*>(t.get_ptr());
     if (tr == nullptr) return "(none)";
@@ -127,16 +137,18 @@ void playback_engine::advance(std::uint64_t now) {
         const std::int64_t length = track_length_ms();
         if (length <= 0 || m_position_ms < length) break;
         const std::int64_t over = m_position_ms - length;
-        const std::uint32_t next = neighbour(+1, true);
+        const std::uint32_t next = first_playable(m_playlist, neighbour(+1, true), +1);
         if (next == playlist_manager::none) {
             end(stop_reason_eof);
             return;
         }
+        const std::uint32_t old_item = m_item;
         m_item = next;
         m_track = m_playlists.get_item(m_playlist, next);
         m_position_ms = skips < kMaxTrackSkips ? over : 0;
         m_second = 0;
         log_host("playback: next track " + std::to_string(m_item + 1) + ": " + describe(m_track));
+        playing_row_moved(m_playlist, old_item);
         queue(event{slot_new_track, 0, false, 0, 0, m_track});
     }
 
@@ -162,12 +174,13 @@ double playback_engine::position() const {
 // The item `step` places away from the playing one (or from the focus when stopped) in the
 // playback order; none when there is none. `automatic`: a track ended by itself.
 std::uint32_t playback_engine::neighbour(std::int32_t step, bool automatic) const {
-    std::uint32_t playlist = m_playlist;
-    std::uint32_t from = m_item;
-    if (!m_playing) {
-        playlist = m_playlists.get_active_playlist();
-        from = m_playlists.playlist_get_focus_item(playlist);
-    }
+    if (m_playing) return step_from(m_playlist, m_item, step, automatic);
+    const std::uint32_t playlist = m_playlists.get_active_playlist();
+    return step_from(playlist, m_playlists.playlist_get_focus_item(playlist), step, automatic);
+}
+
+std::uint32_t playback_engine::step_from(std::uint32_t playlist, std::uint32_t from, std::int32_t step,
+                                         bool automatic) const {
     const std::uint32_t count = m_playlists.playlist_get_item_count(playlist);
     if (count == 0) return playlist_manager::none;
     const std::uint32_t order = m_playlists.order();
@@ -179,12 +192,30 @@ std::uint32_t playback_engine::neighbour(std::int32_t step, bool automatic) cons
     return playlist_manager::none;
 }
 
+// A track that cannot be played is reported and passed over, in the direction of `step`; each item
+// is tried once (the playback order may come round again).
+std::uint32_t playback_engine::first_playable(std::uint32_t playlist, std::uint32_t item, std::int32_t step) const {
+    const std::uint32_t count = m_playlists.playlist_get_item_count(playlist);
+    for (std::uint32_t tried = 0; tried < count && item != playlist_manager::none; ++tried) {
+        const service_ptr_t<metadb_handle> handle = m_playlists.get_item(playlist, item);
+        const track* t = static_cast<const track*>(handle.get_ptr());
+        if (t == nullptr) return playlist_manager::none;
+        const std::string why = t->unplayable_reason();
+        if (why.empty()) return item;
+        log_host("ERROR : playback: track " + std::to_string(item + 1) + " cannot be played: " + why);
+        item = step_from(playlist, item, step, false);
+    }
+    return playlist_manager::none;
+}
+
 // ---- Commands
 
 void playback_engine::begin(std::uint32_t playlist, std::uint32_t item, std::int32_t command, bool paused) {
     service_ptr_t<metadb_handle> t = m_playlists.get_item(playlist, item);
     if (t.is_empty()) return;
     advance(m_clock());
+    const std::uint32_t old_playlist = m_playing ? m_playlist : playlist_manager::none;
+    const std::uint32_t old_item = m_item;
     if (m_playing) queue(event{slot_stop, stop_reason_starting_another, false, 0, 0, {}});
     m_playing = true;
     m_paused = paused;
@@ -196,6 +227,7 @@ void playback_engine::begin(std::uint32_t playlist, std::uint32_t item, std::int
     m_clock_ms = m_clock();
     set_timer(true);
     log_host("playback: track " + std::to_string(item + 1) + ": " + describe(t) + (paused ? " (paused)" : ""));
+    playing_row_moved(old_playlist, old_item);
     queue(event{slot_start, command, paused, 0, 0, {}});
     queue(event{slot_new_track, 0, false, 0, 0, t});
 }
@@ -208,8 +240,20 @@ void playback_engine::end(stop_reason reason) {
     m_second = 0;
     m_track.release();
     set_timer(false);
-    log_host("playback: stopped (reason " + std::to_string(int(reason)) + ")");
+    log_host(std::string("playback: stopped (") + stop_reason_name(reason) + ")");
+    playing_row_moved(m_playlist, m_item);
     queue(event{slot_stop, reason, false, 0, 0, {}});
+}
+
+// The rows that gain or lose the playing mark (a row format may show it) are told to the playlist
+// listeners as modified: the one that played before and the one that plays now.
+void playback_engine::playing_row_moved(std::uint32_t old_playlist, std::uint32_t old_item) {
+    std::uint32_t playlist = playlist_manager::none, item = playlist_manager::none;
+    const bool playing = playing_item(playlist, item);
+    if (playing && playlist == old_playlist && item == old_item) return;
+    if (old_playlist != playlist_manager::none && old_item != playlist_manager::none)
+        m_playlists.items_modified(old_playlist, bit_array_one(old_item));
+    if (playing) m_playlists.items_modified(playlist, bit_array_one(item));
 }
 
 bool playback_engine::get_now_playing(service_ptr_t<metadb_handle>& out) {
@@ -240,6 +284,7 @@ void playback_engine::start(std::uint32_t command, bool paused) {
             log_host("ERROR : play_control start: unknown command " + std::to_string(command));
             return;
     }
+    item = first_playable(playlist, item, command == play_control::track_command_prev ? -1 : +1);
     if (m_playlists.get_item(playlist, item).is_empty()) {
         log_host("playback: nothing to play");
         return;
@@ -250,6 +295,11 @@ void playback_engine::start(std::uint32_t command, bool paused) {
 
 bool playback_engine::play_item(std::uint32_t playlist, std::uint32_t item) {
     if (m_playlists.get_item(playlist, item).is_empty()) return false;
+    item = first_playable(playlist, item, +1);
+    if (item == playlist_manager::none) {
+        log_host("playback: nothing to play");
+        return true;  // the item was there
+    }
     begin(playlist, item, play_control::track_command_play, false);
     flush();
     return true;

@@ -89,11 +89,15 @@ private:
     };
 
     void begin(std::uint32_t playlist, std::uint32_t item, std::int32_t command, bool paused);
+    void playing_row_moved(std::uint32_t old_playlist, std::uint32_t old_item);
     void end(stop_reason reason);
     void advance(std::uint64_t now);
     double track_length() const;
     std::int64_t track_length_ms() const;
     std::uint32_t neighbour(std::int32_t step, bool automatic) const;
+    std::uint32_t step_from(std::uint32_t playlist, std::uint32_t from, std::int32_t step, bool automatic) const;
+    // The first item from `item` on (going `step` places at a time) whose track can be played.
+    std::uint32_t first_playable(std::uint32_t playlist, std::uint32_t item, std::int32_t step) const;
     void set_timer(bool on);
 
     void queue(event e) { m_events.push_back(e); }

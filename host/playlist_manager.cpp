@@ -3,9 +3,12 @@
 #include <algorithm>
 #include <cstring>
 
+#include <trovaplay/shared/shared.h>
+
 #include "guard.h"
 #include "log.h"
 #include "playback_engine.h"
+#include "title_format.h"
 
 namespace host {
 
@@ -51,6 +54,25 @@ public:
 
 private:
     const std::vector<bool>& m_bits;
+};
+
+// The field a playlist row knows beyond its track's: %is_playing% ("1" for the playing item's
+// row, not found for the others).
+class playlist_row_fields final : public field_hook {
+public:
+    explicit playlist_row_fields(bool playing) : m_playing(playing) {}
+    bool process_field(titleformat_text_out* p_out, const char* p_name, t_size p_name_length, bool& p_found) override {
+        p_found = false;
+        if (stricmp_utf8_ex(p_name, p_name_length, "is_playing", ~0u) != 0) return false;
+        if (m_playing) {
+            p_out->write(titleformat_input_type_other, "1", 1);
+            p_found = true;
+        }
+        return true;
+    }
+
+private:
+    bool m_playing;
 };
 
 }  // namespace
@@ -406,7 +428,15 @@ void playlist_manager_impl::playlist_item_format_title(std::uint32_t p_playlist,
     service_ptr_t<titleformat_script> script = p_script;
     // No script: the host's own row format.
     if (script.is_empty() && (m_row_format == nullptr || !m_row_format->compile(script))) return;
-    handle->format_title(p_hook, p_out, script, p_filter);
+    const title_script* compiled = title_script::from(script.get_ptr());
+    if (compiled == nullptr) return;  // not one of the host's: it knows no other formatter
+    std::uint32_t playing_playlist = none, playing_item = none;
+    const bool playing = m_engine && m_engine->playing_item(playing_playlist, playing_item) &&
+                         playing_playlist == p_playlist && playing_item == p_item;
+    playlist_row_fields row(playing);
+    // Every track handle of this host is one of its tracks.
+    track* t = static_cast<track*>(handle.get_ptr());
+    guarded("playlist_manager format_title", [&] { t->format_with(p_hook, &row, p_out, *compiled, p_filter); });
 }
 
 bool playlist_manager_impl::get_playing_item_location(t_size* p_playlist, t_size* p_item) {

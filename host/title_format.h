@@ -51,6 +51,16 @@ private:
     std::vector<node> m_nodes;
 };
 
+// A host hook that knows fields only: every function is left to the others.
+class field_hook : public titleformat_hook {
+public:
+    bool process_function(titleformat_text_out*, const char*, t_size, titleformat_function_params*,
+                          bool& p_found) override {
+        p_found = false;
+        return false;
+    }
+};
+
 // Length as text: "m:ss", or "h:mm:ss" from one hour on (whole seconds, rounded down).
 std::string format_length(double seconds);
 

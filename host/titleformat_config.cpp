@@ -57,7 +57,9 @@ bool titleformat_config_impl::compile(service_ptr_t<titleformat_script>& p_out) 
 }
 
 titleformat_config_impl* make_playlist_row_format() {
-    return titleformat_config_impl::make(playlist_row_format_guid, "Playlist rows", "[%artist% - ]%title%", 0.0);
+    // The playing track's row starts with a mark, U+00BB (in every font and every Western code page).
+    return titleformat_config_impl::make(playlist_row_format_guid, "Playlist rows",
+                                         "$if(%is_playing%,\xC2\xBB )[%artist% - ]%title%", 0.0);
 }
 
 }  // namespace host

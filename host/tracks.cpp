@@ -259,6 +259,25 @@ std::string track::artist() const {
     return m_info.meta("artist");
 }
 
+std::string track::unplayable_reason() const {
+    if (length() > 0) return std::string();
+    const std::string path = m_location.get_path();
+    if (path.find("://") != std::string::npos) return std::string();
+    const std::wstring wide = to_wide(path);
+    const DWORD attributes = GetFileAttributesW(wide.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
+        return path + " is a folder";
+    HANDLE file = CreateFileW(wide.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        const DWORD error = GetLastError();
+        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return "no such file: " + path;
+        return "cannot open " + path + " (error " + std::to_string(error) + ")";
+    }
+    CloseHandle(file);
+    return std::string();
+}
+
 // ---- names
 
 void split_artist_title(const std::string& text, std::string& artist, std::string& title) {

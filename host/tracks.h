@@ -1,7 +1,8 @@
 #pragma once
 // Tracks of the reference host: handles (counted host objects) for files and playlist entries, with
-// the track information they carry. The host never opens a track's file: what it knows of a track
-// (title, artist, length) comes from the playlist that named it or from its file name.
+// the track information they carry. What the host knows of a track (title, artist, length) comes
+// from the playlist that named it or from its file name; only a track without a known length is
+// looked at on disk (a WAV file's header gives one; a missing file or a folder cannot be played).
 //
 // A track's information is guarded by the process-wide track-information lock (metadb_lock /
 // metadb_unlock, recursive); get_info_locked answers only to the thread that holds it.
@@ -116,6 +117,9 @@ public:
     double length() const;
     std::string title() const;
     std::string artist() const;
+    // Why the track cannot be played; empty when it can. A known length, or an address that is no
+    // local path, is played as it is known; otherwise the file must open.
+    std::string unplayable_reason() const;
 
 private:
     explicit track(const track_facts& facts);

@@ -17,21 +17,39 @@ build_all() {
   cmake --build "$build_dir" -j "$(nproc)" "${targets[@]}" -- --no-print-directory
 }
 
+# The environment of every wine run: quiet wine, no .NET or HTML engines, and a UTF-8 locale, so
+# that paths in any language reach their files (wine names files on disk in the locale's
+# charset); ZIN_WINE_LOCALE may name another locale for a test that needs one.
+wine_environment() {
+  export WINEDEBUG=${WINEDEBUG:--all} WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
+  export LC_ALL=${ZIN_WINE_LOCALE:-C.UTF-8} LANG=${ZIN_WINE_LOCALE:-C.UTF-8}
+}
+
 # The wine prefix (made once, then reused): the tests keep their own in the build folder, because
-# they stop its wine server at the end and change its settings; tools/run.sh passes the per-user one.
+# they stop its wine server at the end and change its settings; tools/run.sh and manual runs of
+# tools/wine-run.sh use the per-user one.
 prepare_wine() {
-  export WINEPREFIX=${1:-$build_dir/wineprefix} WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml= LC_ALL=C LANG=C
+  export WINEPREFIX=${1:-$build_dir/wineprefix}
+  wine_environment
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
     echo "preparing wine prefix $WINEPREFIX"
+    mkdir -p "$(dirname "$WINEPREFIX")"
     wineboot -i >/dev/null 2>&1 || true
     wineserver -w || true
   fi
 }
 
 # Without a window manager, wine waits about 2 s for each shown window it destroys unless it leaves
-# the windows unmanaged; on a real desktop the window manager should manage them.
+# the windows unmanaged; under a window manager they should be managed. With no argument the
+# setting follows this run's display (a window manager announces itself on the root window): runs
+# of both kinds share the per-user prefix, so each run sets what it needs.
 set_wine_managed() {
-  if [ "$1" = no ]; then
+  local managed=${1:-}
+  if [ -z "$managed" ]; then
+    managed=no
+    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && managed=yes
+  fi
+  if [ "$managed" = no ]; then
     wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 || true
   else
     wine reg delete 'HKCU\Software\Wine\X11 Driver' /v Managed /f >/dev/null 2>&1 || true

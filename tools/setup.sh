@@ -66,7 +66,10 @@ if [ ! -f "$lua_dir/src/lua.h" ]; then
   echo "setup: fetching Lua 5.1 sources into $user_lua"
   rm -rf "$user_cache/lua-src"
   mkdir -p "$user_cache/lua-src"
-  (cd "$user_cache/lua-src" && apt-get source -qq lua5.1 >/dev/null)
+  # As root, apt would fetch as its own user, who may not write here, and warn about it.
+  sandbox=()
+  [ "$(id -u)" = 0 ] && sandbox=(-o APT::Sandbox::User=root)
+  (cd "$user_cache/lua-src" && apt-get source -qq "${sandbox[@]}" lua5.1 >/dev/null)
   src=$(find "$user_cache/lua-src" -maxdepth 1 -mindepth 1 -type d -name 'lua5.1*' | head -n 1)
   [ -n "$src" ] && [ -f "$src/src/lua.h" ] || { echo "setup: Lua sources not found" >&2; exit 1; }
   rm -rf "$user_lua"

@@ -1,15 +1,14 @@
 #!/usr/bin/env bash
-# Runs a Windows program under wine with the project's fixed environment: a wine prefix inside the
-# build folder, quiet wine debug output, a fixed locale (so the ANSI code page is the same everywhere).
-# DISPLAY comes from the caller (tools/test.sh starts Xvfb when there is none).
+# Runs a Windows program under wine with the project's fixed environment (tools/common.sh: quiet
+# wine, a UTF-8 locale). A caller that names its WINEPREFIX (tools/test.sh, tools/run.sh) has set
+# it up; without one it is the per-user prefix of tools/run.sh, ~/.cache/tro_ui_zin/wineprefix
+# (made when missing), set up for this run's display. DISPLAY comes from the caller.
 set -u
-exe=$1; shift
-bin_dir=$(cd "$(dirname "$exe")" && pwd)
-build_dir=$(dirname "$bin_dir")
-export WINEPREFIX=${WINEPREFIX:-$build_dir/wineprefix}
-export WINEDEBUG=${WINEDEBUG:--all}
-export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
-# ZIN_WINE_LOCALE may name another locale for a test that needs one (wine names files on disk in
-# the locale's charset).
-export LC_ALL=${ZIN_WINE_LOCALE:-C} LANG=${ZIN_WINE_LOCALE:-C}
-exec wine "$exe" "$@"
+. "$(dirname "$0")/common.sh"
+if [ -z "${WINEPREFIX:-}" ]; then
+  prepare_wine "$user_cache/wineprefix" >&2
+  set_wine_managed
+else
+  wine_environment
+fi
+exec wine "$@"

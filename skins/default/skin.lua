@@ -21,14 +21,14 @@ function show_status(frame)
 end
 
 -- The display: the playing track's artist and title, and its time, formatted against the playing
--- track whenever they are updated. The title runs through its place a pixel at a time; the mouse
--- can drag it, and it holds still while it is dragged.
+-- track whenever they are updated; "stopped" while nothing plays. The title runs through its place
+-- a pixel at a time; the mouse can drag it, and it holds still while it is dragged.
 display_font = font.new("Tahoma", 14, 0, 700)
 time_font = font.new("Tahoma", 13, 0, 400)
 display_color = color.new(150, 235, 160)
 TITLE = "[%artist% - ]%title%  ***  "  -- the gap before the title comes round again
 title_text = text_scroll.new(rect.new(70, 14, 286, 32), TITLE, 0, display_font, display_color,
-    function() title_clock:stop() end, function() title_clock:start(40) end)
+    function() title_clock:stop() end, function() if trova.is_playing() ~= 0 then title_clock:start(40) end end)
 time_text = textfield.new(rect.new(70, 32, 286, 48), "%playback_time%[ / %length%]", 0, time_font, display_color, true)
 main:add(title_text)
 main:add(time_text)
@@ -36,8 +36,15 @@ main:add(time_text)
 title_clock = timer.new(function() title_text:scroll_left(1) end)
 title_clock:start(40)
 
+-- Mode 2 shows a text as written: with nothing playing there is no track to format against.
 function show_track()
-    title_text:update(TITLE)
+    if trova.is_playing() == 0 then
+        title_clock:stop()
+        title_text:update("stopped", 2)
+    else
+        title_text:update(TITLE)
+        title_clock:start(40)
+    end
     title_text:reset_pos()
     time_text:update()
 end
@@ -132,9 +139,10 @@ set_global_callback("OnPause", function()
     if trova.is_playing() == 2 then show_status(PAUSED) else show_status(PLAYING) end
 end)
 
--- The lamp starts as the player is now (the skin may be loaded while a track plays).
+-- The lamp and the display start as the player is now (the skin may be loaded while a track plays).
 local state = trova.is_playing()
 show_status((state == 2 and PAUSED) or (state == 1 and PLAYING) or STOPPED)
+show_track()
 
 -- The playlist window below the main one: the host's active playlist, one row per track. A click
 -- selects, Shift and Ctrl extend, dragging moves the selection, a double click plays the row, and

@@ -25,7 +25,7 @@ std::string takeAnsi(char* buffer) {
 // ---- toWide / toAnsi ------------------------------------------------------------------------------
 
 TEST(Conversion, TheTestRunnerFixesTheAnsiCodePage) {
-    // LC_ALL=C under wine gives the Western European code page.
+    // The C.UTF-8 locale of tools/wine-run.sh gives the Western European code page under wine.
     EXPECT_EQ(GetACP(), 1252u);
 }
 

@@ -14,6 +14,7 @@
 #include <playback_engine.h>
 #include <playlist_manager.h>
 #include <registry.h>
+#include <text.h>
 #include <title_format.h>
 #include <tracks.h>
 
@@ -81,13 +82,14 @@ protected:
         registry.release_all();
     }
 
-    // Adds tracks "A", "B", ... with the given lengths to the active playlist.
-    void add_tracks(const std::vector<double>& lengths) {
+    // Adds tracks "A", "B", ... with the given lengths to the active playlist, each of its own
+    // missing file or of `path`.
+    void add_tracks(const std::vector<double>& lengths, const std::string& path = std::string()) {
         std::vector<host::track*> made;
         for (double length : lengths) {
             host::track_facts f;
             f.title = std::string(1, char('A' + playlists->playlist_get_item_count(0) + made.size()));
-            f.path = "C:\\music\\" + f.title + ".mp3";
+            f.path = path.empty() ? "C:\\music\\" + f.title + ".mp3" : path;
             f.length = length;
             made.push_back(host::track::make(f));
         }
@@ -192,6 +194,21 @@ TEST_F(playback, EndOfTrackGoesOnAndTheLastStopsWithEndOfFile) {
     EXPECT_FALSE(engine->get_now_playing(h));
 }
 
+// A track without a known length whose file is missing cannot be played: it is passed over in the
+// direction of the command, also when the track before it ends.
+TEST_F(playback, TracksThatCannotBePlayedArePassedOver) {
+    add_tracks({0, 10, 0, 1, 0});  // A, C and E cannot be played
+    engine->start(play_control::track_command_play, false);
+    engine->start(play_control::track_command_next, false);
+    engine->start(play_control::track_command_prev, false);
+    EXPECT_EQ(take(), (lines{"start 1", "new_track B", "stop 2", "start 2", "new_track D", "stop 2", "start 3",
+                             "new_track B"}));
+    engine->start(play_control::track_command_next, false);
+    run_ms(1000);
+    EXPECT_EQ(take(), (lines{"stop 2", "start 2", "new_track D", "stop 1"}));  // nothing after D plays
+    EXPECT_FALSE(engine->is_playing());
+}
+
 TEST_F(playback, StopTellsTheReasonOnceAndNoNewTrack) {
     add_tracks({10, 10});
     engine->start(play_control::track_command_play, false);
@@ -245,7 +262,8 @@ TEST_F(playback, PauseHoldsTimeAndPlayResumes) {
 }
 
 TEST_F(playback, SeekMovesWithinTheTrackAndToItsEnd) {
-    add_tracks({10, 0});  // the second track has no known length: it plays on and cannot seek
+    add_tracks({10});
+    add_tracks({0}, host::to_utf8(host::module_path()));  // a file of no known length: it plays on and cannot seek
     engine->start(play_control::track_command_play, false);
     take();
     EXPECT_TRUE(engine->can_seek());

@@ -14,6 +14,7 @@
 #include <tracks.h>
 
 #include <trovaplay/sdk/metadb_handle_list.h>
+#include <trovaplay/sdk/play_control.h>
 #include <trovaplay/sdk/playlist_callback.h>
 
 namespace {
@@ -92,13 +93,14 @@ protected:
         playlists->service_release();
         registry.release_all();
     }
-    // Tracks "A", "B", ... appended to playlist p.
+    // Tracks "A", "B", ... of a minute each appended to playlist p.
     void add_tracks(std::uint32_t p, int n) {
         std::vector<host::track*> made;
         for (int i = 0; i < n; ++i) {
             host::track_facts f;
             f.title = std::string(1, char('A' + playlists->playlist_get_item_count(p) + i));
             f.path = "C:\\music\\" + f.title + ".mp3";
+            f.length = 60;
             made.push_back(host::track::make(f));
         }
         playlists->add_items(p, made);
@@ -207,6 +209,32 @@ TEST_F(playlist_manager_host, TitlesUseTheGivenScriptOrTheRowFormat) {
     EXPECT_NE(std::string::npos, std::string(title.get_ptr()).find('A')) << title.get_ptr();
     playlists->playlist_item_format_title(0, 7, nullptr, title, service_ptr_t<titleformat_script>(), nullptr, 1);
     EXPECT_STREQ("", title.get_ptr());
+    playlists->set_row_format(nullptr);
+    rows->service_release();
+}
+
+// The row format marks the playing track's row; the rows that gain or lose the mark are told as
+// modified.
+TEST_F(playlist_manager_host, ThePlayingRowIsMarkedAndToldWhenTheMarkMoves) {
+    host::titleformat_config_impl* rows = host::make_playlist_row_format();
+    playlists->set_row_format(rows);
+    host::playback_engine engine(registry, *playlists, [] { return std::uint64_t(0); });
+    playlists->set_engine(&engine);
+    add_tracks(0, 3);
+    auto row = [&](std::uint32_t item) {
+        zut::string8 title;
+        playlists->playlist_item_format_title(0, item, nullptr, title, service_ptr_t<titleformat_script>(), nullptr, 1);
+        return std::string(title.get_ptr());
+    };
+    take();
+    EXPECT_TRUE(playlists->playlist_execute_default_action(0, 1));
+    EXPECT_EQ((lines{"A", "\xC2\xBB B", "C"}), (lines{row(0), row(1), row(2)}));
+    engine.start(play_control::track_command_next, false);
+    EXPECT_EQ((lines{"B", "\xC2\xBB C"}), (lines{row(1), row(2)}));
+    engine.stop();
+    EXPECT_EQ("C", row(2));
+    EXPECT_EQ((lines{"5 focus -1->1", "6 modified 1", "6 modified 1", "6 modified 2", "6 modified 2"}), take());
+    playlists->set_engine(nullptr);
     playlists->set_row_format(nullptr);
     rows->service_release();
 }

@@ -197,7 +197,7 @@ TEST(tracks, PlaylistRowFormatCompilesOnceAndFailsOnce) {
     EXPECT_NE(d.get_ptr(), a.get_ptr());
     c->reset();
     c->get_spec(text);
-    EXPECT_STREQ(text.get_ptr(), "[%artist% - ]%title%");
+    EXPECT_STREQ(text.get_ptr(), "$if(%is_playing%,\xC2\xBB )[%artist% - ]%title%");
 
     // A script that is none of the host's formats nothing.
     host::track_facts f;
