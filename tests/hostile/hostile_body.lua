@@ -341,7 +341,7 @@ function modes.memory()
   end
   for i = 1, 30 do
     hoard[table.getn(hoard)] = nil
-    pcall(sweep, 20)
+    pcall(sweep, 20, true)
     pcall(function() last_window():create() end)
   end
   hoard = nil
