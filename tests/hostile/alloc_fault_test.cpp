@@ -2,12 +2,13 @@
 // libraries, skin compile and run), a callback and the shutdown, against the recording fake host:
 // nothing may crash or hang, and the engine must give back every host reference it took. The same
 // for the engine's own heap (operator new and the C allocation functions, wrapped by the linker for
-// this program) over a skin that uses the newer classes, a deferred repaint and the unload.
+// this program) over a skin that uses the newer classes, a click, a deferred repaint and the unload.
 
 #include "../engine/startup_test_util.h"
 
 #include <script_alloc.h>
 #include <zin_window/callbacks.h>
+#include <zin_window/zin_window.h>
 
 #include <gtest/gtest.h>
 
@@ -152,6 +153,14 @@ const char kNewerSkin[] =
     "set_global_callback('OnStop', function() w:redraw(r) w:set_pos(rect.new(30, 30, 200, 120)) print('stopped') end)\n"
     "w:create()\n";
 
+// A move, a right press and release over the first open window, through its window procedure
+// (a left press nobody handles would start the modal move loop).
+void click_first_window() {
+    if (g_window_handles.getSize() == 0) return;
+    const HWND hwnd = g_window_handles[0].handle;
+    for (UINT msg : {WM_MOUSEMOVE, WM_RBUTTONDOWN, WM_RBUTTONUP}) SendMessageW(hwnd, msg, 0, MAKELPARAM(5, 5));
+}
+
 void pump_messages() {
     MSG msg;
     for (int i = 0; i < 3; ++i) {
@@ -166,13 +175,14 @@ TEST_F(AllocFault, EveryFailingHeapRequestEndsCleanly) {
     folder.write("pledit.txt", "[Text]\r\nNormal=#00FF00\r\nNormalBG=#000000\r\nSelectedBG=#0000FF\r\nFont=Arial\r\n");
     const int control_before = control.count();
     const int playlists_before = playlists.count();
-    // One run of what the sweep fails: start-up, a player event, the messages it left (the
+    // One run of what the sweep fails: start-up, a player event, a click, the messages left (the
     // deferred repaint), the shutdown.
     auto run_skin = [&](unsigned long fail_at) {
         boxes().clear();
         arm_heap(fail_at);
         const bool started = init_with(skin) != nullptr;
         fire_global_callback(GCB_ON_STOP);
+        click_first_window();
         pump_messages();
         get_ui_zin().shutdown();
         g_heap_armed = false;
