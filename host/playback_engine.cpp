@@ -5,7 +5,9 @@
 // 2. At the end of a track (only tracks with a known length end) go on to the next track of the
 //    playback order, carrying the time past the end over; with no next track, stop (end of file).
 // 3. Each whole second that the position reaches while a track plays is told once (on_time).
-// 4. Deliver the queued events to every listener, in order.
+// 4. Deliver the queued events to every listener, in order. A listener's commands are carried out
+//    at once, and their events are delivered behind the ones waiting; a command given from inside
+//    an event that a listener's command caused waits for the next tick.
 #include "playback_engine.h"
 
 #include <cmath>
@@ -29,6 +31,9 @@ const UINT kTimerMs = 100;
 // A long pause of the whole process (a debugger, a suspended machine) skips at most this many
 // tracks at once; the rest of the time is dropped.
 const int kMaxTrackSkips = 1000;
+// Listener commands caused by listener commands carried out within one delivery; further ones
+// wait for the next tick.
+const int kMaxListenerChain = 1;
 
 enum slot : int {
     slot_start = 0,
@@ -104,14 +109,30 @@ void playback_engine::shutdown() {
         m_window = nullptr;
     }
     m_events.clear();
+    m_deferred.clear();
     m_track.release();
 }
 
 // ---- Time line
 
 void playback_engine::tick() {
+    run_deferred();
     advance(m_clock());
     flush();
+    if (!m_playing && m_deferred.empty()) set_timer(false);
+}
+
+void playback_engine::run_deferred() {
+    std::vector<std::function<void()>> commands;
+    commands.swap(m_deferred);
+    for (const std::function<void()>& command : commands) command();
+}
+
+bool playback_engine::defer_from_listener(std::function<void()> command) {
+    if (!m_delivering || m_delivering_chain < kMaxListenerChain) return false;
+    m_deferred.push_back(std::move(command));
+    set_timer(true);
+    return true;
 }
 
 double playback_engine::track_length() const {
@@ -239,7 +260,7 @@ void playback_engine::end(stop_reason reason) {
     m_position_ms = 0;
     m_second = 0;
     m_track.release();
-    set_timer(false);
+    set_timer(!m_deferred.empty());
     log_host(std::string("playback: stopped (") + stop_reason_name(reason) + ")");
     playing_row_moved(m_playlist, m_item);
     queue(event{slot_stop, reason, false, 0, 0, {}});
@@ -263,6 +284,7 @@ bool playback_engine::get_now_playing(service_ptr_t<metadb_handle>& out) {
 }
 
 void playback_engine::start(std::uint32_t command, bool paused) {
+    if (defer_from_listener([=] { start(command, paused); })) return;
     std::uint32_t playlist = m_playing ? m_playlist : m_playlists.get_active_playlist();
     std::uint32_t item = playlist_manager::none;
     switch (command) {
@@ -295,6 +317,7 @@ void playback_engine::start(std::uint32_t command, bool paused) {
 
 bool playback_engine::play_item(std::uint32_t playlist, std::uint32_t item) {
     if (m_playlists.get_item(playlist, item).is_empty()) return false;
+    if (defer_from_listener([=] { play_item(playlist, item); })) return true;
     item = first_playable(playlist, item, +1);
     if (item == playlist_manager::none) {
         log_host("playback: nothing to play");
@@ -327,12 +350,14 @@ bool playback_engine::playing_item(std::uint32_t& playlist, std::uint32_t& item)
 }
 
 void playback_engine::stop() {
+    if (defer_from_listener([=] { stop(); })) return;
     advance(m_clock());
     end(stop_reason_user);
     flush();
 }
 
 void playback_engine::pause(bool state) {
+    if (defer_from_listener([=] { pause(state); })) return;
     advance(m_clock());
     if (m_playing && m_paused != state) {
         m_paused = state;
@@ -346,6 +371,7 @@ void playback_engine::set_volume(float volume) {
     if (volume < volume_min) volume = volume_min;
     if (volume > volume_max) volume = volume_max;
     if (volume == m_volume) return;
+    if (defer_from_listener([=] { set_volume(volume); })) return;
     m_volume = volume;
     queue(event{slot_volume, 0, false, 0, volume, {}});
     flush();
@@ -355,6 +381,7 @@ bool playback_engine::can_seek() const { return m_playing && track_length_ms() >
 
 void playback_engine::seek(double seconds) {
     if (!std::isfinite(seconds)) return;
+    if (defer_from_listener([=] { seek(seconds); })) return;
     advance(m_clock());
     if (!can_seek()) {
         flush();
@@ -384,8 +411,14 @@ void playback_engine::flush() {
     while (!m_events.empty()) {
         const event e = m_events.front();
         m_events.pop_front();
+        m_delivering_chain = e.chain;
         deliver(e);
     }
+}
+
+void playback_engine::queue(event e) {
+    e.chain = m_delivering ? m_delivering_chain + 1 : 0;
+    m_events.push_back(e);
 }
 
 void playback_engine::deliver(const event& e) {

@@ -13,6 +13,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <vector>
 #include <functional>
 
 #include <trovaplay/sdk/metadb_handle.h>
@@ -86,6 +87,7 @@ private:
         double time;
         float volume;
         service_ptr_t<metadb_handle> track;
+        int chain = 0;  // listener commands that led to it (0: the player's own, or a caller's)
     };
 
     void begin(std::uint32_t playlist, std::uint32_t item, std::int32_t command, bool paused);
@@ -100,8 +102,13 @@ private:
     std::uint32_t first_playable(std::uint32_t playlist, std::uint32_t item, std::int32_t step) const;
     void set_timer(bool on);
 
-    void queue(event e) { m_events.push_back(e); }
+    void queue(event e);
     void flush();
+    // A command that a listener gives from inside an event that listener commands already led
+    // to waits for the next tick (true): listeners that answer each other's events (a volume
+    // change from the volume notification) would otherwise keep the player busy for ever.
+    bool defer_from_listener(std::function<void()> command);
+    void run_deferred();
     void deliver(const event& e);
     static LRESULT CALLBACK timer_proc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp);
 
@@ -124,6 +131,8 @@ private:
 
     std::deque<event> m_events;
     bool m_delivering = false;
+    int m_delivering_chain = 0;  // the chain of the event being delivered
+    std::vector<std::function<void()>> m_deferred;
 };
 
 }  // namespace host

@@ -43,6 +43,7 @@ bool file_exists(const wchar_t* path) {
 // The skin file chosen in the open-file dialog (owned by owner), stored as the skin path; false
 // when cancelled, and the skin path is then unchanged.
 bool ask_for_skin(HWND owner) {
+    if (!modal_ui_allowed("open-file dialog")) return false;
     wchar_t file[FILE_BUFFER_LENGTH] = {};
     OPENFILENAMEW ofn = {};
     ofn.lStructSize = OPENFILENAME_SIZE_VERSION_400W;

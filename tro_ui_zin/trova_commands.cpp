@@ -213,6 +213,7 @@ int trova_get_orders(lua_State* L) {
 }
 
 int trova_run_menu_command(lua_State* L) {
+    if (!modal_ui_allowed("menu command")) return 0;
     const zut::utf8_from_codepage name(luaL_checkstring(L, 1));
     GUID command;
     if (mainmenu_find_command_by_name(name.get_ptr(), command))
@@ -223,6 +224,7 @@ int trova_run_menu_command(lua_State* L) {
 }
 
 int trova_run_context_command(lua_State* L) {
+    if (!modal_ui_allowed("context menu command")) return 0;
     const zut::utf8_from_codepage name(luaL_checkstring(L, 1));
     service_ptr_t<contextmenu_item> service;
     std::uint32_t index = 0;
@@ -238,6 +240,7 @@ int trova_run_context_command(lua_State* L) {
 }
 
 int trova_show_main_menu(lua_State* L) {
+    if (!modal_ui_allowed("main menu")) return 0;
     // 1.
     (void)luaL_optstring(L, 1, "System");
     // 2.
@@ -258,6 +261,7 @@ int trova_show_main_menu(lua_State* L) {
 }
 
 int trova_show_context_menu(lua_State* L) {
+    if (!modal_ui_allowed("context menu")) return 0;
     const POINT position = menu_position(L, 1);
     metadb_handle_list_t tracks;
     if (now_playing_list(L, tracks)) contextmenu_run_on_items(menu_owner(), tracks, &position, 0);

@@ -12,6 +12,16 @@ namespace {
 constexpr COLORREF kRed = RGB(255, 0, 0);
 constexpr COLORREF kGreen = RGB(0, 255, 0);
 
+// Runs the message loop until done() holds or a generous limit has passed (deferred repaints come
+// from a timer).
+template <class F>
+void pump_until(F done) {
+    for (int i = 0; i < 200 && !done(); ++i) {
+        Sleep(5);
+        pump();
+    }
+}
+
 bool near_colour(COLORREF a, COLORREF b, int tolerance) {
     return abs(GetRValue(a) - GetRValue(b)) <= tolerance && abs(GetGValue(a) - GetGValue(b)) <= tolerance &&
            abs(GetBValue(a) - GetBValue(b)) <= tolerance;
@@ -147,6 +157,9 @@ TEST_F(compositing, repaint_inside_a_repaint_is_deferred_and_merged) {
         --depth;
     };
     w->redraw_rect(rect(0, 0, 100, 60));
+    // Nothing of it is done before the message loop runs again.
+    EXPECT_EQ(1u, part->clips.size());
+    pump_until([&] { return part->clips.size() >= 3; });
     EXPECT_EQ(1, max_depth);
     // The two requests of the first draw become one repaint of their union, which draws the part
     // again and asks twice more; those merge into a third repaint.
@@ -183,6 +196,8 @@ TEST_F(compositing, a_deferred_repaint_of_a_window_gone_meanwhile_is_dropped) {
         g_windows.removeValue(other);             // as when its object is destroyed
     };
     w->redraw_rect(rect(0, 0, 100, 60));
+    part->on_draw = nullptr;
+    pump_until([&] { return false; });
     EXPECT_TRUE(p->clips.empty());
     g_windows.push(other);
 }

@@ -50,11 +50,15 @@ public:
         add("time " + num(t));
         if (on_time_hook) on_time_hook();
     }
-    void on_volume_change(float v) override { add("volume " + num(v)); }
+    void on_volume_change(float v) override {
+        add("volume " + num(v));
+        if (on_volume_hook) on_volume_hook();
+    }
 
     std::string prefix;  // marks this listener's lines when several listen
     std::function<void()> on_new_track_hook;
     std::function<void()> on_time_hook;
+    std::function<void()> on_volume_hook;
 
 private:
     static std::string num(double v) {
@@ -325,6 +329,26 @@ TEST_F(playback, ListenerCommandsAreToldAfterTheEventsBeforeThem) {
     listener.on_time_hook = nullptr;
     EXPECT_EQ(take(), (lines{"start 1", "new_track A", "time 1", "seek 8"}));
     EXPECT_NEAR(engine->position(), 8.0, 1e-9);
+}
+
+// Listeners that answer each other's events for ever (every event a command, as skins do) keep
+// the player busy one delivery per tick, not for ever inside one call.
+TEST_F(playback, ListenersAnsweringEachOtherAreHeldToOneRoundPerTick) {
+    add_tracks({100});
+    float next = -1.0f;
+    listener.on_volume_hook = [&] { engine->set_volume(next -= 1.0f); };
+    listener.on_new_track_hook = [&] { engine->start(play_control::track_command_play, false); };
+    engine->set_volume(-1.0f);
+    EXPECT_EQ(take(), (lines{"volume -1", "volume -2"}));
+    engine->start(play_control::track_command_next, false);
+    EXPECT_EQ(take(), (lines{"start 2", "new_track A", "stop 2", "start 1", "new_track A"}));
+    // Each tick carries out what waited, and their answers wait again.
+    run_ms(100);
+    EXPECT_EQ(take(), (lines{"volume -3", "volume -4", "stop 2", "start 1", "new_track A", "stop 2", "start 1",
+                             "new_track A"}));
+    listener.on_volume_hook = nullptr;
+    listener.on_new_track_hook = nullptr;
+    engine->shutdown();
 }
 
 TEST_F(playback, AThrowingListenerDoesNotStopTheOthers) {

@@ -250,5 +250,104 @@ function modes.bitmaps()
   pcall(w.load_docking_bitmap, w, "bad" .. math.mod(SEED, BITMAPS) .. ".bmp")
 end
 
+-- A timer that shows the message loop still runs (the generator looks for its line).
+local function keep_alive()
+  alive_timer = timer.new(function() print("hostile: timer alive") end)
+  alive_timer:start(20)
+end
+
+-- Thousands of arguments passed on: to a script part's create, and to every function.
+function modes.stack()
+  local many = {}
+  for i = 1, 3000 + math.mod(SEED, 5) * 1000 do many[i] = i end
+  local Part = new_base_class(false)
+  function Part.create(self) self.made = true end
+  pcall(Part.new, rect.new(0, 0, 10, 10), unpack(many))
+  for _, name in ipairs(names) do
+    if name ~= "trova.quit" then pcall(lookup(name), unpack(many)) end
+  end
+  last_window():create()
+end
+
+-- A script part's draw asks for repaints (and adds parts) at every draw; the timers must still run.
+function modes.paint()
+  local w = last_window()
+  local Part = new_base_class(false)
+  local k = math.mod(SEED, 3)
+  function Part.draw(self, r, clip)
+    if k == 0 then w:redraw(rect.new(0, 0, 120, 90)) end
+    if k == 1 then w:redraw(rect.new(0, 0, 5, 5)); w:add(Part.new(rect.new(0, 0, 10, 10))) end
+    if k == 2 then w:redraw(clip); w:redraw(r) end
+  end
+  w:add(Part.new(rect.new(0, 0, 60, 60)))
+  w:create()
+  keep_alive()
+end
+
+-- Handlers of the mouse messages add parts and regions under the mouse (the window is put under it).
+function modes.dispatch()
+  local p = last_window():get_mouse_pos()
+  local w = window.new("under", 120, 90, rect.new(p.x - 60, p.y - 45, p.x + 60, p.y + 45))
+  local whole = rect.new(0, 0, 120, 90)
+  w:add(color_rect.new(whole, color.new(1, 2, 3)))
+  local Part = new_base_class(false)
+  function Part.message(self, code) w:add(Part.new(rect.new(0, 0, 120, 90))); return false end
+  w:add(Part.new(rect.new(0, 0, 120, 90)))
+  local function enter() w:add_part_callback("HoverEnter", whole, enter); w:add(Part.new(rect.new(0, 0, 120, 90))) end
+  w:add_part_callback("HoverEnter", whole, enter)
+  w:create()
+  keep_alive()
+end
+
+-- Player events answered by commands that raise the same events again.
+function modes.answer()
+  last_window():create()
+  local k = math.mod(SEED, 3)
+  if k == 0 then
+    set_global_callback("OnVolumeChange", function()
+      if trova.get_volume() == -10 then trova.set_volume(-20) else trova.set_volume(-10) end
+    end)
+    trova.set_volume(-10)
+  elseif k == 1 then
+    set_global_callback("OnPause", function() trova.pause() end)
+    trova.pause()
+  else
+    set_global_callback("OnStart", function() trova.next() end)
+    set_global_callback("OnNewTrack", function() trova.play() end)
+  end
+  keep_alive()
+end
+
+-- A finaliser that opens menus while the skin unloads.
+function modes.closing()
+  last_window():create()
+  local proxy = newproxy(true)
+  closing_proxy = proxy
+  getmetatable(proxy).__gc = function()
+    pcall(trova.show_main_menu)
+    pcall(trova.show_context_menu)
+    pcall(trova.run_menu_command, "Preferences")
+    pcall(trova.run_context_command, "Properties")
+  end
+end
+
+-- All the memory the script can get, held while the classes are used; a little given back at a time.
+function modes.memory()
+  local hoard, block = {}, string.rep("m", 65536)
+  local ok = true
+  while ok do
+    local n = table.getn(hoard) + 1
+    ok = pcall(function() hoard[n] = n .. string.rep(block, 16) end)
+  end
+  for i = 1, 30 do
+    hoard[table.getn(hoard)] = nil
+    pcall(sweep, 20, true)
+    pcall(function() last_window():create() end)
+  end
+  hoard = nil
+  collectgarbage()
+  last_window():create()
+end
+
 -- 4.
 modes[MODE]()

@@ -118,6 +118,9 @@ struct skin_case {
     std::string mode;  // a mode of the body, or "syntax"
     int seed;
     bool non_ascii_folder;
+    // A mode that keeps the engine busy for ever (repaints, mouse handlers, player events): its
+    // timer must still be seen.
+    bool busy() const { return mode == "paint" || mode == "dispatch" || mode == "answer"; }
 };
 
 // 2. The skins, by mode and count.
@@ -128,7 +131,8 @@ std::vector<skin_case> skin_cases() {
     } plan[] = {
         {"sweep", 120},         {"each_function", 45}, {"toplevel_error", 20}, {"callback_error", 40},
         {"recursion", 10},      {"destroy", 30},       {"thousands", 9},        {"non_ascii", 14},
-        {"bitmaps", 12},        {"syntax", 20},
+        {"bitmaps", 12},        {"syntax", 20},        {"stack", 5},           {"paint", 6},
+        {"dispatch", 4},        {"answer", 6},         {"closing", 3},         {"memory", 2},
     };
     std::vector<skin_case> out;
     for (const auto& p : plan)
@@ -171,9 +175,11 @@ TEST(hostile, SkinsEndCleanly) {
                                    "\"\nBITMAPS = " + std::to_string(bitmaps.size()) + "\n";
         const std::string script = c.mode == "syntax" ? header + spoilt(body, c.seed) : header + body;
         ASSERT_TRUE(write_file(dir + L"\\skin.lua", script));
+        // The skins that keep the engine busy run long enough for their timer to be seen.
         jobs.push_back({{L"--skin", dir + L"\\skin.lua", L"--answer", i % 3 ? L"ok" : L"cancel", L"--run-for",
-                         L"700", L"--menu-pick", L"(no such item)", L"--play", source_file("skins/default/demo.m3u")},
+                         c.busy() ? L"3000" : L"700", L"--menu-pick", L"(no such item)", L"--play", source_file("skins/default/demo.m3u")},
                         dir});
+        if (c.mode == "closing") jobs.back().args.push_back(L"--debug-log");
     }
     // 3.
     size_t started_ui = 0;
@@ -184,6 +190,14 @@ TEST(hostile, SkinsEndCleanly) {
         EXPECT_TRUE(r.exit_code == 0 || r.exit_code == 6) << what << ": exit code " << r.exit_code << "\n" << tail(r.log);
         EXPECT_TRUE(has(r.log, "host: all host references released")) << what << "\n" << tail(r.log);
         if (r.exit_code == 0) ++started_ui;
+        // The skins that keep the engine busy leave its message loop running: their timer ticks.
+        if (r.exit_code == 0 && c.busy()) {
+            EXPECT_TRUE(has(r.log, "hostile: timer alive")) << what << "\n" << tail(r.log);
+        }
+        // Menus opened while the skin unloads are refused, and said so.
+        if (c.mode == "closing") {
+            EXPECT_TRUE(has(r.log, "menu not shown: the skin unloads")) << what << "\n" << tail(r.log);
+        }
         // Whatever the skin did, the configuration file it left is one the component reads again.
         const std::wstring profile = jobs[i].work + L"\\profile";
         if (GetFileAttributesW((profile + L"\\tro_ui_zin.cfg").c_str()) != INVALID_FILE_ATTRIBUTES) {

@@ -35,6 +35,12 @@ int g_script_calls = 0;
 uint32_t g_reg_slot_count = 0;
 CDynArray<int> g_reg_free_slots;
 
+bool modal_ui_allowed(const char* what) {
+    if (!script_state_closing()) return true;
+    lua_class::debug_printf("!!%s not shown: the skin unloads\n", what);
+    return false;
+}
+
 namespace lua_class {
 
 using lua_compat::absolute_index;

@@ -26,6 +26,10 @@ extern lua_State* g_lua;
 // no object with a destructor can be made, no window is found by its handle and nothing is
 // repainted.
 inline bool script_state_closing() { return g_lua && lua_isclosing(g_lua); }
+// Whether modal UI (a popup menu, a file, colour or font dialog) may open now: not while the state
+// closes, where a finaliser that opened one would hold up the unload; the debug output then says
+// that `what` was not shown.
+bool modal_ui_allowed(const char* what);
 // While set, every bound method call writes a trace line and the call hook writes its lines.
 extern bool g_trace_calls;
 // Script calls under way (protected calls from native code into the script, nested ones counted):

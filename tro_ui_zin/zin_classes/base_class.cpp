@@ -6,7 +6,8 @@
 //   2. The class table {__metatable, clipping, new}; new keeps the class table as its upvalue.
 // new (rect, ...):
 //   1. Check everything first: the rect, the class's "clipping" (a boolean), its functions (nil or
-//      functions) and its "__metatable" (one made here), so that a failure leaves nothing behind.
+//      functions), its "__metatable" (one made here) and room on the stack for create's arguments,
+//      so that a failure leaves nothing behind.
 //   2. The instance table and the part (a userdata with the class's metatable) as its "ref".
 //   3. Registry slots for the functions, the instance and a rect copy stored as "mRect".
 //   4. create (instance, arguments after the rect), when the class has it.
@@ -116,6 +117,9 @@ int class_new(lua_State* L) {
     // Another class's metatable would make the part pass for an object of that class.
     push_class_entry(L, "__metatable");
     if (!is_part_metatable(L)) return luaL_error(L, "the class's __metatable is no part metatable");
+    // create gets a copy of every argument after the rect, beside the class table, the instance
+    // and the function: the script chose how many.
+    luaL_checkstack(L, arg_count + 4, "too many arguments for create");
     // Stack: [rect, arguments..., M]
     // 2.
     lua_newtable(L);

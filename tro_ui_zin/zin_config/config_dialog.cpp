@@ -126,6 +126,7 @@ void load_other_skin(HWND dialog) {
 }
 
 void choose_color(HWND dialog, conf_base* item) {
+    if (!modal_ui_allowed("colour dialog")) return;
     unsigned long& color = static_cast<zin_config::conf_color*>(item)->value();
     g_choose_color(&color, dialog, g_custom_colors);
     // Also after a cancel: the swatch is drawn again either way.
@@ -137,6 +138,7 @@ void choose_color(HWND dialog, conf_base* item) {
 }
 
 void choose_font(HWND dialog, HWND button, conf_base* item) {
+    if (!modal_ui_allowed("font dialog")) return;
     CHOOSEFONTA choice = {};
     choice.lStructSize = sizeof choice;
     choice.hwndOwner = dialog;

@@ -48,9 +48,14 @@ void select_skin_section() {
             return;
         }
     }
+    // The key is copied before the list grows: a copy that fails must not leave unbuilt bytes in
+    // the list, which would be destroyed as a section later.
+    conf_string_base<wchar_t> key(path);
     skin_section* section = g_skin_sections.pushNew();
     if (!ZIN_CHECK_MSG(section != nullptr, "new skin section")) return;
-    g_current_section = new (section) skin_section(path);
+    g_current_section = new (section) skin_section(nullptr);
+    section->key.set_string(key.get_string_ref());
+    key.set_string(nullptr);
 }
 
 void clear_skin_sections() {

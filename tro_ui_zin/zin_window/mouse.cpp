@@ -12,7 +12,9 @@
 //
 // Any callback may close, minimise or switch the window: the dispatch stops as soon as the window
 // no longer owns the native window that received the message. Lists are walked with re-checks, so
-// callbacks may add to them or remove from them.
+// callbacks may add to them or remove from them; what a callback adds (parts, regions) is offered
+// messages from the next one on, never the one being dispatched (a hover handler that adds a part
+// under the mouse would otherwise feed the walk for ever).
 
 #include "zin_window.h"
 
@@ -73,7 +75,8 @@ bool leave_hover_regions(zin_window* w, HWND hwnd, const struct mouse_event& eve
 bool enter_hover_regions(zin_window* w, HWND hwnd, const struct mouse_event& event) {
     CDynArray<region_callback>& enter = w->mPartCallbacks[zin_window::hover_enter];
     const CDynArray<region_callback>& leave = w->mPartCallbacks[zin_window::hover_leave];
-    for (uint32_t i = 0; i < enter.getSize(); ++i) {
+    const uint32_t count = enter.getSize();
+    for (uint32_t i = 0; i < count && i < enter.getSize(); ++i) {
         const region_callback region = enter[i];
         if (!point_in_rect(event.pos, *region.r) || has_hover_entry(w, region.r)) continue;
         hover_entry entry{region.r, nullptr, lua_callback{}};
@@ -94,7 +97,8 @@ bool enter_hover_regions(zin_window* w, HWND hwnd, const struct mouse_event& eve
 // 5d. Region callbacks of one event under the mouse.
 bool call_regions(zin_window* w, HWND hwnd, int list, const point& pos, int& handled) {
     CDynArray<region_callback>& regions = w->mPartCallbacks[list];
-    for (uint32_t i = 0; i < regions.getSize(); ++i) {
+    const uint32_t count = regions.getSize();
+    for (uint32_t i = 0; i < count && i < regions.getSize(); ++i) {
         if (!point_in_rect(pos, *regions[i].r)) continue;
         lua_callback callback = regions[i].callback;
         callback.call();
@@ -138,7 +142,8 @@ void mouse_dispatch(zin_window* w, HWND hwnd, UINT msg, WPARAM wparam, LPARAM lp
         if (!call_regions(w, hwnd, k, event.pos, handled)) return;
     }
     // 6.
-    for (uint32_t i = 0; i < w->mParts.getSize(); ++i) {
+    const uint32_t parts = w->mParts.getSize();
+    for (uint32_t i = 0; i < parts && i < w->mParts.getSize(); ++i) {
         class_base* part = w->mParts[i];
         if (!point_in_rect(event.pos, part->mRect)) continue;
         if (part->message(event)) ++handled;

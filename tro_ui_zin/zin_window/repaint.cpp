@@ -4,7 +4,9 @@
 // zin_window::redraw_rect (r):
 //   1. A window without native window is not painted; r is cut to the window.
 //   2. A repaint asked for while one runs (a part's draw or a callback) is merged into a pending
-//      rectangle and done when the running one ends, never nested.
+//      rectangle, never nested. The pending repaints are done from a timer once the message loop
+//      runs again: a draw that asks for a repaint every time (an animation) repaints as often as
+//      the timer comes, and timers, input and quitting are seen between its repaints.
 //   3. Grow the back buffer to the window (compatible with the window's device context).
 //   4. Under the paint lock: fill r with the background colour, clip to r, composite every part
 //      that meets r in drawing order, copy r to the window.
@@ -15,7 +17,10 @@
 
 #include "zin_window.h"
 
+#include <trovaplay/sdk/console.h>
+
 #include <algorithm>
+#include <exception>
 
 CBitmapDC g_back_buffer;
 CBitmapDC g_scratch_bitmap;
@@ -39,8 +44,13 @@ struct deferred_repaint {
     rect r;
 };
 CDynArray<deferred_repaint> g_deferred;
+// The thread timer that does the pending repaints (0 while none is set).
+UINT_PTR g_deferred_timer = 0;
+
+void CALLBACK paint_deferred(HWND, UINT, UINT_PTR, DWORD);
 
 void defer(zin_window* w, const rect& r) {
+    if (g_deferred_timer == 0) g_deferred_timer = SetTimer(nullptr, 0, USER_TIMER_MINIMUM, &paint_deferred);
     for (uint32_t i = 0; i < g_deferred.getSize(); ++i) {
         deferred_repaint& d = g_deferred[i];
         if (d.window != w) continue;
@@ -49,6 +59,30 @@ void defer(zin_window* w, const rect& r) {
         return;
     }
     g_deferred.push(deferred_repaint{w, r});
+}
+
+void stop_deferred_timer() {
+    if (g_deferred_timer != 0) KillTimer(nullptr, g_deferred_timer);
+    g_deferred_timer = 0;
+}
+
+// The repaints asked for during earlier ones, each window once with the union of its rectangles.
+// What these repaints ask for waits for the next tick.
+void CALLBACK paint_deferred(HWND, UINT, UINT_PTR, DWORD) {
+    stop_deferred_timer();
+    CDynArray<deferred_repaint> pending(std::move(g_deferred));
+    // Nothing may unwind into the system's message dispatch: a script part's draw reports its own
+    // errors, so only the engine's failures come here.
+    try {
+        for (uint32_t i = 0; i < pending.getSize(); ++i) {
+            zin_window* w = pending[i].window;
+            // A window destroyed meanwhile has left g_windows: never touch it. One closed
+            // meanwhile has no record any more.
+            if (g_windows.find(w, 0) && find_window(w->mWnd)) w->redraw_rect(pending[i].r);
+        }
+    } catch (const std::exception& e) {
+        console::report_error("repaint", e.what());
+    }
 }
 
 // Holds the paint lock for one repaint and takes the back buffer's clipping away again; both
@@ -84,8 +118,10 @@ void paint(zin_window* w, const rect& r) {
     // Clip to r without a region object of our own: none, then r.
     SelectClipRgn(back, nullptr);
     IntersectClipRect(back, r.left, r.top, r.right, r.bottom);
-    // Parts are walked by index: a part's draw may run script code.
-    for (uint32_t i = 0; i < w->mParts.getSize(); ++i) {
+    // Parts are walked by index: a part's draw may run script code. Parts it adds are drawn by
+    // the next repaint (one that adds a part at every draw would otherwise never end this one).
+    const uint32_t count = w->mParts.getSize();
+    for (uint32_t i = 0; i < count && i < w->mParts.getSize(); ++i) {
         class_base* part = w->mParts[i];
         if (part->mDrawMode == 0) continue;
         rect overlap = part->mRect;
@@ -116,16 +152,6 @@ void zin_window::redraw_rect(const rect& requested) {
         ~painting_mark() { g_painting = nullptr; }
     } mark(this);
     paint(this, r);
-    // Repaints asked for meanwhile, each window once with the union of its rectangles.
-    while (g_deferred.getSize() != 0) {
-        const deferred_repaint next = g_deferred.removeAt(0);
-        // A window destroyed meanwhile has left g_windows: never touch it. One closed meanwhile
-        // has no record any more.
-        if (!g_windows.find(next.window, 0) || !find_window(next.window->mWnd)) continue;
-        rect again = next.r;
-        if (again.intersect(rect(0, 0, next.window->width(), next.window->height())))
-            paint(next.window, again);
-    }
 }
 
 void composite_part(class_base* part, const rect& c) {
@@ -175,6 +201,7 @@ void init_paint_lock() {
 void delete_paint_lock() {
     if (g_paint_lock_ready) DeleteCriticalSection(&g_paint_lock);
     g_paint_lock_ready = false;
+    stop_deferred_timer();
     g_deferred.clear();
 }
 

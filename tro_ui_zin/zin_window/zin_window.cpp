@@ -149,7 +149,9 @@ void zin_window::create_native() {
 void zin_window::show_script_parts_and_size() {
     const HWND hwnd = mWnd;
     // A show that closed the window has had every part hidden: the rest are not shown after that.
-    for (uint32_t i = 0; i < mScriptParts.getSize() && mWnd == hwnd; ++i)
+    // Parts a show adds are not shown by this walk (each could add another).
+    const uint32_t count = mScriptParts.getSize();
+    for (uint32_t i = 0; i < count && i < mScriptParts.getSize() && mWnd == hwnd; ++i)
         mScriptParts[i]->show();
     if (mWnd != hwnd) return;
     call_callback(on_size);
@@ -175,7 +177,8 @@ void zin_window::unload() {
     lua_class::debug_printf("unloading \"%s\"\n", mName ? mName : "");
     call_callback(on_hide);
     lua_callback::collect_garbage();
-    for (uint32_t i = 0; i < mScriptParts.getSize(); ++i)
+    const uint32_t count = mScriptParts.getSize();
+    for (uint32_t i = 0; i < count && i < mScriptParts.getSize(); ++i)
         mScriptParts[i]->hide();
     window_hooks::views_unload(this);
 }
@@ -239,7 +242,9 @@ void zin_window::relayout(int32_t old_width, int32_t old_height) {
     const int32_t dy = height() - old_height;
     for (uint32_t i = 0; i < mAnchorsX.getSize(); ++i) *mAnchorsX[i] += dx;
     for (uint32_t i = 0; i < mAnchorsY.getSize(); ++i) *mAnchorsY[i] += dy;
-    for (uint32_t i = 0; i < mAnchoredParts.getSize(); ++i) mAnchoredParts[i]->size();
+    // A part's size may run script code that anchors more parts: those were placed as they came.
+    const uint32_t count = mAnchoredParts.getSize();
+    for (uint32_t i = 0; i < count && i < mAnchoredParts.getSize(); ++i) mAnchoredParts[i]->size();
 }
 
 void zin_window::add_active(class_base* part) { mActive.push(part); }
