@@ -3,6 +3,7 @@
 #include "engine_test_util.h"
 
 #include <lua_class/lua_load.h>
+#include <script_alloc.h>
 #include <zut/string_conv.h>
 
 #include <gtest/gtest.h>
@@ -10,6 +11,7 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <utility>
 
@@ -184,6 +186,27 @@ TEST(ScriptState, AnUnprotectedErrorBecomesAnException) {
         thrown = std::string(e.what()).find("attempt to call") != std::string::npos;
     }
     EXPECT_TRUE(thrown);
+    lua_close(L);
+}
+
+// A script that takes all the memory it can get is stopped at the script heap's limit with a script
+// error; the process keeps the rest, and what the script lets go is given back.
+TEST(ScriptState, AScriptThatTakesAllItCanGetStopsAtTheLimit) {
+    lua_State* L = skin_load::new_script_state();
+    ASSERT_NE(L, nullptr);
+    ASSERT_EQ("", engine_test::run(L, "hoard = {}"));
+    std::string error;
+    // Each a string of its own (equal strings are one).
+    for (int i = 0; i < 400 && error.empty(); ++i)
+        error = engine_test::run(L, "local n = table.getn(hoard) + 1 hoard[n] = n .. string.rep('m', 1048576)");
+    EXPECT_NE(error.find("not enough memory"), std::string::npos) << error;
+    EXPECT_LE(script_heap_in_use(), kScriptHeapLimit);
+    EXPECT_GT(script_heap_in_use(), kScriptHeapLimit - (std::size_t(8) << 20));
+    void* rest = std::malloc(std::size_t(64) << 20);
+    EXPECT_NE(rest, nullptr);
+    std::free(rest);
+    EXPECT_EQ("", engine_test::run(L, "hoard = nil collectgarbage()"));
+    EXPECT_LT(script_heap_in_use(), std::size_t(8) << 20);
     lua_close(L);
 }
 

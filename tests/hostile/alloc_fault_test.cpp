@@ -31,6 +31,7 @@ bool heap_request_fails() {
     return ++g_heap_requests == g_heap_fail_at;
 }
 
+// (script_alloc uses realloc's result, so the call is never a tail call that would hide it.)
 bool from_script_alloc(const void* caller) {
     const char* start = reinterpret_cast<const char*>(&script_alloc);
     const char* at = static_cast<const char*>(caller);
@@ -191,7 +192,7 @@ TEST_F(AllocFault, EveryFailingHeapRequestEndsCleanly) {
     ASSERT_TRUE(run_skin(0));
     const unsigned long total = g_heap_requests;
     ASSERT_TRUE(console_has("stopped"));
-    ASSERT_GT(total, 100u);
+    ASSERT_GT(total, 50u);
     // Every request of the start-up's first part, then 300 spread evenly over the rest.
     const unsigned long step = total / 300 > 1 ? total / 300 : 1;
     std::printf("%lu heap requests; failing each of the first 150, then every %lu-th\n", total, step);
