@@ -62,6 +62,19 @@ void expect_clean_exit(const host_process& host, const std::string& log) {
         EXPECT_NE(std::string::npos, line.find("open-file dialog -> ")) << line;
 }
 
+// The skin's close button ends the host, cleanly. Returns the run's log; empty when the host did not
+// end.
+std::string close_by_button(host_process& host, HWND window, const skin_run& run) {
+    post_left_click(window, kCloseButton.x, kCloseButton.y);
+    if (!host.wait(30000)) {
+        ADD_FAILURE() << "the close button did not end the host\n" << run.log();
+        return std::string();
+    }
+    const std::string log = run.log();
+    expect_clean_exit(host, log);
+    return log;
+}
+
 // The screenshot's pixel at a window position.
 std::uint32_t pixel(const png_image& shot, POINT at) {
     return shot.pixel(static_cast<std::uint32_t>(kLeft + at.x), static_cast<std::uint32_t>(kTop + at.y));
@@ -99,10 +112,8 @@ TEST(default_skin, loads_without_errors_and_shows_its_window_stopped) {
     ASSERT_NE(nullptr, window) << run.log();
     // The screenshot is taken as the host quits: close once the first paint has reached the screen.
     EXPECT_TRUE(on_screen(kLamp, kStopped)) << "the stopped lamp never reached the screen\n" << run.log();
-    post_left_click(window, kCloseButton.x, kCloseButton.y);
-    ASSERT_TRUE(host.wait(30000)) << "the close button did not end the host\n" << run.log();
-    const std::string log = run.log();
-    expect_clean_exit(host, log);
+    const std::string log = close_by_button(host, window, run);
+    ASSERT_FALSE(log.empty());
     EXPECT_NE(std::string::npos, log.find("host: user interface started")) << log;
     EXPECT_NE(std::string::npos, log.find("debug: loading \"main\"")) << log;
     // Nothing played: no play event reached the script.
@@ -138,11 +149,8 @@ TEST(default_skin, play_pause_and_close_buttons_drive_the_player) {
     // Close: the skin quits the host, which takes its screenshot at once. Wine copies a window's
     // drawing to the screen a moment after it is made: wait for the paused lamp to get there.
     EXPECT_TRUE(on_screen(kLamp, kPaused)) << "the paused lamp never reached the screen\n" << run.log();
-    post_left_click(window, kCloseButton.x, kCloseButton.y);
-    ASSERT_TRUE(host.wait(30000)) << "the close button did not end the host\n" << run.log();
-
-    const std::string log = run.log();
-    expect_clean_exit(host, log);
+    const std::string log = close_by_button(host, window, run);
+    ASSERT_FALSE(log.empty());
     EXPECT_EQ(std::string::npos, log.find("--run-for time is over")) << log;
     // The road in order: the button's command, the host plays, the script's callbacks.
     size_t at = find_after(log, "calling trova::play()", 0);
@@ -198,10 +206,8 @@ TEST(default_skin, seek_bar_and_volume_slider_follow_a_real_mouse) {
     EXPECT_TRUE(on_screen(kSeekStart, kKnob)) << run.log();
     EXPECT_TRUE(on_screen({150, 52}, kSeekGroove)) << run.log();
 
-    post_left_click(window, kCloseButton.x, kCloseButton.y);
-    ASSERT_TRUE(host.wait(30000)) << "the close button did not end the host\n" << run.log();
-    const std::string log = run.log();
-    expect_clean_exit(host, log);
+    const std::string log = close_by_button(host, window, run);
+    ASSERT_FALSE(log.empty());
     EXPECT_EQ(std::string::npos, log.find("calling trova::seek")) << log;
 }
 
@@ -223,9 +229,7 @@ TEST(default_skin, seek_bar_seeks_the_playing_track) {
     EXPECT_TRUE(wait_for_text(run.log_file, "calling trova::seek(6)", 20000)) << run.log();
     EXPECT_TRUE(wait_for_text(run.log_file, "console: OnSeek", 20000)) << run.log();
 
-    post_left_click(window, kCloseButton.x, kCloseButton.y);
-    ASSERT_TRUE(host.wait(30000)) << "the close button did not end the host\n" << run.log();
-    expect_clean_exit(host, run.log());
+    EXPECT_FALSE(close_by_button(host, window, run).empty());
 }
 
 // The skin in a folder whose name the ANSI code page cannot hold (the test runs under a UTF-8
@@ -254,9 +258,7 @@ TEST(default_skin, loads_from_a_folder_the_code_page_cannot_spell) {
     ASSERT_NE(nullptr, window) << run.log();
     EXPECT_TRUE(on_screen(kLamp, kStopped)) << "the stopped lamp never reached the screen\n" << run.log();
     EXPECT_TRUE(on_screen(kPlayButton, kGlyph)) << run.log();
-    post_left_click(window, kCloseButton.x, kCloseButton.y);
-    ASSERT_TRUE(host.wait(30000)) << "the close button did not end the host\n" << run.log();
-    expect_clean_exit(host, run.log());
+    EXPECT_FALSE(close_by_button(host, window, run).empty());
 }
 
 }  // namespace
