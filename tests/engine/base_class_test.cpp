@@ -65,6 +65,19 @@ TEST_F(script_parts, new_calls_create_with_the_arguments_after_the_rect) {
     EXPECT_EQ("false", eval("base_class.clipping"));
 }
 
+TEST_F(script_parts, a_failing_create_is_reported_and_new_goes_on) {
+    ASSERT_EQ("", run("function Part.create(self, what) error('create broke ' .. what) end"));
+    engine_test::debug_capture debug;
+    // From the main chunk and from a coroutine (a thread of its own).
+    ASSERT_EQ("", run("p = Part.new(rect.new(10, 20, 30, 40), 'main') after = true\n"
+                      "coroutine.wrap(function() q = Part.new(rect.new(1, 2, 3, 4), 'thread') end)()"));
+    EXPECT_EQ("true", eval("after and type(p.ref) == 'userdata' and r2s(p.mRect) == '10,20,30,40'"));
+    EXPECT_EQ("1,2,3,4", eval("r2s(q.mRect)"));
+    EXPECT_EQ(1u, debug.containing("create broke main").size());
+    EXPECT_EQ(1u, debug.containing("create broke thread").size());
+    EXPECT_EQ(0, lua_gettop(L));
+}
+
 TEST_F(script_parts, every_class_has_its_own_metatable) {
     ASSERT_EQ("", run("Other = new_base_class(false)\n"
                       "a = Part.new(rect.new(0, 0, 1, 1)) b = Other.new(rect.new(0, 0, 1, 1))"));

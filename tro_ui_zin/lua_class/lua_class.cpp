@@ -608,7 +608,10 @@ void lua_callback::collect_garbage() {
 }
 
 bool lua_callback::pcall(int nargs, int nresults) {
-    lua_State* L = g_lua;
+    return pcall(g_lua, nargs, nresults);
+}
+
+bool lua_callback::pcall(lua_State* L, int nargs, int nresults) {
     if (!ZIN_CHECK_MSG(L != nullptr, "g_lua")) return false;
     // 1. The value below the arguments must be the function.
     ZIN_ASSERT_MSG(lua_isfunction(L, -1 - nargs), "lua_isfunction(g_lua, -1 - args)");

@@ -297,6 +297,8 @@ struct lua_callback {
     // error goes to the console and the debug output, and nresults nils stand in for the results,
     // so the stack is the same either way. Returns whether the call succeeded.
     static bool pcall(int nargs, int nresults);
+    // The same on the given thread of g_lua (a native function called from a coroutine).
+    static bool pcall(lua_State* L, int nargs, int nresults);
     // A full collection of g_lua. It runs the scripts' finalisers, and one of them may fail: it
     // runs as a protected call, so the failure is reported like any script error and the caller
     // goes on.

@@ -10,7 +10,9 @@
 //      so that a failure leaves nothing behind.
 //   2. The instance table and the part (a userdata with the class's metatable) as its "ref".
 //   3. Registry slots for the functions, the instance and a rect copy stored as "mRect".
-//   4. create (instance, arguments after the rect), when the class has it.
+//   4. create (instance, arguments after the rect), when the class has it, under the protected
+//      call of every callback: an error in it goes to the console and new still returns the
+//      instance.
 // message (event):
 //   1. No message function: not handled.
 //   2. code = the event's message - WM_LBUTTONDOWN (-1 a move); a move into the part while it is
@@ -149,13 +151,13 @@ int class_new(lua_State* L) {
     lua_insert(L, -2);
     // Stack: [rect, arguments..., M, instance, "mRect", rect copy]
     lua_rawset(L, instance);
-    // 4. Errors of create reach the script that called new, as from any function it calls.
+    // 4. create runs as every callback does: its error is reported and new goes on.
     if (part->mCallbacks[base_class::CB_CREATE].slot != 0) {
         lua_class::get_ref(L, part->mCallbacks[base_class::CB_CREATE].slot);
         lua_pushvalue(L, instance);
         for (int i = 2; i <= arg_count; ++i) lua_pushvalue(L, i);
         // Stack: [rect, arguments..., M, instance, create, instance, arguments...]
-        lua_call(L, arg_count, 0);
+        lua_callback::pcall(L, arg_count, 0);
     }
     lua_pushvalue(L, instance);
     return 1;
