@@ -139,6 +139,21 @@ TEST_F(ConfigScript, ARefusedSaveLeavesNoValueBehind) {
     EXPECT_TRUE(value("s")->show_in_prefs);
 }
 
+// Argument 4 is the choices of a string: every other type saves whatever it is.
+TEST_F(ConfigScript, OnlyAStringLooksAtItsFourthArgument) {
+    const char* saves[] = {
+        "config.save(5, 'n', true, nil)",
+        "config.save(false, 'b', false, 'not a table')",
+        "config.save(color.new(1, 2, 3), 'c', true, 7)",
+        "config.save(rect.new(1, 2, 3, 4), 'r', true, {})",
+        "config.save(font.new('Arial', 12, 0, 400), 'f', true, nil)",
+    };
+    for (const char* save : saves) EXPECT_EQ("", run(save)) << save;
+    EXPECT_EQ(5.0, static_cast<conf_number*>(value("n")->item)->value());
+    EXPECT_FALSE(value("b")->show_in_prefs);
+    EXPECT_EQ(5u, g_current_section->values.getSize());
+}
+
 TEST_F(ConfigScript, ANewNameThatCannotBeCopiedLeavesNoHalfValueBehind) {
     const std::string name = "a name that is 31 characters ok";
     g_fail_array_of = name.size() + 1;

@@ -13,8 +13,9 @@
 //   2. No current section: a console error, nothing else.
 //   3. name must be a string; the value's type.
 //   4. A new name needs a type the store can keep; an existing one the same type as before.
-//   5. show_in_prefs (a boolean) and choices (a table of strings) are checked before anything
-//      changes, so that a refused call leaves the section as it was (never a value-less item).
+//   5. show_in_prefs (a boolean) and, for a string, choices (a table of strings) are checked
+//      before anything changes, so that a refused call leaves the section as it was (never a
+//      value-less item). Other types ignore argument 4, whatever it is.
 //   6. A new name is appended with show_in_prefs true; show_in_prefs given replaces the flag.
 //   7. The value is stored; a string (system ANSI code page -> wide) also replaces the choices.
 // config.load_windows ()
@@ -153,10 +154,11 @@ int config_save(lua_State* L) {
         luaL_argerror(L, 1, "cannot overwrite value with different type");
     }
     conf_base* item = value ? value->item : new_item.get();
-    // 5. Present means given, also as nil.
+    // 5. Present means given, also as nil. Only a string has choices: a save helper that always
+    // passes four arguments still saves numbers, booleans, colours, fonts and rects.
     const bool has_flag = !lua_isnone(L, 3);
     if (has_flag) luaL_checktype(L, 3, LUA_TBOOLEAN);
-    const bool has_choices = !lua_isnone(L, 4);
+    const bool has_choices = is_string_type(type) && !lua_isnone(L, 4);
     if (has_choices) {
         luaL_checktype(L, 4, LUA_TTABLE);
         check_choices(L, 4);
