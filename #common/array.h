@@ -13,7 +13,8 @@
 // and the destructor ever shrink the block.
 //
 // Checks: every failed check is a debug report (debug.h) under the fixed line number that the check is
-// known by (128 reallocate, 133 growth by 0, 135 growth beyond 32 bits, 192 removeAt, 199/201 remove,
+// known by (128 reallocate, 133 growth by 0, 135 growth beyond 32 bits or a failed reallocation while
+// growing, 192 removeAt, 199/201 remove,
 // 222 removeLast, 248 at, 253 indexOf, 258 operator[], 270 fromEnd, 314 setData, 402 takeFromEnd,
 // 475 addArray, 491 insertNew), and the operation is refused: the array is left exactly as it was (a
 // failed reallocation keeps the old block). Counts whose byte size would not
@@ -258,7 +259,8 @@ public:
 
     // Reallocates the block to exactly n elements (0 frees it). A failed reallocation is reported and
     // keeps the old block. A capacity below mSize cuts mSize to it.
-    bool reallocate(uint32_t n) {
+    // A failure is reported under the caller's line: growBy's is known by 135.
+    bool reallocate(uint32_t n, int failLine = 128) {
         if (n == 0) {
             if (mpData) free(mpData);
             mpData = nullptr;
@@ -266,9 +268,9 @@ public:
             mSize = 0;
             return true;
         }
-        if (!ZIN_CHECK_MSG_AT(n <= kMaxElements, "byte size fits in 31 bits", 128)) return false;
+        if (!ZIN_CHECK_MSG_AT(n <= kMaxElements, "byte size fits in 31 bits", failLine)) return false;
         void* block = realloc(static_cast<void*>(mpData), static_cast<size_t>(n) * sizeof(T));
-        if (!ZIN_CHECK_MSG_AT(block != nullptr, "reallocation failed", 128)) return false;
+        if (!ZIN_CHECK_MSG_AT(block != nullptr, "reallocation failed", failLine)) return false;
         mpData = static_cast<T*>(block);
         mCapacity = n;
         if (mSize > n) mSize = n;
@@ -287,7 +289,7 @@ public:
     bool growBy(uint32_t n) {
         if (!ZIN_CHECK_AT(n != 0, 133)) return false;
         if (!ZIN_CHECK_MSG_AT(n <= UINT32_MAX - mCapacity, "mCapacity + n fits in 32 bits", 135)) return false;
-        return reallocate(mCapacity + n);
+        return reallocate(mCapacity + n, 135);
     }
 
     // Adopts the block p of n elements (from malloc; the array frees it later). The old block is freed
