@@ -211,6 +211,35 @@ TEST(Utf8Walk, ValidityAndAscii) {
     EXPECT_FALSE(is_lower_ascii("caf\xC3\xA9"));
 }
 
+// Text that runs into memory the process cannot read is not valid, and reading it never faults.
+TEST(Utf8Walk, TextRunningIntoUnreadableMemoryIsInvalid) {
+    SYSTEM_INFO system;
+    GetSystemInfo(&system);
+    const t_size page = system.dwPageSize;
+    char* block = static_cast<char*>(VirtualAlloc(nullptr, 2 * page, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
+    ASSERT_NE(block, nullptr);
+    DWORD old;
+    ASSERT_TRUE(VirtualProtect(block + page, page, PAGE_NOACCESS, &old));
+    struct tail_case {
+        std::string bytes;  // written to end exactly at the unreadable page
+        bool valid;
+    };
+    const tail_case cases[] = {
+        {"ends here", false},                  // no NUL before the page
+        {std::string("ends\0", 5), true},      // the NUL is the last readable byte
+        {"caf\xC3\xA9", false},                 // a whole character, then the page
+        {"ok\xE2\x82", false},                  // a character cut by the page
+    };
+    for (const tail_case& c : cases) {
+        char* text = block + page - c.bytes.size();
+        memcpy(text, c.bytes.data(), c.bytes.size());
+        EXPECT_EQ(is_valid_utf8(text), c.valid) << c.bytes;
+    }
+    EXPECT_FALSE(is_valid_utf8(block + page));
+    ASSERT_TRUE(VirtualFree(block, 0, MEM_RELEASE));
+    EXPECT_FALSE(is_valid_utf8(block));  // freed
+}
+
 // ---- UTF-16 ------------------------------------------------------------------------------------------
 
 TEST(Utf16, EncodeAndDecode) {

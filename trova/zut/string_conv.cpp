@@ -197,14 +197,42 @@ t_size utf8_copy_max(const char* src, char* dst, t_size max) {
     return pos;
 }
 
+namespace {
+
+// The end of the readable memory region that holds p; p itself when p cannot be read (not
+// committed, no read access, a guard page, or no address at all).
+const char* readable_end(const char* p) {
+    MEMORY_BASIC_INFORMATION info;
+    if (VirtualQuery(p, &info, sizeof info) != sizeof info) return p;
+    const DWORD readable = PAGE_READONLY | PAGE_READWRITE | PAGE_WRITECOPY | PAGE_EXECUTE_READ |
+                           PAGE_EXECUTE_READWRITE | PAGE_EXECUTE_WRITECOPY;
+    if (info.State != MEM_COMMIT || (info.Protect & PAGE_GUARD) || !(info.Protect & readable)) return p;
+    return static_cast<const char*>(info.BaseAddress) + info.RegionSize;
+}
+
+}  // namespace
+
+// Text that cannot be read is not valid. Without structured exception handling in this compiler,
+// the walk asks the system which memory it may read before it enters each region, and decodes no
+// character past the readable end; a region is asked for once, so a long text costs one query
+// per region, not per character.
 bool is_valid_utf8(const char* p) {
     if (p == nullptr) return false;
-    while (*p != 0) {
-        t_size d = utf8_char_len(p);
+    const char* end = p;  // [p, end) is known to be readable
+    for (;;) {
+        // A character takes at most six bytes: have that many known, or reach unreadable memory.
+        while (static_cast<t_size>(end - p) < 6) {
+            const char* next = readable_end(end);
+            if (next <= end) break;
+            end = next;
+        }
+        if (end == p) return false;
+        if (*p == 0) return true;
+        const t_size room = static_cast<t_size>(end - p);
+        const t_size d = utf8_decode_char(p, nullptr, room < 6 ? room : 6);
         if (d == 0) return false;
         p += d;
     }
-    return true;
 }
 
 bool is_lower_ascii(const char* p) {
