@@ -4,7 +4,7 @@
 
 namespace host {
 
-bool same_guid(const GUID& a, const GUID& b) { return service_guid_equal(a, b); }
+bool same_guid(const GUID& a, const GUID& b) { return zut::guid_equal(a, b); }
 
 service_registry::service_registry() : m_main_thread(GetCurrentThreadId()) {}
 

@@ -114,7 +114,7 @@ TEST(MicrosoftAbiHost, ServicesThatReturnRecordsOrTakeCountedPointers) {
   // Main-menu commands: the GUID by value (slot 4), the callback by value (slot 10).
   GUID command = {};
   EXPECT_TRUE(mainmenu_find_command_by_name("PREFERENCES", command));
-  EXPECT_TRUE(service_guid_equal(command, mainmenu_commands::guid_preferences));
+  EXPECT_TRUE(zut::guid_equal(command, mainmenu_commands::guid_preferences));
   EXPECT_TRUE(mainmenu_run_command(command, service_ptr_t<service_base>(&callback)));
   EXPECT_EQ(ms_mainmenu_executed(&seen), 1u);
   EXPECT_EQ(seen, static_cast<service_base*>(&callback));
@@ -136,7 +136,7 @@ TEST(MicrosoftAbiHost, ServicesThatReturnRecordsOrTakeCountedPointers) {
   EXPECT_TRUE(menu_helpers::run_command(kItem, GUID{}, none, contextmenu_callers::now_playing));
   GUID caller = {};
   EXPECT_EQ(ms_item_executed(&caller), 0u);
-  EXPECT_TRUE(service_guid_equal(caller, contextmenu_callers::now_playing));
+  EXPECT_TRUE(zut::guid_equal(caller, contextmenu_callers::now_playing));
   contextmenu_item* item = ms_object<contextmenu_item>(ms_contextmenu_item_service());
   zut::string8 label;
   std::uint32_t flags = 0;

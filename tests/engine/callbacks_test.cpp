@@ -30,7 +30,7 @@ class console_host final : public host_api {
 public:
     explicit console_host(console_lines* receiver) : m_receiver(receiver) {}
     service_class_ref enum_find_class(const GUID& p_guid) override {
-        return service_guid_equal(p_guid, console_receiver::class_guid) ? 1 : 2;
+        return zut::guid_equal(p_guid, console_receiver::class_guid) ? 1 : 2;
     }
     bool enum_create(service_ptr_t<service_base>& p_out, service_class_ref p_class,
                      std::uint32_t p_index) override {
@@ -112,7 +112,7 @@ TEST_F(global_callbacks, listener_is_registered_and_wants_every_event) {
     for (service_factory_base* f = service_factory_base::get_list_head(); f; f = f->get_next())
         if (f == &g_play_callback_factory) listed = true;
     EXPECT_TRUE(listed);
-    EXPECT_TRUE(service_guid_equal(g_play_callback_factory.get_class_guid(), play_callback_static::class_guid));
+    EXPECT_TRUE(zut::guid_equal(g_play_callback_factory.get_class_guid(), play_callback_static::class_guid));
     play_callback_static* s = static_cast<play_callback_static*>(service.get_ptr());
     EXPECT_EQ(1023u, s->get_flags());
     EXPECT_EQ(1, s->service_add_ref());

@@ -79,7 +79,7 @@ public:
     int service_release() override { return 1; }
     int service_add_ref() override { return 1; }
     void instantiate(const GUID& p_group) override {
-        host_log().push_back(service_guid_equal(p_group, group_main) ? "instantiate main" : "instantiate other");
+        host_log().push_back(zut::guid_equal(p_group, group_main) ? "instantiate main" : "instantiate other");
     }
     void generate_menu_win32(HMENU p_menu, std::uint32_t p_first, std::uint32_t p_last, std::uint32_t p_flags) override {
         host_log().push_back("generate " + std::to_string(p_first) + " " + std::to_string(p_last) + " " +
@@ -110,7 +110,7 @@ public:
     void item_execute_simple(std::uint32_t i, const GUID&, const handle_list_const& p_data, const GUID& p_caller) override {
         const GUID now_playing = {0x994C0D0E, 0x319E, 0x45F3, {0x92, 0xFC, 0x51, 0x86, 0x16, 0xE7, 0x3A, 0xDC}};
         host_log().push_back(std::string("context ") + names[i] + " " + std::to_string(p_data.get_count()) +
-                             (service_guid_equal(p_caller, now_playing) ? " now playing" : " other"));
+                             (zut::guid_equal(p_caller, now_playing) ? " now playing" : " other"));
     }
 };
 

@@ -169,7 +169,7 @@ TEST_F(playlist_events, TheListenerIsAServiceForEveryEvent) {
     service_ptr_t<service_base> service;
     g_playlist_callback_factory.instance_create(service);
     ASSERT_TRUE(service.is_valid());
-    EXPECT_TRUE(service_guid_equal(g_playlist_callback_factory.get_class_guid(),
+    EXPECT_TRUE(zut::guid_equal(g_playlist_callback_factory.get_class_guid(),
                                    playlist_callback_single_static::class_guid));
     auto* listener = static_cast<playlist_callback_single_static*>(service.get_ptr());
     EXPECT_EQ(~uint32_t(0), listener->get_flags());

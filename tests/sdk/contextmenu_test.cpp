@@ -270,7 +270,7 @@ TEST(Shortcuts, PlaylistSelectionFirstThenThePlainTypes) {
   EXPECT_TRUE(keyboard_shortcut_process_playlist(m, 'Q'));
   EXPECT_EQ(m.calls, (std::vector<std::string>{"4:1,2,81"}));
   const GUID selection = {0x47502BA1, 0x816D, 0x4A3E, {0xAD, 0xE5, 0xA7, 0xA9, 0x86, 0x0A, 0x67, 0xDB}};
-  EXPECT_TRUE(service_guid_equal(m.caller, selection));
+  EXPECT_TRUE(zut::guid_equal(m.caller, selection));
   reset_module_state();
 }
 

@@ -72,7 +72,7 @@ TEST_F(RealDll, FactoryListAndComponentVersion) {
   for (service_factory_base* f = client->get_service_list(); f; f = f->get_next()) {
     int which = -1;
     for (int n = 0; n < 5; n++)
-      if (service_guid_equal(f->get_class_guid(), offered[n])) which = n;
+      if (zut::guid_equal(f->get_class_guid(), offered[n])) which = n;
     ASSERT_GE(which, 0) << "a factory of a class the component does not offer";
     ++seen[which];
     if (which == 3) version_factory = f;

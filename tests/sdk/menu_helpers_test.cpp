@@ -117,15 +117,15 @@ TEST_F(MenuHelpers, FindByGuidNameAndPath) {
   EXPECT_STREQ(text.get_ptr(), "Beta");
   GUID g = {};
   EXPECT_TRUE(menu_helpers::find_command_by_name("ALPHA", ~t_size(0), g));
-  EXPECT_TRUE(service_guid_equal(g, make_guid(3)));
+  EXPECT_TRUE(zut::guid_equal(g, make_guid(3)));
   EXPECT_TRUE(menu_helpers::find_command_by_name("Betamax", 4, g));
-  EXPECT_TRUE(service_guid_equal(g, make_guid(1)));
+  EXPECT_TRUE(zut::guid_equal(g, make_guid(1)));
   // A command with a path is found only by path and name; one without by its name.
   EXPECT_FALSE(menu_helpers::find_command_guid_by_path("Beta", g));
   EXPECT_TRUE(menu_helpers::find_command_guid_by_path("tools/more/beta", g));
-  EXPECT_TRUE(service_guid_equal(g, make_guid(1)));
+  EXPECT_TRUE(zut::guid_equal(g, make_guid(1)));
   EXPECT_TRUE(menu_helpers::find_command_guid_by_path("Zeta", g));
-  EXPECT_TRUE(service_guid_equal(g, make_guid(9)));
+  EXPECT_TRUE(zut::guid_equal(g, make_guid(9)));
 }
 
 TEST_F(MenuHelpers, DescriptionIsEmptiedWhenThereIsNone) {
@@ -145,9 +145,9 @@ TEST_F(MenuHelpers, RunFirstMatchWithTheCaller) {
   const GUID caller = make_guid(42);
   EXPECT_TRUE(menu_helpers::run_command(make_guid(5), GUID{}, tracks, caller));
   EXPECT_EQ(b.runs, (std::vector<std::string>{"Mid/1"}));  // the first of the two
-  EXPECT_TRUE(service_guid_equal(b.caller, caller));
+  EXPECT_TRUE(zut::guid_equal(b.caller, caller));
   EXPECT_TRUE(menu_helpers::run_command(make_guid(3), GUID{}, tracks));
-  EXPECT_TRUE(service_guid_equal(a.caller, GUID{}));
+  EXPECT_TRUE(zut::guid_equal(a.caller, GUID{}));
   EXPECT_FALSE(menu_helpers::run_command(make_guid(7), GUID{}, tracks));
 }
 
@@ -171,9 +171,9 @@ TEST_F(MenuHelpers, TablesHoldEveryCommandSortedForSearch) {
   menu_helpers::name_to_guid_table by_name;
   GUID g = {};
   EXPECT_TRUE(by_name.search("ZETA", ~t_size(0), g));
-  EXPECT_TRUE(service_guid_equal(g, make_guid(9)));
+  EXPECT_TRUE(zut::guid_equal(g, make_guid(9)));
   EXPECT_TRUE(by_name.search("alphabet", 5, g));
-  EXPECT_TRUE(service_guid_equal(g, make_guid(3)));
+  EXPECT_TRUE(zut::guid_equal(g, make_guid(3)));
   EXPECT_FALSE(by_name.search("Gamma", ~t_size(0), g));
 }
 
@@ -207,7 +207,7 @@ TEST_F(MenuHelpers, ATableWhoseBuildFailedIsBuiltAgain) {
   EXPECT_THROW(by_name.search("Zeta", ~t_size(0), g), std::runtime_error);
   EXPECT_TRUE(by_name.search("Mid", ~t_size(0), g));
   EXPECT_TRUE(by_name.search("Zeta", ~t_size(0), g));
-  EXPECT_TRUE(service_guid_equal(g, make_guid(9)));
+  EXPECT_TRUE(zut::guid_equal(g, make_guid(9)));
 }
 
 // ---- Main-menu commands
@@ -251,14 +251,14 @@ class MainMenu : public ::testing::Test {
 TEST_F(MainMenu, ByNameTheEarlierServiceAndLowerIndexWin) {
   GUID g = {};
   EXPECT_TRUE(mainmenu_find_command_by_name("ABOUT", g));
-  EXPECT_TRUE(service_guid_equal(g, make_guid(11)));
+  EXPECT_TRUE(zut::guid_equal(g, make_guid(11)));
   EXPECT_TRUE(mainmenu_run_command(g, service_ptr_t<service_base>()));
   EXPECT_EQ(first.runs, (std::vector<std::string>{"About"}));
   EXPECT_TRUE(second.runs.empty());
   const GUID untouched = make_guid(99);
   g = untouched;
   EXPECT_FALSE(mainmenu_find_command_by_name("Abou", g));
-  EXPECT_TRUE(service_guid_equal(g, untouched));
+  EXPECT_TRUE(zut::guid_equal(g, untouched));
 }
 
 TEST_F(MainMenu, ByGuidWithAndWithoutCallback) {
@@ -284,7 +284,7 @@ TEST(MenuSlots, CommandServices) {
   void* n = node;
   GUID g = {};
   slot<void(THISCALL*)(void*, GUID&)>(n, 7)(n, g);
-  EXPECT_TRUE(service_guid_equal(g, make_guid(1)));
+  EXPECT_TRUE(zut::guid_equal(g, make_guid(1)));
   slot<void(THISCALL*)(void*, std::uint32_t)>(n, 9)(n, 1);
   EXPECT_EQ(items.freed, 1);
   zut::string8 text;

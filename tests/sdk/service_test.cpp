@@ -240,10 +240,10 @@ TEST(ServiceFactories, ListHeadIsTheLastRegistered) {
   ASSERT_NE(head, nullptr);
   // Registration order in this program: the test factory, then the other factory.
   EXPECT_EQ(head, static_cast<service_factory_base*>(&g_other_factory));
-  EXPECT_TRUE(service_guid_equal(head->get_class_guid(), other_service::class_guid));
+  EXPECT_TRUE(zut::guid_equal(head->get_class_guid(), other_service::class_guid));
   service_factory_base* next = head->get_next();
   EXPECT_EQ(next, static_cast<service_factory_base*>(&g_test_factory));
-  EXPECT_TRUE(service_guid_equal(next->get_class_guid(), test_service::class_guid));
+  EXPECT_TRUE(zut::guid_equal(next->get_class_guid(), test_service::class_guid));
   EXPECT_EQ(next->get_next(), nullptr);
 }
 

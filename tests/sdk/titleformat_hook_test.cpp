@@ -24,7 +24,7 @@ class out_text : public titleformat_text_out {
   std::string text;
   void write(const GUID& p_type, const char* p_text, t_size p_length) override {
     const std::string piece(p_text, zut::strlen_max(p_text, p_length));
-    text += service_guid_equal(p_type, titleformat_input_type_meta) ? "{" + piece + "}" : piece;
+    text += zut::guid_equal(p_type, titleformat_input_type_meta) ? "{" + piece + "}" : piece;
   }
 };
 

@@ -1,4 +1,4 @@
-// GUID text.
+// GUID comparison and GUID text.
 //
 // Parsing, in steps:
 //   1. Start from the null GUID.
@@ -9,7 +9,18 @@
 //   4. A character that is not a hexadecimal digit counts as 0.
 #include <zut/guid.h>
 
+#include <cstdint>
+#include <cstring>
+
 namespace zut {
+
+bool guid_equal(const GUID& p_a, const GUID& p_b) {
+    std::uint32_t a[4], b[4];
+    static_assert(sizeof(GUID) == sizeof(a), "a GUID is four 32-bit words");
+    std::memcpy(a, &p_a, sizeof(a));
+    std::memcpy(b, &p_b, sizeof(b));
+    return a[0] == b[0] && a[1] == b[1] && a[2] == b[2] && a[3] == b[3];
+}
 
 namespace {
 

@@ -1,4 +1,4 @@
-// GUID text: printing a GUID as 36 upper-case hexadecimal characters with dashes (no braces), parsing
+// GUID comparison and GUID text: printing a GUID as 36 upper-case hexadecimal characters with dashes (no braces), parsing
 // it back from text with or without braces and dashes, and raw hexadecimal printing of bytes.
 #pragma once
 
@@ -7,6 +7,9 @@
 #include <zut/primitives.h>
 
 namespace zut {
+
+// Two GUIDs are equal when their four 32-bit words are.
+bool guid_equal(const GUID& p_a, const GUID& p_b);
 
 // "XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX", upper case, no braces.
 class print_guid {

@@ -83,7 +83,7 @@ void cfg_var_read_all(trovaplay_io::stream_reader& p_stream, trovaplay_io::abort
     std::uint32_t size = get_u32(size_bytes);
     // 3.
     cfg_var* target = g_cfg_var_list;
-    while (target && !service_guid_equal(target->get_guid(), guid)) target = target->get_next();
+    while (target && !zut::guid_equal(target->get_guid(), guid)) target = target->get_next();
     if (target) {
       // 4.
       stream_reader_limited_ref limited(p_stream, size);

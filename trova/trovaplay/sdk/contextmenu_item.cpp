@@ -26,7 +26,7 @@ contextmenu_item_node* find_node_by_guid(const GUID& p_guid, contextmenu_item_no
   GUID guid = p_guid;
   guid.Data1 = ~p_guid.Data1;
   p_node->get_guid(guid);
-  if (service_guid_equal(guid, p_guid)) return p_node;
+  if (zut::guid_equal(guid, p_guid)) return p_node;
   if (p_node->get_type() != contextmenu_item_node::type_popup) return nullptr;
   const t_size count = p_node->get_children_count();
   for (t_size i = 0; i < count; ++i) {

@@ -29,7 +29,7 @@ bool mainmenu_find_command_by_name(const char* p_name, GUID& p_out) {
 bool mainmenu_run_command(const GUID& p_command, const service_ptr_t<service_base>& p_callback) {
   service_ptr_t<mainmenu_commands> service;
   std::uint32_t index = 0;
-  if (!find_command([&](mainmenu_commands& s, std::uint32_t i) { return service_guid_equal(s.get_command(i), p_command); },
+  if (!find_command([&](mainmenu_commands& s, std::uint32_t i) { return zut::guid_equal(s.get_command(i), p_command); },
                     service, index))
     return false;
   service->execute(index, p_callback);

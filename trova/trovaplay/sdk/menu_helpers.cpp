@@ -29,7 +29,7 @@ namespace menu_helpers {
 
 namespace {
 
-const wchar_t kSourceFile[] = L"trovaplay/sdk/menu_helpers";
+const wchar_t kSourceFile[] = L"menu_helpers";
 
 template <typename F>
 bool find_command(F match, service_ptr_t<contextmenu_item>& p_service, std::uint32_t& p_index) {
@@ -39,11 +39,11 @@ bool find_command(F match, service_ptr_t<contextmenu_item>& p_service, std::uint
 bool find_command_by_guid(const GUID& p_command, service_ptr_t<contextmenu_item>& p_service,
                           std::uint32_t& p_index) {
   return find_command(
-      [&](contextmenu_item& s, std::uint32_t i) { return service_guid_equal(s.get_item_guid(i), p_command); },
+      [&](contextmenu_item& s, std::uint32_t i) { return zut::guid_equal(s.get_item_guid(i), p_command); },
       p_service, p_index);
 }
 
-bool is_null_guid(const GUID& p_guid) { return service_guid_equal(p_guid, contextmenu_callers::none); }
+bool is_null_guid(const GUID& p_guid) { return zut::guid_equal(p_guid, contextmenu_callers::none); }
 
 int compare_guid_bytes(const GUID& a, const GUID& b) { return std::memcmp(&a, &b, sizeof(GUID)); }
 
@@ -93,7 +93,7 @@ bool is_command_checked(const GUID& p_command, const GUID& p_subcommand, const h
   std::uint32_t index = 0;
   const bool found = find_command(
       [&](contextmenu_item& s, std::uint32_t i) {
-        if (!service_guid_equal(s.get_item_guid(i), p_command)) return false;
+        if (!zut::guid_equal(s.get_item_guid(i), p_command)) return false;
         if (is_null_guid(p_subcommand)) return item_query_root_display(s, label, flags, i, p_data, p_caller);
         return item_query_node_display(s, label, flags, i, p_subcommand, p_data, p_caller);
       },

@@ -9,23 +9,13 @@
 #include <zut/exception.h>
 #include <zut/primitives.h>
 
-#include <cstring>
-
 void service_assert_failed(const wchar_t* expression, const wchar_t* file, unsigned line) {
   zut::assert_failed(expression, file, line);
 }
 
-bool service_guid_equal(const GUID& a, const GUID& b) {
-  std::uint32_t wa[4], wb[4];
-  static_assert(sizeof(GUID) == sizeof(wa), "GUID is 16 bytes");
-  std::memcpy(wa, &a, sizeof(wa));
-  std::memcpy(wb, &b, sizeof(wb));
-  return wa[0] == wb[0] && wa[1] == wb[1] && wa[2] == wb[2] && wa[3] == wb[3];
-}
-
 bool service_query_rule(service_base* p_self, service_ptr_t<service_base>& p_out, const GUID& p_guid,
                         const GUID& p_class_guid) {
-  if (!service_guid_equal(p_guid, p_class_guid)) return false;
+  if (!zut::guid_equal(p_guid, p_class_guid)) return false;
   p_out = p_self;
   return true;
 }

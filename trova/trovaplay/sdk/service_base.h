@@ -11,6 +11,8 @@
 
 #include <windows.h>
 
+#include <zut/guid.h>
+
 #include <cstdint>
 
 class service_base;
@@ -109,9 +111,6 @@ class service_base {
 };
 
 inline bool service_base::service_query(service_ptr_t<service_base>&, const GUID&) { return false; }
-
-// GUID comparison used by the service layer (four 32-bit words).
-bool service_guid_equal(const GUID& a, const GUID& b);
 
 // The query rule of every interface class: when `p_guid` is `p_class_guid`, `p_out` takes `p_self`
 // (with a reference) and the answer is true; otherwise false and `p_out` is untouched.

@@ -159,7 +159,7 @@ void reserved_char_filter_text_out::write(const GUID& p_inputtype, const char* p
 
 void reserved_char_text_filter::write(const GUID& p_inputtype, zut::string_base& p_out, const char* p_text,
                                       t_size p_length) {
-  if (service_guid_equal(p_inputtype, titleformat_input_type_meta))
+  if (zut::guid_equal(p_inputtype, titleformat_input_type_meta))
     filter_reserved_chars(p_out, p_text, p_length, m_reserved);
   else if (p_text)
     p_out.add_string(p_text, p_length);

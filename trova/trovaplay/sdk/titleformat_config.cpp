@@ -7,7 +7,7 @@ bool titleformat_config_find(const GUID& p_guid, service_ptr_t<titleformat_confi
   service_ptr_t<titleformat_config> config;
   while (configs.next(config)) {
     GUID guid = {};
-    if (service_guid_equal(*config->get_guid(&guid), p_guid)) {
+    if (zut::guid_equal(*config->get_guid(&guid), p_guid)) {
       p_out = config;
       return true;
     }
