@@ -232,6 +232,106 @@ TEST_F(window_life, minimise_queues_the_window_and_restore_shows_it_where_it_was
     EXPECT_EQ(40, r.top);
 }
 
+// Minimising the active window deactivates it while it is destroyed: OnDeactivate runs then, the
+// window unloaded and still holding its record. Whatever the callback does, to the window or to
+// another one, the window is unloaded and destroyed once, leaves no record of its handle, and is
+// queued once (unless the callback closed it, or closed and opened it anew).
+int hide_all(lua_State*) {
+    destroy_all_windows();  // the host's hide, as from a modal loop inside the callback
+    return 0;
+}
+
+TEST_F(window_life, what_on_deactivate_does_while_a_minimised_window_goes) {
+    enum outcome { pending, closed, reopened };
+    struct action {
+        const char* script;  // run by OnDeactivate
+        outcome w_after;
+        bool b_goes;         // the open window b is minimised or hidden too
+        uint32_t w_parts;
+    };
+    const action actions[] = {
+        {"", pending, false, 1},
+        {"w:close()", closed, false, 1},
+        {"w:minimize()", pending, false, 1},
+        {"w:switch_to(o)", pending, false, 1},  // refused: the native window is going
+        {"b:switch_to(w)", pending, false, 1},  // refused: w is still open
+        {"w:redraw(rect.new(0, 0, 120, 80))", pending, false, 1},  // nothing painted
+        {"w:add(color_rect.new(rect.new(0, 0, 9, 9), color.new(1, 2, 3)), rect.new(5, 5, -5, -5))",
+         pending, false, 2},
+        {"b:minimize()", pending, true, 1},
+        {"hide_all()", pending, true, 1},
+        {"w:close() w:create()", reopened, false, 1},
+    };
+    for (const action& a : actions) {
+        SCOPED_TRACE(a.script);
+        if (&a != actions) {
+            TearDown();
+            SetUp();
+        }
+        lua_register(L, "hide_all", &hide_all);
+        zin_window* w = new_window("w", 30, 40, 120, 80, 1);
+        zin_window* b = new_window("b", 300, 40, 60, 60);
+        zin_window* o = new_window("o", 400, 40, 60, 60);
+        probe_part* p = add_probe(w, rect(0, 0, 120, 80));
+        ASSERT_EQ("", run("log = '' armed = false hides = 0 shows = 0 "
+                          "w:set_callback('OnHide', function() hides = hides + 1 end) "
+                          "w:set_callback('OnShow', function() shows = shows + 1 end) "
+                          "w:set_callback('OnDeactivate', function() if not armed then return end "
+                          "armed = false log = log .. 'deactivate ' .. tostring(w:is_visible()) " +
+                          std::string(a.script) + " end) b:create() w:create()"));
+        pump();
+        const HWND first = w->mWnd;
+        // The window must be the active one when it goes. Another test's window on the shared
+        // display may have taken the foreground: it is taken back, and the minimise is sent (not
+        // posted), so that no message is delivered in between.
+        SetForegroundWindow(first);
+        ASSERT_EQ(first, GetActiveWindow());
+        p->clips.clear();
+        ASSERT_EQ("", run("armed = true"));
+        SendMessageW(first, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+        pump();
+        // OnDeactivate saw the window still open; it was unloaded once.
+        const std::string after = a.w_after == reopened ? "assert(shows == 2) assert(w:is_visible())"
+                                                        : "assert(shows == 1) assert(not w:is_visible())";
+        ASSERT_EQ("", run("assert(log == 'deactivate true', log) assert(hides == 1, hides) " + after));
+        EXPECT_FALSE(IsWindow(first));
+        EXPECT_EQ(nullptr, find_window(first));
+        for (uint32_t i = 0; i < g_window_handles.getSize(); ++i) {
+            EXPECT_TRUE(IsWindow(g_window_handles[i].handle));
+            EXPECT_EQ(g_window_handles[i].handle, g_window_handles[i].window->mWnd);
+        }
+        EXPECT_EQ(a.w_after == reopened ? 1 : 0, records_of(w));
+        uint32_t queued = 0;
+        for (uint32_t i = 0; i < g_pending_windows.getSize(); ++i)
+            if (g_pending_windows[i] == w) ++queued;
+        EXPECT_EQ(a.w_after == pending ? 1u : 0u, queued);
+        EXPECT_EQ(a.b_goes, g_pending_windows.find(b, 0) != nullptr);
+        EXPECT_EQ(a.b_goes, b->mWnd == nullptr);
+        EXPECT_EQ(nullptr, o->mWnd);
+        EXPECT_TRUE(a.w_after == reopened || p->clips.empty());
+        EXPECT_EQ(a.w_parts, w->mParts.getSize());
+        // Back where it was: by the private create message (to any window of the class) when it
+        // is pending, by create when it was closed.
+        if (a.w_after == pending) {
+            const HWND any = CreateWindowExA(0, "zin_window_debug", "", WS_POPUP, 0, 0, 1, 1,
+                                             nullptr, nullptr, nullptr, nullptr);
+            SendMessageW(any, WM_APP + 0x1A, 0, 0);
+            DestroyWindow(any);
+        } else if (a.w_after == closed) {
+            ASSERT_EQ("", run("w:create()"));
+        }
+        ASSERT_NE(nullptr, w->mWnd);
+        EXPECT_TRUE(IsWindowVisible(w->mWnd));
+        EXPECT_EQ(1, records_of(w));
+        EXPECT_EQ(0u, g_pending_windows.getSize());
+        RECT r;
+        GetWindowRect(w->mWnd, &r);
+        EXPECT_EQ(30, r.left);
+        EXPECT_EQ(40, r.top);
+        ASSERT_EQ("", run("assert(hides == 1, hides) assert(shows == 2, shows)"));
+    }
+}
+
 TEST_F(window_life, close_removes_the_record_and_create_opens_it_again) {
     zin_window* w = new_window("w", 30, 40, 120, 80);
     ASSERT_EQ("", run("closed = 0 w:set_callback('OnClose', function() closed = closed + 1 end) w:create()"));

@@ -98,6 +98,48 @@ TEST(ui, RunForEndsPopupMenusNobodyAnswers) {
     EXPECT_TRUE(has(r.log, "host: all host references released")) << r.log;
 }
 
+// A skin that minimises its window once it is the active one: the window is unloaded (OnHide), and
+// its destruction deactivates it (OnDeactivate, the window still open then); it is pending until
+// the script opens it again.
+TEST(ui, MinimisingTheActiveWindowDeactivatesItAsItGoes) {
+    const std::wstring work = temp_folder(L"ui_minimise");
+    const std::wstring skin = work + L"\\skin.lua";
+    ASSERT_TRUE(write_file(
+        skin,
+        "w = window.new('mini', 40, 30, rect.new(120, 110, 220, 180))\n"
+        "w:add(color_rect.new(rect.new(0, 0, 100, 70), color.new(0, 128, 255)))\n"
+        "minimised = false\n"
+        "w:set_callback('OnShow', function() print('mini: show') end)\n"
+        "w:set_callback('OnHide', function() print('mini: hide') end)\n"
+        "w:set_callback('OnActivate', function()\n"
+        "  if minimised then return end\n"
+        "  minimised = true print('mini: active, minimising') w:minimize()\n"
+        "end)\n"
+        "w:set_callback('OnDeactivate', function()\n"
+        "  print('mini: deactivate, visible ' .. tostring(w:is_visible()))\n"
+        "end)\n"
+        "back = timer.new(function()\n"
+        "  back:stop() print('mini: pending, visible ' .. tostring(w:is_visible())) w:create()\n"
+        "end)\n"
+        "back:start(300)\n"
+        "w:create()\n"));
+    const run_result r = run_host({L"--skin", skin, L"--run-for", L"1500"}, work);
+    EXPECT_EQ(r.exit_code, 0u) << r.log;
+    EXPECT_EQ(lines_containing(r.log, "ERROR"), std::vector<std::string>()) << r.log;
+    const std::string log = untimed(r.log);
+    const std::vector<std::string> lines = lines_containing(log, "console: mini: ");
+    const std::vector<std::string> expected = {
+        // The window is made the foreground one before OnShow.
+        "console: mini: active, minimising", "console: mini: show", "console: mini: hide",
+        "console: mini: deactivate, visible true", "console: mini: pending, visible false",
+        "console: mini: show"};
+    // What follows the second show (its activation, the unload at the end) is not checked here.
+    ASSERT_GE(lines.size(), expected.size()) << r.log;
+    const std::vector<std::string> first(lines.begin(), lines.begin() + expected.size());
+    EXPECT_EQ(expected, first) << r.log;
+    EXPECT_TRUE(has(r.log, "host: all host references released")) << r.log;
+}
+
 TEST(ui, WithoutASkinTheDialogIsCancelled) {
     const std::wstring work = temp_folder(L"ui_none");
     const run_result r = run_host({L"--run-for", L"5000"}, work);

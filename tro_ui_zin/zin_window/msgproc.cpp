@@ -30,6 +30,21 @@ constexpr UINT SWP_STATE_CHANGED = 0x8000;
 LRESULT on_close(zin_window* w, HWND hwnd, WPARAM wparam, LPARAM lparam) {
     w->call_callback(zin_window::on_close);
     if (g_quitting) return 0;
+    if (handle_being_destroyed(hwnd)) {
+        // A close from a callback of the window's own destruction (a minimise or the host's hide):
+        // it is unloaded already and its destroyer destroys it, so neither happens twice. The close
+        // leaves it closed: no record, no native window, not queued to come back.
+        zin_window* owner = find_window(hwnd);
+        g_window_handles.removeAll(window_handle_record{nullptr, hwnd});
+        for (zin_window* x : {w, owner}) {
+            if (x && x->mWnd == hwnd) {
+                x->mWnd = nullptr;
+                x->mDC = nullptr;
+                g_pending_windows.removeAll(x);
+            }
+        }
+        return 0;
+    }
     // The callback may have switched the handle to another window or closed it already.
     zin_window* owner = find_window(hwnd);
     if (owner) {
@@ -83,15 +98,26 @@ void on_position_changing(zin_window* w, HWND hwnd, WINDOWPOS* pos) {
 }
 
 void on_minimize(zin_window* w, HWND hwnd) {
+    // A window already on its way out (its destruction sent this) is not minimised again.
+    if (handle_being_destroyed(hwnd)) return;
     // 1. OnHide may switch or close the window: then there is nothing left to minimise.
     w->unload();
     if (w->mWnd != hwnd || find_window(hwnd) != w) return;
-    // 2. - 4. The record goes first, so that no message of the dying window reaches the script.
-    remove_window(w);
+    // 2. The record stays while the window goes, so what it sends meanwhile reaches the script:
+    //    WM_ACTIVATE with WA_INACTIVE (OnDeactivate) when it was the active window. The mark keeps
+    //    the callbacks from unloading, destroying, painting or handing over the window again; a
+    //    close from them leaves it closed, not queued.
+    {
+        const destroying_handle dying(hwnd);
+        DestroyWindow(hwnd);
+    }
+    // 3. By handle: a callback may have closed the window (and even opened it anew).
+    g_window_handles.removeAll(window_handle_record{nullptr, hwnd});
+    if (w->mWnd != hwnd) return;
+    // 4.
     w->mWnd = nullptr;
     w->mDC = nullptr;
-    DestroyWindow(hwnd);
-    // 5.
+    // 5. Never twice in the list.
     queue_window(w);
 }
 

@@ -9,10 +9,11 @@
 // placement, 7. script parts shown, OnSize, OnSizeEnd, 8. docking relations, 9. shown, 10. OnShow.
 //
 // switch_to (the other window takes over this one's native window): 1. debug line, 2. refused when
-// the other is open (or this one is not), 3. old screen rect, 4. other takes handle and device
-// context and loads, 5. docking relations copied, 6. this unloads, 7. the handle record names the
-// other, 8. its script parts shown, OnSize, OnSizeEnd, OnShow, 9. moved to the old place with its
-// own size, 10. docked windows follow, 11. end of move, 12. repainted, 13. OnActivate.
+// the other is open (or this one is not, or its native window is being destroyed), 3. old screen
+// rect, 4. other takes handle and device context and loads, 5. docking relations copied, 6. this
+// unloads, 7. the handle record names the other, 8. its script parts shown, OnSize, OnSizeEnd,
+// OnShow, 9. moved to the old place with its own size, 10. docked windows follow, 11. end of move,
+// 12. repainted, 13. OnActivate.
 //
 // Script callbacks run inside several of these steps. A callback may close, minimise, switch or
 // re-create windows, so after each one the code checks that the window still owns the native window
@@ -36,6 +37,10 @@ CDynArray<zin_window*> g_pending_windows;
 CDynArray<window_handle_record> g_window_handles;
 
 namespace {
+
+// The innermost destroying_handle; each names the one it is nested in. They live on the stack, one
+// per destruction under way, so the chain needs no heap and unwinds in order.
+const destroying_handle* g_innermost_destroying = nullptr;
 
 char* copy_string(const char* text) {
     const size_t length = strlen(text);
@@ -277,6 +282,12 @@ void zin_window::switch_to(zin_window* other) {
         console::error("cannot switch from a window that is not open");
         return;
     }
+    // The other window would take a native window that is going: it would be left loaded, with a
+    // dead handle.
+    if (handle_being_destroyed(mWnd)) {
+        console::error("cannot switch from a window that is being destroyed");
+        return;
+    }
     const HWND hwnd = mWnd;
     // 3.
     RECT r;
@@ -343,14 +354,23 @@ void destroy_all_windows() {
     for (uint32_t i = 0; i < records.getSize(); ++i) {
         zin_window* w = records[i].window;
         const HWND hwnd = records[i].handle;
+        // A window whose minimise is destroying it (this hide came from a callback of that
+        // destruction) is queued by the minimise.
+        if (handle_being_destroyed(hwnd)) continue;
         if (find_window(hwnd) != w) continue;  // closed or switched by a callback
         w->unload();
         if (w->mWnd != hwnd) continue;
         queue_window(w);
+        // The system's minimise deactivates the window: OnDeactivate may run with the record still
+        // there. A close from it leaves the destruction to this loop and takes the window off the
+        // queue; a minimise, a switch or another hide does nothing.
+        destroying_handle dying(hwnd);
         DefWindowProcW(hwnd, WM_SYSCOMMAND, SC_MINIMIZE, 0);
-        remove_window(w);
-        w->mWnd = nullptr;
-        w->mDC = nullptr;
+        g_window_handles.removeAll(window_handle_record{nullptr, hwnd});
+        if (w->mWnd == hwnd) {
+            w->mWnd = nullptr;
+            w->mDC = nullptr;
+        }
         DestroyWindow(hwnd);
     }
 }
@@ -366,6 +386,19 @@ zin_window* find_window(HWND hwnd) {
     window_handle_record* record = g_window_handles.find(window_handle_record{nullptr, hwnd}, 0);
     return record ? record->window : nullptr;
 }
+
+bool handle_being_destroyed(HWND hwnd) {
+    if (!hwnd) return false;
+    for (const destroying_handle* d = g_innermost_destroying; d; d = d->outer())
+        if (d->handle() == hwnd) return true;
+    return false;
+}
+
+destroying_handle::destroying_handle(HWND hwnd) : m_hwnd(hwnd), m_outer(g_innermost_destroying) {
+    g_innermost_destroying = this;
+}
+
+destroying_handle::~destroying_handle() { g_innermost_destroying = m_outer; }
 
 void clear_window_lists() {
     g_window_handles.clear();

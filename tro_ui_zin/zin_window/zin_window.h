@@ -151,6 +151,25 @@ void destroy_all_windows();
 void remove_window(zin_window* w);
 // The open window whose native window is hwnd, or null.
 zin_window* find_window(HWND hwnd);
+// Native windows whose destruction is under way (a minimise, the host's hide). Such a window keeps
+// its record while DestroyWindow runs, so what it sends then (WM_ACTIVATE with WA_INACTIVE when it
+// was the active one) still reaches the script; it is unloaded already and on its way out, so
+// nothing unloads, destroys, paints or hands it over again meanwhile. A destroying_handle marks one
+// for as long as it lives (on the stack of the code that destroys the window).
+bool handle_being_destroyed(HWND hwnd);
+class destroying_handle {
+public:
+    explicit destroying_handle(HWND hwnd);
+    ~destroying_handle();
+    destroying_handle(const destroying_handle&) = delete;
+    destroying_handle& operator=(const destroying_handle&) = delete;
+    HWND handle() const { return m_hwnd; }
+    const destroying_handle* outer() const { return m_outer; }
+
+private:
+    HWND m_hwnd;
+    const destroying_handle* m_outer;
+};
 // Empties the three lists (the skin unload; the windows themselves die with the script state).
 void clear_window_lists();
 
