@@ -227,6 +227,42 @@ TEST_F(docking, a_group_snaps_when_a_follower_comes_near_a_third_window) {
     expect_at(b, 550, 300);
 }
 
+// A grid of docked windows: every window is reached along every path through its neighbours, but
+// each follower is tried once (a trial per path would be some 600 million trials for 16 x 16
+// windows, C(32, 16) - 1). The one follower that snaps, the bottom-left one against a wall, is the
+// last one tried, reached only down the first column.
+TEST_F(docking, a_grid_moves_as_a_group_and_snaps_when_its_last_follower_comes_near_a_wall) {
+    constexpr int kColumns = 16, kRows = 16, kWidth = 20, kHeight = 12, kLeft = 200, kTop = 200;
+    zin_window* grid[kRows][kColumns];
+    for (int row = 0; row < kRows; ++row) {
+        for (int column = 0; column < kColumns; ++column) {
+            const std::string name = "g" + std::to_string(row) + "_" + std::to_string(column);
+            grid[row][column] =
+                docked(name.c_str(), kLeft + column * kWidth, kTop + row * kHeight, kWidth, kHeight);
+        }
+    }
+    // Docked to the first window: the next on its right and the one below; not the corner one.
+    ASSERT_EQ(uint32_t(DOCK_RIGHT), flag(0, 1));
+    ASSERT_EQ(uint32_t(DOCK_BELOW), flag(0, kColumns));
+    ASSERT_EQ(uint32_t(DOCK_NONE), flag(0, kColumns + 1));
+    // The wall beside the bottom row only, 13 pixels left of the grid.
+    docked("wall", kLeft - 13 - 30, kTop + (kRows - 1) * kHeight, 30, kHeight);
+    ASSERT_EQ("", run("docking.set_snap_gap(4)"));
+    // 10 pixels to the left: every follower's left edge halfway between the grid's lines, and
+    // the bottom-left follower's 3 pixels from the wall: the whole group goes 13 pixels.
+    move(grid[0][0], kLeft - 10, kTop);
+    expect_at(grid[0][0], kLeft - 13, kTop);
+    expect_at(grid[0][1], kLeft + kWidth - 13, kTop);
+    expect_at(grid[1][0], kLeft - 13, kTop + kHeight);
+    // Only the windows docked to the moved one move along.
+    expect_at(grid[1][1], kLeft + kWidth, kTop + kHeight);
+    expect_at(grid[kRows - 1][0], kLeft, kTop + (kRows - 1) * kHeight);
+    // Without the wall in reach nothing snaps: the group goes where it was put.
+    move(grid[0][0], kLeft - 33, kTop);
+    expect_at(grid[0][0], kLeft - 33, kTop);
+    expect_at(grid[0][1], kLeft + kWidth - 33, kTop);
+}
+
 TEST_F(docking, resizing_an_edge_snaps_it_and_moves_only_the_followers_on_that_side) {
     zin_window* a = docked("a", 300, 300, 100, 100, 1);
     zin_window* right = docked("right", 400, 300, 40, 40);

@@ -10,7 +10,8 @@
 //   4. Snap against the other open windows (not W, not the origin, not W's followers).
 //   5. Snap against the work area.
 //   6. The offsets dx, dy of the group.
-//   7. A move whose directions are still free: a follower that snaps moves the whole group.
+//   7. A move whose directions are still free: a follower that snaps moves the whole group. Each
+//      follower is tried once per group move, however many paths lead to it.
 //   8. Write the result back into P.
 //   9. Only for the window that really moves: its rect, then its followers move along.
 // A call with an origin (a follower tried in step 7) only computes: it changes nothing but P.
@@ -99,12 +100,15 @@ void group_move(zin_window* w, WINDOWPOS* p, uint32_t origin) {
     // 6. The far edge gives the offset unless the near edge snapped.
     int32_t dx = clamp_to_int32(n.left == p->x ? int64_t(n.right) - s.right : int64_t(n.left) - s.left);
     int32_t dy = clamp_to_int32(n.top == p->y ? int64_t(n.bottom) - s.bottom : int64_t(n.top) - s.top);
-    // 7.
+    // 7. A follower already tried is not tried again: in a grid every window is reached along every
+    //    path through its neighbours, and a trial per path takes exponential time. In a chain or a
+    //    tree each follower is reached once anyway.
     if (is_move && (h || v) && own != NO_NODE) {
         for (uint32_t j = own + 1; j < g_dock_nodes.getSize() && (h || v); ++j) {
-            if (flag_of(own, j) == DOCK_NONE) continue;
+            if (flag_of(own, j) == DOCK_NONE || g_dock_nodes[j].tried) continue;
             zin_window* follower = g_dock_nodes[j].window;
             if (!is_open(follower)) continue;
+            g_dock_nodes[j].tried = true;
             const rect& f = follower->mRect;
             WINDOWPOS trial{};
             trial.x = add_clamped(f.left, dx);
@@ -322,6 +326,9 @@ void dock_copy_relations(zin_window* new_window, zin_window* old_window) {
 void dock_move_group(zin_window* w, WINDOWPOS* pos, const dock_node* origin) {
     const uint32_t origin_index =
         origin ? static_cast<uint32_t>(origin - g_dock_nodes.mpData) : NO_NODE;
+    // A new group move: no follower tried yet (the trials of step 7 run no window procedure and no
+    // script, so no other group move starts while they run).
+    for (uint32_t i = 0; i < g_dock_nodes.getSize(); ++i) g_dock_nodes[i].tried = false;
     group_move(w, pos, origin_index);
 }
 
