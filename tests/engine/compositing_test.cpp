@@ -185,6 +185,40 @@ TEST_F(compositing, a_draw_that_throws_gives_back_the_lock_and_the_clip) {
     EXPECT_EQ(1u, part->clips.size());
 }
 
+// The paint under way, for which menus and dialogs are refused: through every draw of a repaint and
+// of a deferred one, and over once the repaint ends, however it ends.
+TEST_F(compositing, a_paint_is_under_way_through_every_draw_and_over_however_it_ends) {
+    std::vector<bool> seen;
+    EXPECT_FALSE(paint_under_way());
+    under->on_draw = [&] { seen.push_back(paint_under_way()); };
+    part->on_draw = [&] {
+        seen.push_back(paint_under_way());
+        if (seen.size() < 3) w->redraw_rect(rect(20, 10, 30, 20));  // deferred: the timer paints it
+    };
+    w->redraw_rect(rect(0, 0, 100, 60));
+    EXPECT_FALSE(paint_under_way());
+    pump_until([&] { return seen.size() >= 4; });
+    EXPECT_EQ(std::vector<bool>({true, true, true, true}), seen);
+    EXPECT_FALSE(paint_under_way());
+    {
+        engine_test::debug_capture capture;
+        EXPECT_TRUE(modal_ui_allowed("probe"));
+        EXPECT_TRUE(capture.containing("probe").empty());
+    }
+    // A draw that throws ends the paint too; one asked for inside is refused, with its line.
+    part->on_draw = [&] {
+        engine_test::debug_capture capture;
+        seen.push_back(modal_ui_allowed("probe"));
+        seen.push_back(capture.contains("!!probe not shown: a paint is under way\n"));
+        throw std::runtime_error("draw failed");
+    };
+    seen.clear();
+    EXPECT_THROW(w->redraw_rect(rect(0, 0, 100, 60)), std::runtime_error);
+    EXPECT_EQ(std::vector<bool>({true, false, true}), seen);
+    EXPECT_FALSE(paint_under_way());
+    EXPECT_TRUE(modal_ui_allowed("probe"));
+}
+
 TEST_F(compositing, a_deferred_repaint_of_a_window_gone_meanwhile_is_dropped) {
     zin_window* other = new_window("other", 300, 0, 50, 50);
     probe_part* p = add_probe(other, rect(0, 0, 50, 50));

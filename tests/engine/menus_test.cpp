@@ -11,6 +11,7 @@
 #include "play_control_stub.h"
 
 #include <trova_commands.h>
+#include <zin_classes/base_class.h>
 #include <trovaplay/sdk/contextmenu_item.h>
 #include <trovaplay/sdk/contextmenu_manager.h>
 #include <trovaplay/sdk/keyboard_shortcut_manager.h>
@@ -217,6 +218,64 @@ TEST_F(menus, commands_by_name_in_the_ansi_code_page) {
     EXPECT_TRUE(capture.contains("!!menu command \"Nope\" not found\n"));
     EXPECT_TRUE(capture.contains("!!menu command \"Nix\" not found\n"));
     EXPECT_NE(std::string::npos, run("trova.run_menu_command()").find("string expected, got no value"));
+}
+
+// A script part's draw that asks for a menu or a menu command: the modal loop would run inside the
+// paint (at the host's shutdown nothing would end it). Each is refused with its debug line and
+// nothing reaches the host, a script error after it ends the paint as usual, and outside a paint
+// the same call goes through.
+TEST_F(menus, menus_asked_for_by_a_draw_are_refused) {
+    lua_register(L, "new_base_class", &new_base_class);
+    register_base_class(L);
+    player.playing = &track;
+    zin_window* w = new_window("w", 10, 10, 60, 40);
+    ASSERT_EQ("", run("w:create()"));
+    ASSERT_EQ("", run("draws = 0\n"
+                      "Part = new_base_class(false)\n"
+                      "function Part.draw(self, r, clip)\n"
+                      "  draws = draws + 1\n"
+                      "  opener()\n"
+                      "  error('after the menu')\n"
+                      "end\n"
+                      "w:add(Part.new(rect.new(0, 0, 60, 40)))"));
+    pump();
+    const struct {
+        const char* call;
+        const char* refused;     // the debug line
+        const char* outside;     // the host's first line for the same call outside a paint
+        bool popup;              // outside a paint it shows a popup menu (the fake context menu is empty)
+    } cases[] = {
+        {"trova.show_main_menu()", "!!main menu not shown: a paint is under way\n", "instantiate main", true},
+        {"trova.show_context_menu()", "!!context menu not shown: a paint is under way\n", "init_context 1 0", false},
+        {"trova.run_menu_command('Preferences')", "!!menu command not shown: a paint is under way\n",
+         "main Preferences", false},
+        {"trova.run_context_command('Other')", "!!context menu command not shown: a paint is under way\n",
+         "context Other 1 now playing", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.call);
+        ASSERT_EQ("", run(std::string("function opener() ") + c.call + " end"));
+        const std::string draws = engine_test::eval(L, "draws");
+        host_log().clear();
+        {
+            // Should a menu open all the same, it is dismissed rather than waited for.
+            menu_keys::current() = menu_keys::state{{VK_ESCAPE}, nullptr};
+            const UINT_PTR dismiss = SetTimer(nullptr, 0, 20, &menu_keys::press);
+            engine_test::debug_capture capture;
+            w->redraw_rect(rect(0, 0, 60, 40));
+            KillTimer(nullptr, dismiss);
+            EXPECT_EQ(std::to_string(std::stoi(draws) + 1), engine_test::eval(L, "draws"));
+            EXPECT_TRUE(capture.contains(c.refused));
+            EXPECT_EQ(1u, capture.containing("after the menu").size());
+            EXPECT_EQ(nullptr, menu_keys::current().owner);
+            EXPECT_TRUE(host_log().empty());
+            EXPECT_FALSE(paint_under_way());
+        }
+        if (c.popup) choose({VK_ESCAPE});
+        EXPECT_EQ("", run(c.call));
+        ASSERT_FALSE(host_log().empty());
+        EXPECT_EQ(c.outside, host_log().front());
+    }
 }
 
 TEST_F(menus, title_playtime_is_the_playing_tracks_length) {

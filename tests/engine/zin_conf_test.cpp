@@ -3,6 +3,7 @@
 // ways they can fail.
 
 #include "startup_test_util.h"
+#include "window_test_util.h"
 
 #include <lua_class/lua_compat.h>
 #include <zin_config/pref_lists.h>
@@ -12,6 +13,8 @@
 #include <gtest/gtest.h>
 
 #include <malloc.h>
+
+#include <functional>
 
 
 using namespace startup_test;
@@ -281,6 +284,48 @@ TEST_F(PrefPage, ColourIsStoredOnOkAndTheSwatchRefreshedEitherWay) {
     EXPECT_EQ(swatch_colour(), 0x00FF00u);
     DestroyWindow(parent);
     EXPECT_EQ(stored("back"), std::to_string(0x00FF00));
+}
+
+// A dialog asked for while a paint is under way (here a part's draw that clicks the page's button)
+// is refused with its debug line and not shown: its modal loop would run inside the paint. After the
+// paint the same click shows it.
+TEST_F(PrefPage, DialogsAskedForInsideAPaintAreRefused) {
+    const HWND page = open_page();
+    ASSERT_NE(page, nullptr);
+    ASSERT_GT(g_windows.getSize(), 0u);
+    zin_window* w = g_windows[0];
+    ASSERT_NE(w->mWnd, nullptr);
+    window_test::probe_part part(g_lua, rect(0, 0, 10, 10));
+    w->add_part(&part, "probe");
+    dialog() = dialog_state();  // the open-file dialog cancels: the skin stays
+    choice().confirm = false;
+    const struct {
+        const char* what;
+        HWND control;
+        std::function<int()> shown;
+    } cases[] = {
+        {"colour dialog", control_of("back"), [] { return choice().calls; }},
+        {"font dialog", control_of("title"), [] { return choice().calls; }},
+        {"open-file dialog", GetDlgItem(page, IDC_LOAD_SKIN), [] { return dialog().calls; }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ASSERT_NE(c.control, nullptr);
+        const int before = c.shown();
+        part.on_draw = [&] { click(c.control); };
+        {
+            engine_test::debug_capture capture;
+            w->redraw_rect(rect(0, 0, 10, 10));
+            EXPECT_TRUE(capture.contains(std::string("!!") + c.what + " not shown: a paint is under way\n"));
+        }
+        EXPECT_EQ(c.shown(), before);
+        part.on_draw = nullptr;
+        click(c.control);
+        EXPECT_EQ(c.shown(), before + 1);
+    }
+    EXPECT_TRUE(IsWindow(page));
+    w->mParts.removeValue(&part);
+    part.mpWin = nullptr;
 }
 
 // Commands go by control, whatever their notification: the page's own controls are answered, a

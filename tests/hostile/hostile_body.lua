@@ -370,6 +370,28 @@ function modes.closing()
   end
 end
 
+-- A script part's draw opens the menus: their modal loops would run inside the paint. The part lies
+-- beneath a playlist view, so that the host's playlist notifications draw it at shutdown too, after
+-- the host's message loop has ended and nothing is left to end a menu. Every one is refused.
+function modes.modal_draw()
+  local w = last_window()
+  local Part = new_base_class(false)
+  function Part.draw(self, r, clip)
+    pcall(trova.show_main_menu)
+    pcall(trova.show_context_menu)
+    if math.mod(SEED, 2) == 0 then
+      pcall(trova.run_menu_command, "About")
+      pcall(trova.run_context_command, "Count & length")
+    end
+  end
+  local whole = rect.new(0, 0, 120, 90)
+  local view = playlist.new(whole, font.new("Tahoma", 12, 0, 400), color.new(250, 250, 250), color.new(0, 0, 0),
+                            color.new(0, 0, 128), color.new(250, 250, 0))
+  -- Beneath the view or above it: both are drawn when a row changes.
+  if math.mod(SEED, 3) == 0 then w:add(view, Part.new(whole)) else w:add(Part.new(whole), view) end
+  w:create()
+end
+
 -- All the memory the script can get, held while the classes are used; a little given back at a time.
 function modes.memory()
   local hoard, block = {}, string.rep("m", 65536)

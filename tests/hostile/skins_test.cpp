@@ -1,9 +1,9 @@
 // Generated hostile skins, each run through the reference host and the real component while the
 // demo playlist plays: script errors everywhere, hostile arguments to every script function,
 // broken bitmaps, deep recursion, windows closed from their own callbacks, thousands of objects,
-// names that are not ASCII. Every run must end by itself, cleanly: exit code 0 (the skin ran) or 6
-// (its start-up failed), every host reference given back, and a configuration file the component
-// reads again.
+// names that are not ASCII, menus opened from inside a paint. Every run must end by itself,
+// cleanly: exit code 0 (the skin ran) or 6 (its start-up failed), every host reference given back,
+// and a configuration file the component reads again.
 //
 // 1. Write the bitmaps every skin folder shares (one good, many broken).
 // 2. Generate the skins: header (SEED, MODE) + tests/hostile/hostile_body.lua, or a body cut short
@@ -138,7 +138,7 @@ std::vector<skin_case> skin_cases() {
         {"recursion", 10},      {"destroy", 30},       {"thousands", 9},        {"non_ascii", 14},
         {"bitmaps", 12},        {"syntax", 20},        {"stack", 5},           {"paint", 6},
         {"dispatch", 4},        {"answer", 6},         {"closing", 3},         {"memory", 2},
-        {"dock_grid", 2},
+        {"dock_grid", 2},       {"modal_draw", 3},
     };
     std::vector<skin_case> out;
     for (const auto& p : plan)
@@ -153,6 +153,29 @@ std::string spoilt(const std::string& body, int seed) {
     static const char* const spoilers[] = {"end end", "= =", "function(", "[[", "\"", "local 1", "}", "..."};
     if (seed % 2 == 0) return body.substr(0, at);
     return body.substr(0, at) + " " + spoilers[r.below(8)] + " " + body.substr(at);
+}
+
+// modal_draw: no menu is dismissed for it (one shown at shutdown, after the host's message loop
+// ended, would wait for ever), and its refusals are read from the debug lines.
+void modal_draw_args(std::vector<std::wstring>& args) {
+    for (size_t i = 0; i + 1 < args.size(); ++i) {
+        if (args[i] != L"--menu-pick") continue;
+        args.erase(args.begin() + std::ptrdiff_t(i), args.begin() + std::ptrdiff_t(i) + 2);
+        break;
+    }
+    args.push_back(L"--debug-log");
+}
+
+// Menus asked for by a draw are refused, and said so: while the host runs and at its shutdown,
+// when its playlist notifications draw the part once more.
+void check_modal_draw(const std::string& log, const std::string& what) {
+    EXPECT_TRUE(has(log, "main menu not shown: a paint is under way")) << what << "\n" << tail(log);
+    EXPECT_TRUE(has(log, "context menu not shown: a paint is under way")) << what << "\n" << tail(log);
+    const size_t ended = log.find("host: message loop ended");
+    EXPECT_NE(ended, std::string::npos) << what << "\n" << tail(log);
+    if (ended != std::string::npos) {
+        EXPECT_TRUE(has(log.substr(ended), "main menu not shown: a paint is under way")) << what << "\n" << tail(log);
+    }
 }
 
 TEST(hostile, SkinsEndCleanly) {
@@ -186,6 +209,7 @@ TEST(hostile, SkinsEndCleanly) {
                          c.run_for(), L"--menu-pick", L"(no such item)", L"--play", source_file("skins/default/demo.m3u")},
                         dir});
         if (c.mode == "closing") jobs.back().args.push_back(L"--debug-log");
+        if (c.mode == "modal_draw") modal_draw_args(jobs.back().args);
     }
     // 3.
     size_t started_ui = 0;
@@ -204,6 +228,7 @@ TEST(hostile, SkinsEndCleanly) {
         if (c.mode == "closing") {
             EXPECT_TRUE(has(r.log, "menu not shown: the skin unloads")) << what << "\n" << tail(r.log);
         }
+        if (c.mode == "modal_draw") check_modal_draw(r.log, what);
         // Whatever the skin did, the configuration file it left is one the component reads again.
         const std::wstring profile = jobs[i].work + L"\\profile";
         if (GetFileAttributesW((profile + L"\\tro_ui_zin.cfg").c_str()) != INVALID_FILE_ATTRIBUTES) {

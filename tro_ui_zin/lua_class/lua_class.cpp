@@ -36,9 +36,15 @@ uint32_t g_reg_slot_count = 0;
 CDynArray<int> g_reg_free_slots;
 
 bool modal_ui_allowed(const char* what) {
-    if (!script_state_closing()) return true;
-    lua_class::debug_printf("!!%s not shown: the skin unloads\n", what);
-    return false;
+    if (script_state_closing()) {
+        lua_class::debug_printf("!!%s not shown: the skin unloads\n", what);
+        return false;
+    }
+    if (paint_under_way()) {
+        lua_class::debug_printf("!!%s not shown: a paint is under way\n", what);
+        return false;
+    }
+    return true;
 }
 
 namespace lua_class {

@@ -10,6 +10,9 @@
 //   3. Grow the back buffer to the window (compatible with the window's device context).
 //   4. Under the paint lock: fill r with the background colour, clip to r, composite every part
 //      that meets r in drawing order, copy r to the window.
+//   From 3. until the repaint ends, however it ends (a part's draw may throw), a paint is under way
+//   (paint_under_way): menus and dialogs asked for meanwhile are refused (modal_ui_allowed), since
+//   their modal loop would run inside the draw.
 //
 // composite_part (part, clip): draw mode -1 draws straight into the back buffer; other modes draw
 // into the scratch bitmap, primed with what lies beneath (alpha) or with black (raster operation),
@@ -136,6 +139,8 @@ void paint(zin_window* w, const rect& r) {
 
 }  // namespace
 
+bool paint_under_way() { return g_painting != nullptr; }
+
 void zin_window::redraw_rect(const rect& requested) {
     // 1. Nothing is painted while the state closes: parts may be destroyed already. Nor is a
     //    window whose native window is going: it is unloaded (its views have no brushes, the
@@ -148,7 +153,8 @@ void zin_window::redraw_rect(const rect& requested) {
         defer(this, r);
         return;
     }
-    // The marker is cleared however the repaint ends, or every later one would wait for ever.
+    // The marker is cleared however the repaint ends, or every later one would wait for ever (and
+    // every menu and dialog would be refused).
     struct painting_mark {
         explicit painting_mark(zin_window* w) { g_painting = w; }
         ~painting_mark() { g_painting = nullptr; }
