@@ -9,10 +9,6 @@
 // icon added) but never changes the id, or the callback message, of another icon. Entry indices,
 // in the order of adding, do move down when an earlier icon is removed; getId and findId translate.
 // The manager owns the icon handles it is given and destroys them with the icon.
-//
-// The shell is told of a new icon once the thread's queue holds nothing more urgent (a timer on the
-// manager's window: timers come after paints), so a start-up shows its windows first; the icons
-// follow a moment later, in the order they were added. showPending does it at once.
 #pragma once
 
 #include <array.h>
@@ -41,11 +37,7 @@ struct TrayIconEntry {
     TrayCallback mpOnLeftDouble;
     TrayCallback mpOnRightDouble;
     TrayCallback mpOnMouseMove;
-    bool mShown;  // the shell has the icon (NIM_ADD sent); until then changes stay in mData
 };
-
-// The timer (on the manager's window) that shows new icons.
-constexpr UINT_PTR TRAY_SHOW_TIMER = 0x54524159;
 
 class CTrayIcon {
 public:
@@ -56,7 +48,6 @@ public:
     bool (*mpCommandHandler)(uint16_t);  // offered every WM_COMMAND of the window; true: taken
     HWND mhWnd;                          // the window that receives the icons' messages
     HWND mhRestartListener;              // hidden top-level window for a message-only mhWnd, or null
-    bool mShowScheduled;                 // TRAY_SHOW_TIMER runs
 
     // The manager whose init ran last: the window procedure and readdAll work on it.
     static CTrayIcon* spInstance;
@@ -73,12 +64,10 @@ public:
 
     void init(HWND hWnd, HINSTANCE hInstance);
 
-    // Adds an icon (handle and tip may be null; the tip is cut to 63 characters); the shell gets it
-    // when the thread is next idle. Returns the new entry's index (getCount() - 1); its id is
-    // getId(index).
+    // Adds an icon (handle and tip may be null; the tip is cut to 63 characters) and shows it; the
+    // first icon of a message-only window also makes the restart listener. Returns the new entry's
+    // index (getCount() - 1); its id is getId(index).
     uint32_t add(HICON hIcon, const wchar_t* tip);
-    // Gives the shell every icon it does not have yet, and makes the restart listener when needed.
-    void showPending();
     // Deletes the entry's icon from the tray, destroys its icon handle and frees its id; the later
     // entries move down one index.
     void remove(uint32_t index);

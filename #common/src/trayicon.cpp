@@ -5,21 +5,18 @@
 //   2. The id: the last id given back by a removed icon, else the new entry's index.
 //   3. uID = id, callback message TRAY_FIRST_MESSAGE + id, flag NIF_MESSAGE.
 //   4. A tip is copied (63 characters at most) with NIF_TIP; an icon is stored with NIF_ICON.
-//   5. Ask for it to be shown (TRAY_SHOW_TIMER, when not yet running); answer the entry's index.
-// showPending
-//   1. Stop the timer; make the restart listener when there is none.
-//   2. NIM_ADD for every entry not yet shown, in order.
-// remove, setTip, setIcon, modify and the destructor tell the shell only of icons it has.
+//   5. Show it (NIM_ADD); a message-only window gets its restart listener with its first icon;
+//      answer the entry's index.
 // windowProc, always for spInstance:
 //   1. "TaskbarCreated": show every icon again; answer 0.
-//   2. TRAY_SHOW_TIMER: showPending; answer 0.
-//   3. WM_COMMAND goes to the command handler first; taken: answer 0.
-//   4. A message of the icons' range: the entry with that id (if any) gets the mouse report;
+//   2. WM_COMMAND goes to the command handler first; taken: answer 0.
+//   3. A message of the icons' range: the entry with that id (if any) gets the mouse report;
 //      answer 0, nothing passed on.
-//   5. Everything else goes to the window's old procedure.
+//   4. Everything else goes to the window's old procedure.
 // Shell_NotifyIconW results are ignored: an icon the shell refuses stays an entry.
 // "TaskbarCreated" is broadcast to top-level windows only; a message-only window hears it through
-// a hidden top-level listener that sends it on.
+// a hidden top-level listener that sends it on, made with the first icon (a manager without icons
+// has nothing to show again).
 
 #include <trayicon.h>
 
@@ -30,7 +27,7 @@ UINT CTrayIcon::sTaskbarCreatedMsg = 0;
 
 CTrayIcon::CTrayIcon(HWND hWnd)
     : mShowMenu(false), mOldWndProc(nullptr), mpCommandHandler(nullptr), mhWnd(nullptr),
-      mhRestartListener(nullptr), mShowScheduled(false) {
+      mhRestartListener(nullptr) {
     init(hWnd, nullptr);
 }
 
@@ -38,9 +35,8 @@ CTrayIcon::~CTrayIcon() {
     for (uint32_t i = 0; i < mEntries.getSize(); ++i) {
         TrayIconEntry& entry = mEntries[i];
         if ((entry.mData.uFlags & NIF_ICON) && entry.mData.hIcon) DestroyIcon(entry.mData.hIcon);
-        if (entry.mShown) notify(NIM_DELETE, entry);
+        notify(NIM_DELETE, entry);
     }
-    if (mShowScheduled && mhWnd) KillTimer(mhWnd, TRAY_SHOW_TIMER);
     destroyRestartListener();
     if (mhWnd && mOldWndProc && IsWindow(mhWnd))
         SetWindowLongPtrW(mhWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(mOldWndProc));
@@ -84,29 +80,16 @@ uint32_t CTrayIcon::add(HICON hIcon, const wchar_t* tip) {
         entry->mData.hIcon = hIcon;
         entry->mData.uFlags |= NIF_ICON;
     }
-    // 5. Without a timer (no window, or none to be had) the icon is shown at once.
-    if (!mShowScheduled) mShowScheduled = mhWnd && SetTimer(mhWnd, TRAY_SHOW_TIMER, USER_TIMER_MINIMUM, nullptr);
-    if (!mShowScheduled) showPending();
-    return mEntries.getSize() - 1;
-}
-
-void CTrayIcon::showPending() {
-    // 1.
-    if (mShowScheduled) KillTimer(mhWnd, TRAY_SHOW_TIMER);
-    mShowScheduled = false;
+    // 5.
+    notify(NIM_ADD, *entry);
     if (!mhRestartListener) createRestartListener();
-    // 2.
-    for (uint32_t i = 0; i < mEntries.getSize(); ++i) {
-        if (mEntries[i].mShown) continue;
-        mEntries[i].mShown = true;
-        notify(NIM_ADD, mEntries[i]);
-    }
+    return mEntries.getSize() - 1;
 }
 
 void CTrayIcon::remove(uint32_t index) {
     if (!ZIN_CHECK(index < mEntries.getSize())) return;
     TrayIconEntry& entry = mEntries[index];
-    if (entry.mShown) notify(NIM_DELETE, entry);
+    notify(NIM_DELETE, entry);
     // The manager owns the icon: nothing else would ever destroy it.
     if ((entry.mData.uFlags & NIF_ICON) && entry.mData.hIcon) DestroyIcon(entry.mData.hIcon);
     mFreeIds.add(static_cast<int>(entry.mData.uID), 1);
@@ -115,10 +98,8 @@ void CTrayIcon::remove(uint32_t index) {
 
 void CTrayIcon::readdAll() {
     if (!spInstance) return;
-    for (uint32_t i = 0; i < spInstance->mEntries.getSize(); ++i) {
-        spInstance->mEntries[i].mShown = true;
+    for (uint32_t i = 0; i < spInstance->mEntries.getSize(); ++i)
         notify(NIM_ADD, spInstance->mEntries[i]);
-    }
 }
 
 void CTrayIcon::showMenu(uint32_t index) {
@@ -146,12 +127,12 @@ void CTrayIcon::setIcon(HICON hIcon, uint32_t index) {
         data.uFlags |= NIF_ICON;
     else
         data.uFlags &= ~static_cast<UINT>(NIF_ICON);
-    modify(index);
+    notify(NIM_MODIFY, mEntries[index]);
 }
 
 void CTrayIcon::modify(uint32_t index) {
     if (!ZIN_CHECK(index < mEntries.getSize())) return;
-    if (mEntries[index].mShown) notify(NIM_MODIFY, mEntries[index]);
+    notify(NIM_MODIFY, mEntries[index]);
 }
 
 uint32_t CTrayIcon::getId(uint32_t index) const {
@@ -204,19 +185,14 @@ LRESULT CALLBACK CTrayIcon::windowProc(HWND hWnd, UINT msg, WPARAM wParam, LPARA
         return 0;
     }
     // 2.
-    if (msg == WM_TIMER && wParam == TRAY_SHOW_TIMER) {
-        self->showPending();
-        return 0;
-    }
-    // 3.
     if (msg == WM_COMMAND && self->mpCommandHandler && self->mpCommandHandler(LOWORD(wParam))) return 0;
-    // 4.
+    // 3.
     if (isTrayMessage(msg)) {
         const uint32_t index = self->findId(msg - TRAY_FIRST_MESSAGE);
         if (index != UINT32_MAX) self->dispatch(index, lParam);
         return 0;
     }
-    // 5.
+    // 4.
     if (!self->mOldWndProc) return DefWindowProcW(hWnd, msg, wParam, lParam);
     return CallWindowProcW(self->mOldWndProc, hWnd, msg, wParam, lParam);
 }

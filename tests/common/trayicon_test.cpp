@@ -1,11 +1,13 @@
 // CTrayIcon on a window of the test: ids and their messages, removal and reuse of ids, dispatch of
-// the icons' mouse reports, the taskbar's restart, and what reaches the window's old procedure.
+// the icons' mouse reports, what reaches the shell, the taskbar's restart, and what reaches the
+// window's old procedure.
 #include <trayicon.h>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -107,37 +109,50 @@ TEST_F(TrayIcon, TipIsCutTo63CharactersAndIconSetsItsFlag) {
     EXPECT_EQ(tray.mEntries[0].mData.uFlags & NIF_ICON, 0u);
 }
 
-// Delivers the thread's messages until done() or two seconds have passed.
-template <class Done>
-bool pump_until(Done done) {
-    const DWORD start = GetTickCount();
-    while (!done() && GetTickCount() - start < 2000) {
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
-        Sleep(1);
+// A stand-in for the shell's notification area, while it lives: wine's Shell_NotifyIconW sends its
+// record to the first top-level window of the class "Shell_TrayWnd" (WM_COPYDATA: the icon's window
+// in wParam, the NIM_ message in dwData), which is then this one and not that of wine's desktop.
+class fake_shell {
+public:
+    fake_shell() {
+        WNDCLASSW wc = {};
+        wc.lpfnWndProc = &proc;
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.lpszClassName = L"Shell_TrayWnd";
+        RegisterClassW(&wc);
+        calls().clear();
+        window = CreateWindowExW(WS_EX_TOPMOST, L"Shell_TrayWnd", L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                                 wc.hInstance, nullptr);
     }
-    return done();
-}
+    ~fake_shell() { DestroyWindow(window); }
+    // What reached it: {NIM_ADD / NIM_MODIFY / NIM_DELETE, the icon's window}, in order.
+    static std::vector<std::pair<DWORD, HWND>>& calls() {
+        static std::vector<std::pair<DWORD, HWND>> log;
+        return log;
+    }
+    HWND window;
 
-TEST_F(TrayIcon, IconsReachTheShellWhenTheThreadIsIdleAndARemovedOneNever) {
+private:
+    static LRESULT CALLBACK proc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
+        if (msg != WM_COPYDATA) return DefWindowProcW(hwnd, msg, wparam, lparam);
+        const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lparam);
+        calls().emplace_back(static_cast<DWORD>(data->dwData), reinterpret_cast<HWND>(wparam));
+        return TRUE;
+    }
+};
+
+TEST_F(TrayIcon, EachIconReachesTheShellWhenItIsAddedAndItsRemovalToo) {
+    fake_shell shell;
+    ASSERT_EQ(FindWindowW(L"Shell_TrayWnd", nullptr), shell.window);
+    using calls = std::vector<std::pair<DWORD, HWND>>;
     CTrayIcon tray(window);
     EXPECT_EQ(tray.mhRestartListener, nullptr);  // no icon, no listener
     tray.add(nullptr, nullptr);
+    EXPECT_EQ(fake_shell::calls(), (calls{{NIM_ADD, window}}));
+    EXPECT_NE(tray.mhRestartListener, nullptr);  // a message-only window's first icon makes it
     tray.add(nullptr, L"second");
-    tray.add(nullptr, nullptr);
     tray.remove(0);
-    EXPECT_FALSE(tray.mEntries[0].mShown);
-    EXPECT_FALSE(tray.mEntries[1].mShown);
-    // The show timer goes through the window's procedure, so it works under the engine's too.
-    ASSERT_TRUE(pump_until([&] { return tray.mEntries[0].mShown && tray.mEntries[1].mShown; }));
-    EXPECT_NE(tray.mhRestartListener, nullptr);
-    EXPECT_FALSE(tray.mShowScheduled);
-    // Later icons are shown again when idle; showPending shows them at once.
-    tray.add(nullptr, nullptr);
-    EXPECT_FALSE(tray.mEntries[2].mShown);
-    tray.showPending();
-    EXPECT_TRUE(tray.mEntries[2].mShown);
-    EXPECT_FALSE(reached_old_proc(WM_TIMER));
+    EXPECT_EQ(fake_shell::calls(), (calls{{NIM_ADD, window}, {NIM_ADD, window}, {NIM_DELETE, window}}));
 }
 
 TEST_F(TrayIcon, RemovingAnIconDestroysItsHandle) {
@@ -217,7 +232,6 @@ TEST_F(TrayIcon, TheTaskbarsRestartBroadcastReachesAMessageOnlyWindow) {
     {
         CTrayIcon tray(window);
         tray.add(nullptr, nullptr);
-        tray.showPending();
         listener = tray.mhRestartListener;
         ASSERT_NE(listener, nullptr);
         SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&above_proc));

@@ -74,10 +74,10 @@ void let_window_thread_run(HWND w) {
     SendMessageTimeoutW(w, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &answer);
 }
 
-// The skin's tray icon reaches the shell once the host is idle after the first paint. Wine on a
-// display without a notification area then puts up a window of its own for the icons, and a drag
-// that is under way when it appears never becomes a move: wait for it first (briefly: a desktop
-// with a notification area shows no such window).
+// The skin's tray icon reaches the shell while the skin loads. Wine on a display without a
+// notification area then puts up a window of its own for the icons, and a drag that is under way
+// when it appears never becomes a move: wait for it first (briefly: a desktop with a notification
+// area shows no such window).
 void wait_for_tray_window() {
     const DWORD start = GetTickCount();
     for (;;) {

@@ -6,6 +6,9 @@
 #include <lua_class/lua_load.h>
 #include <zin_classes/button.h>
 
+#include <algorithm>
+#include <vector>
+
 using namespace window_test;
 
 namespace {
@@ -204,6 +207,56 @@ TEST_F(window_life, create_makes_exactly_one_native_window) {
     w->create_native();
     EXPECT_EQ(first, w->mWnd);
     EXPECT_EQ(1, records_of(w));
+}
+
+// What the host's hook sees of a window being made: the extended style it is created with (from
+// WM_NCCREATE's creation record, and as the window holds it at WM_CREATE), and every position change
+// asked for with where in the z-order and how.
+struct made_window_message {
+    UINT msg;
+    DWORD ex_style;
+    HWND insert_after;
+    UINT flags;
+};
+std::vector<made_window_message>& made_window_messages() {
+    static std::vector<made_window_message> seen;
+    return seen;
+}
+BOOL TROVA_HOOK_CALL recording_hook(HWND hwnd, UINT msg, WPARAM, LPARAM lparam, LRESULT*) {
+    if (msg == WM_NCCREATE)
+        made_window_messages().push_back({msg, reinterpret_cast<CREATESTRUCTA*>(lparam)->dwExStyle, nullptr, 0});
+    if (msg == WM_CREATE)
+        made_window_messages().push_back({msg, static_cast<DWORD>(GetWindowLongW(hwnd, GWL_EXSTYLE)), nullptr, 0});
+    if (msg == WM_WINDOWPOSCHANGING) {
+        const WINDOWPOS* pos = reinterpret_cast<WINDOWPOS*>(lparam);
+        made_window_messages().push_back({msg, 0, pos->hwndInsertAfter, pos->flags});
+    }
+    return FALSE;
+}
+
+TEST_F(window_life, a_new_window_is_created_not_top_most_then_made_top_most_in_sight_of_the_host_hook) {
+    zin_window* w = new_window("w", 30, 40, 120, 80);
+    made_window_messages().clear();
+    g_host_hook = &recording_hook;
+    ASSERT_EQ("", run("w:create()"));
+    g_host_hook = &test_hook;
+    const std::vector<made_window_message> seen = made_window_messages();
+    ASSERT_GE(seen.size(), 2u);
+    EXPECT_EQ(static_cast<UINT>(WM_NCCREATE), seen[0].msg);
+    EXPECT_EQ(static_cast<DWORD>(WS_EX_TOOLWINDOW | WS_EX_ACCEPTFILES), seen[0].ex_style);
+    size_t created = 0;
+    while (created < seen.size() && seen[created].msg != WM_CREATE) ++created;
+    ASSERT_LT(created, seen.size());
+    EXPECT_EQ(0u, seen[created].ex_style & WS_EX_TOPMOST);
+    // Then the window's own SetWindowPos: top-most, neither moved nor sized, no erase.
+    const auto top_most = std::find_if(seen.begin() + static_cast<std::ptrdiff_t>(created), seen.end(),
+                                       [](const made_window_message& m) {
+                                           return m.msg == WM_WINDOWPOSCHANGING && m.insert_after == HWND_TOPMOST;
+                                       });
+    ASSERT_NE(seen.end(), top_most);
+    const UINT asked = SWP_NOSIZE | SWP_NOMOVE | SWP_DEFERERASE;
+    EXPECT_EQ(asked, top_most->flags & asked);
+    EXPECT_TRUE(GetWindowLongW(w->mWnd, GWL_EXSTYLE) & WS_EX_TOPMOST);
 }
 
 TEST_F(window_life, minimise_queues_the_window_and_restore_shows_it_where_it_was) {

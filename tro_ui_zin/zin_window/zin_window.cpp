@@ -4,9 +4,9 @@
 // window.new: 1. all fields set, 2. name and minimum size, 3. position (a saved state wins over
 // the rect argument), 4. resize mode, 5. name copy, 6. listed and held by its own reference.
 //
-// create_native: 1. only without a native window, 2. load, 3. CreateWindowExA, top-most from the
-// start (one call less than making it top-most afterwards), 4. record the handle, 6. docking
-// placement, 7. script parts shown, OnSize, OnSizeEnd, 8. docking relations, 9. shown, 10. OnShow.
+// create_native: 1. only without a native window, 2. load, 3. CreateWindowExA, 4. record the handle,
+// 5. top-most, 6. docking placement, 7. script parts shown, OnSize, OnSizeEnd, 8. docking relations,
+// 9. shown, 10. OnShow.
 //
 // switch_to (the other window takes over this one's native window): 1. debug line, 2. refused when
 // the other is open (or this one is not, or its native window is being destroyed), 3. old screen
@@ -128,7 +128,7 @@ void zin_window::create_native() {
     // 2.
     load();
     // 3.
-    HWND hwnd = CreateWindowExA(WS_EX_TOOLWINDOW | WS_EX_ACCEPTFILES | WS_EX_TOPMOST, "zin_window_debug",
+    HWND hwnd = CreateWindowExA(WS_EX_TOOLWINDOW | WS_EX_ACCEPTFILES, "zin_window_debug",
                                 mName ? mName : "", WS_POPUP | WS_CLIPCHILDREN, mRect.left,
                                 mRect.top, width(), height(), nullptr, nullptr,
                                 core_api::get_my_instance(), nullptr);
@@ -136,6 +136,8 @@ void zin_window::create_native() {
     mWnd = hwnd;
     // 4.
     attach_hwnd();
+    // 5.
+    SetWindowPos(mWnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_DEFERERASE);
     // 6.
     window_hooks::dock_place_new(this);
     // 7.
