@@ -98,16 +98,21 @@ TEST(ui, RunForEndsPopupMenusNobodyAnswers) {
     EXPECT_TRUE(has(r.log, "host: all host references released")) << r.log;
 }
 
-// A skin that minimises its window once it is the active one: the window is unloaded (OnHide), and
-// its destruction deactivates it (OnDeactivate, the window still open then); it is pending until
-// the script opens it again.
+// A skin as its author writes it: one save helper that always passes four arguments, a script part
+// whose create fails (reported, the skin goes on), and a window minimised once it is the active
+// one: the window is unloaded (OnHide), and its destruction deactivates it (OnDeactivate, the window
+// still open then); it is pending until the script opens it again.
 TEST(ui, MinimisingTheActiveWindowDeactivatesItAsItGoes) {
     const std::wstring work = temp_folder(L"ui_minimise");
     const std::wstring skin = work + L"\\skin.lua";
     ASSERT_TRUE(write_file(
         skin,
+        "function keep(value, name) config.save(value, name, true, nil) end\n"
+        "keep(5, 'volume') keep(true, 'shuffle') keep(color.new(1, 2, 3), 'accent')\n"
+        "Part = new_base_class(false)\n"
+        "function Part.create(self) error('create broke') end\n"
         "w = window.new('mini', 40, 30, rect.new(120, 110, 220, 180))\n"
-        "w:add(color_rect.new(rect.new(0, 0, 100, 70), color.new(0, 128, 255)))\n"
+        "w:add(color_rect.new(rect.new(0, 0, 100, 70), color.new(0, 128, 255)), Part.new(rect.new(0, 0, 10, 10)))\n"
         "minimised = false\n"
         "w:set_callback('OnShow', function() print('mini: show') end)\n"
         "w:set_callback('OnHide', function() print('mini: hide') end)\n"
@@ -125,8 +130,10 @@ TEST(ui, MinimisingTheActiveWindowDeactivatesItAsItGoes) {
         "w:create()\n"));
     const run_result r = run_host({L"--skin", skin, L"--run-for", L"1500"}, work);
     EXPECT_EQ(r.exit_code, 0u) << r.log;
-    EXPECT_EQ(lines_containing(r.log, "ERROR"), std::vector<std::string>()) << r.log;
     const std::string log = untimed(r.log);
+    const std::vector<std::string> errors = lines_containing(log, "ERROR");
+    ASSERT_EQ(errors.size(), 1u) << r.log;
+    EXPECT_TRUE(has(errors[0], "console: ERROR : ") && has(errors[0], "create broke")) << r.log;
     const std::vector<std::string> lines = lines_containing(log, "console: mini: ");
     const std::vector<std::string> expected = {
         // The window is made the foreground one before OnShow.
