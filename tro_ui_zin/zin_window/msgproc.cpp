@@ -27,6 +27,19 @@ constexpr UINT WM_ZIN_QUIT = WM_APP + 0x19;
 constexpr UINT SWP_STATE_CHANGED = 0x8000;
 // The flags of the moves that docking makes itself.
 
+// The handle's records go, and whichever of the two windows still holds the handle lets it go;
+// with unqueue it also leaves the pending list (it stays closed).
+void drop_handle(HWND hwnd, zin_window* a, zin_window* b, bool unqueue) {
+    g_window_handles.removeAll(window_handle_record{nullptr, hwnd});
+    for (zin_window* x : {a, b}) {
+        if (x && x->mWnd == hwnd) {
+            x->mWnd = nullptr;
+            x->mDC = nullptr;
+            if (unqueue) g_pending_windows.removeAll(x);
+        }
+    }
+}
+
 LRESULT on_close(zin_window* w, HWND hwnd, WPARAM wparam, LPARAM lparam) {
     w->call_callback(zin_window::on_close);
     if (g_quitting) return 0;
@@ -34,29 +47,14 @@ LRESULT on_close(zin_window* w, HWND hwnd, WPARAM wparam, LPARAM lparam) {
         // A close from a callback of the window's own destruction (a minimise or the host's hide):
         // it is unloaded already and its destroyer destroys it, so neither happens twice. The close
         // leaves it closed: no record, no native window, not queued to come back.
-        zin_window* owner = find_window(hwnd);
-        g_window_handles.removeAll(window_handle_record{nullptr, hwnd});
-        for (zin_window* x : {w, owner}) {
-            if (x && x->mWnd == hwnd) {
-                x->mWnd = nullptr;
-                x->mDC = nullptr;
-                g_pending_windows.removeAll(x);
-            }
-        }
+        drop_handle(hwnd, w, find_window(hwnd), true);
         return 0;
     }
     // The callback may have switched the handle to another window or closed it already.
     zin_window* owner = find_window(hwnd);
     if (owner) {
         owner->unload();
-        zin_window* now = find_window(hwnd);
-        g_window_handles.removeAll(window_handle_record{nullptr, hwnd});
-        for (zin_window* x : {owner, now}) {
-            if (x && x->mWnd == hwnd) {
-                x->mWnd = nullptr;
-                x->mDC = nullptr;
-            }
-        }
+        drop_handle(hwnd, owner, find_window(hwnd), false);
     }
     return DefWindowProcW(hwnd, WM_CLOSE, wparam, lparam);
 }
