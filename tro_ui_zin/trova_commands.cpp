@@ -87,6 +87,8 @@ void report_command_not_found(const char* utf8_name) {
 }
 
 int trova_show_config(lua_State*) {
+    // A host command like run_menu_command's: its dialog may be modal.
+    if (!modal_ui_allowed("preferences")) return 0;
     show_preferences();
     return 0;
 }

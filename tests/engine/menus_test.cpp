@@ -251,6 +251,7 @@ TEST_F(menus, menus_asked_for_by_a_draw_are_refused) {
          "main Preferences", false},
         {"trova.run_context_command('Other')", "!!context menu command not shown: a paint is under way\n",
          "context Other 1 now playing", false},
+        {"trova.show_config()", "!!preferences not shown: a paint is under way\n", "main Preferences", false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.call);

@@ -29,11 +29,11 @@ inline bool script_state_closing() { return g_lua && lua_isclosing(g_lua); }
 // Whether a repaint is drawing parts (defined with the repaint, zin_window/repaint.cpp): set from
 // the start of zin_window::redraw_rect's paint until it ends, however it ends.
 bool paint_under_way();
-// Whether modal UI (a popup menu, a file, colour or font dialog) may open now: not while the state
-// closes, where a finaliser that opened one would hold up the unload, and not while a paint is under
-// way, where its modal loop would run inside a part's draw (a repaint asked for meanwhile only
-// waits, and at the host's shutdown nothing is left to end the loop); the debug output then says
-// that `what` was not shown, and why.
+// Whether modal UI (a popup menu, a host command that may open a dialog, a file, colour or font
+// dialog) may open now: not while the state closes, where a finaliser that opened one would hold
+// up the unload, and not while a paint is under way, where its modal loop would run inside a
+// part's draw (a repaint asked for meanwhile only waits, and at the host's shutdown nothing is left
+// to end the loop); the debug output then says that `what` was not shown, and why.
 bool modal_ui_allowed(const char* what);
 // While set, every bound method call writes a trace line and the call hook writes its lines.
 extern bool g_trace_calls;
