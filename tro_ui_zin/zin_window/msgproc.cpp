@@ -25,20 +25,6 @@ constexpr UINT WM_ZIN_CREATE_PENDING = WM_APP + 0x1A;
 constexpr UINT WM_ZIN_QUIT = WM_APP + 0x19;
 // Set in WINDOWPOS flags for state changes (minimise, maximise, restore): nothing to do then.
 constexpr UINT SWP_STATE_CHANGED = 0x8000;
-// The flags of the moves that docking makes itself.
-
-// The handle's records go, and whichever of the two windows still holds the handle lets it go;
-// with unqueue it also leaves the pending list (it stays closed).
-void drop_handle(HWND hwnd, zin_window* a, zin_window* b, bool unqueue) {
-    g_window_handles.removeAll(window_handle_record{nullptr, hwnd});
-    for (zin_window* x : {a, b}) {
-        if (x && x->mWnd == hwnd) {
-            x->mWnd = nullptr;
-            x->mDC = nullptr;
-            if (unqueue) g_pending_windows.removeAll(x);
-        }
-    }
-}
 
 LRESULT on_close(zin_window* w, HWND hwnd, WPARAM wparam, LPARAM lparam) {
     w->call_callback(zin_window::on_close);
@@ -47,14 +33,14 @@ LRESULT on_close(zin_window* w, HWND hwnd, WPARAM wparam, LPARAM lparam) {
         // A close from a callback of the window's own destruction (a minimise or the host's hide):
         // it is unloaded already and its destroyer destroys it, so neither happens twice. The close
         // leaves it closed: no record, no native window, not queued to come back.
-        drop_handle(hwnd, w, find_window(hwnd), true);
+        release_handle(hwnd, w, find_window(hwnd), true);
         return 0;
     }
     // The callback may have switched the handle to another window or closed it already.
     zin_window* owner = find_window(hwnd);
     if (owner) {
         owner->unload();
-        drop_handle(hwnd, owner, find_window(hwnd), false);
+        release_handle(hwnd, owner, find_window(hwnd));
     }
     return DefWindowProcW(hwnd, WM_CLOSE, wparam, lparam);
 }
@@ -109,14 +95,12 @@ void on_minimize(zin_window* w, HWND hwnd) {
         const destroying_handle dying(hwnd);
         DestroyWindow(hwnd);
     }
-    // 3. By handle: a callback may have closed the window (and even opened it anew).
-    g_window_handles.removeAll(window_handle_record{nullptr, hwnd});
-    if (w->mWnd != hwnd) return;
-    // 4.
-    w->mWnd = nullptr;
-    w->mDC = nullptr;
+    // 3. - 4. By handle: a callback may have closed the window (and even opened it anew), and then
+    //    it is not queued.
+    const bool still_its_own = w->mWnd == hwnd;
+    release_handle(hwnd, w);
     // 5. Never twice in the list.
-    queue_window(w);
+    if (still_its_own) queue_window(w);
 }
 
 LRESULT handle_message(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {

@@ -368,17 +368,24 @@ void destroy_all_windows() {
         // queue; a minimise, a switch or another hide does nothing.
         destroying_handle dying(hwnd);
         DefWindowProcW(hwnd, WM_SYSCOMMAND, SC_MINIMIZE, 0);
-        g_window_handles.removeAll(window_handle_record{nullptr, hwnd});
-        if (w->mWnd == hwnd) {
-            w->mWnd = nullptr;
-            w->mDC = nullptr;
-        }
+        release_handle(hwnd, w);
         DestroyWindow(hwnd);
     }
 }
 
 void remove_window(zin_window* w) {
     if (w->mWnd) g_window_handles.removeAll(window_handle_record{w, w->mWnd});
+}
+
+void release_handle(HWND hwnd, zin_window* w, zin_window* other, bool unqueue) {
+    g_window_handles.removeAll(window_handle_record{nullptr, hwnd});
+    for (zin_window* x : {w, other}) {
+        if (x && x->mWnd == hwnd) {
+            x->mWnd = nullptr;
+            x->mDC = nullptr;
+            if (unqueue) g_pending_windows.removeAll(x);
+        }
+    }
 }
 
 zin_window* find_window(HWND hwnd) {

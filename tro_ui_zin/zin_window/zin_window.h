@@ -149,6 +149,10 @@ void queue_window(zin_window* w);
 void create_queued_windows();
 void destroy_all_windows();
 void remove_window(zin_window* w);
+// Every record of the native window hwnd goes, and whichever of the windows w and other still
+// holds it lets it go (a callback may have handed it over); with unqueue such a window also leaves
+// the pending list: it stays closed.
+void release_handle(HWND hwnd, zin_window* w, zin_window* other = nullptr, bool unqueue = false);
 // The open window whose native window is hwnd, or null.
 zin_window* find_window(HWND hwnd);
 // Native windows whose destruction is under way (a minimise, the host's hide). Such a window keeps
