@@ -67,7 +67,7 @@ const char* class_name(const GUID& g) {
         {console_receiver::class_guid, "console_receiver"},
     };
     for (const known& k : table)
-        if (same_guid(k.guid, g)) return k.name;
+        if (zut::guid_equal(k.guid, g)) return k.name;
     return "unknown class";
 }
 

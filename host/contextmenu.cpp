@@ -265,7 +265,7 @@ bool run_context_command(service_registry& registry, const GUID& command, const 
                          const GUID& caller) {
     return run_first_item(
         registry, &contextmenu_item::get_num_items,
-        [&](contextmenu_item& s, std::uint32_t i) { return same_guid(s.get_item_guid(i), command); },
+        [&](contextmenu_item& s, std::uint32_t i) { return zut::guid_equal(s.get_item_guid(i), command); },
         [&](contextmenu_item& s, std::uint32_t i) {
             s.item_execute_simple(i, contextmenu_callers::none, tracks, caller);
         });

@@ -105,7 +105,7 @@ public:
 
     void instantiate(const GUID& p_group) override {
         clear();
-        if (!same_guid(p_group, mainmenu_manager::group_main)) return;
+        if (!zut::guid_equal(p_group, mainmenu_manager::group_main)) return;
         for (std::uint32_t s = 0;; ++s) {
             service_base* base = m_registry.get(mainmenu_commands::class_guid, s);
             if (base == nullptr) break;
@@ -175,7 +175,7 @@ void register_mainmenu_services(service_registry& registry) {
 bool run_main_command(service_registry& registry, const GUID& command) {
     return run_first_item(
         registry, &mainmenu_commands::get_command_count,
-        [&](mainmenu_commands& s, std::uint32_t i) { return same_guid(s.get_command(i), command); },
+        [&](mainmenu_commands& s, std::uint32_t i) { return zut::guid_equal(s.get_command(i), command); },
         [](mainmenu_commands& s, std::uint32_t i) { s.execute(i, service_ptr_t<service_base>()); });
 }
 

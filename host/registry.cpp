@@ -4,15 +4,13 @@
 
 namespace host {
 
-bool same_guid(const GUID& a, const GUID& b) { return zut::guid_equal(a, b); }
-
 service_registry::service_registry() : m_main_thread(GetCurrentThreadId()) {}
 
 service_registry::~service_registry() { release_all(); }
 
 service_registry::service_class* service_registry::find(const GUID& guid, bool create) {
     for (service_class& c : m_classes)
-        if (same_guid(c.guid, guid)) return &c;
+        if (zut::guid_equal(c.guid, guid)) return &c;
     if (!create) return nullptr;
     m_classes.push_back(service_class{guid, {}});
     return &m_classes.back();
@@ -110,7 +108,7 @@ service_class_ref service_registry::enum_find_class(const GUID& p_guid) {
     zut::scoped_lock lock(m_lock);
     find(p_guid, true);
     for (size_t i = 0; i < m_classes.size(); ++i)
-        if (same_guid(m_classes[i].guid, p_guid)) return service_class_ref(i + 1);
+        if (zut::guid_equal(m_classes[i].guid, p_guid)) return service_class_ref(i + 1);
     return 0;
 }
 

@@ -19,8 +19,6 @@
 
 namespace host {
 
-bool same_guid(const GUID& a, const GUID& b);
-
 class service_registry final : public host_api {
 public:
     service_registry();
@@ -89,7 +87,7 @@ private:
     };
 
     service_class* find(const GUID& guid, bool create);
-    bool is_fault_class(const service_class& c) const { return m_fault_set && same_guid(c.guid, m_fault_guid); }
+    bool is_fault_class(const service_class& c) const { return m_fault_set && zut::guid_equal(c.guid, m_fault_guid); }
 
     bool m_fault_set = false;
     GUID m_fault_guid = {};
