@@ -14,11 +14,11 @@
 //
 // Checks: every failed check is a debug report (debug.h) under the fixed line number that the check is
 // known by (128 reallocate, 133 growth by 0, 135 growth beyond 32 bits or a failed reallocation while
-// growing, 192 removeAt, 199/201 remove,
-// 222 removeLast, 248 at, 253 indexOf, 258 operator[], 270 fromEnd, 314 setData, 402 takeFromEnd,
-// 475 addArray, 491 insertNew), and the operation is refused: the array is left exactly as it was (a
-// failed reallocation keeps the old block). Counts whose byte size would not
-// fit in 31 bits (no object may be larger than 2 GB) are refused the same way.
+// growing, 192 removeAt, 199/201 remove, 222 removeLast, 248 at, 253 indexOf, 258 operator[],
+// 270 fromEnd, 314 setData, 402 takeFromEnd, 475 addArray, 491 insertNew), and the operation is
+// refused: the array is left exactly as it was (a failed reallocation keeps the old block). Counts
+// whose byte size would not fit in 31 bits (no object may be larger than 2 GB) are refused the same
+// way.
 //
 // The array holds no pointer into itself, so an array may itself be moved as raw bytes.
 #pragma once
@@ -257,9 +257,9 @@ public:
         return reallocate(n);
     }
 
-    // Reallocates the block to exactly n elements (0 frees it). A failed reallocation is reported and
-    // keeps the old block. A capacity below mSize cuts mSize to it.
-    // A failure is reported under the caller's line: growBy's is known by 135.
+    // Reallocates the block to exactly n elements (0 frees it). A failed reallocation is reported
+    // (under failLine: growBy's is known by 135) and keeps the old block. A capacity below mSize
+    // cuts mSize to it.
     bool reallocate(uint32_t n, int failLine = 128) {
         if (n == 0) {
             if (mpData) free(mpData);

@@ -1,5 +1,6 @@
-// GUID comparison and GUID text: printing a GUID as 36 upper-case hexadecimal characters with dashes (no braces), parsing
-// it back from text with or without braces and dashes, and raw hexadecimal printing of bytes.
+// GUID comparison and GUID text: printing a GUID as 36 upper-case hexadecimal characters with
+// dashes (no braces), parsing it back from text with or without braces and dashes, and raw
+// hexadecimal printing of bytes.
 #pragma once
 
 #include <guiddef.h>
