@@ -46,11 +46,25 @@ struct skin_run {
     explicit skin_run(const wchar_t* name) : work(temp_folder(name)) {
         log_file = work + L"\\log.txt";
         shot_file = work + L"\\shot.png";
+        // Every run ends by the skin's close button; the time limit only guards against a hang.
         args = {L"--skin", source_file("skins/default/skin.lua"), L"--profile", work + L"\\profile",
-                L"--log", log_file, L"--debug-log", L"--screenshot", shot_file, L"--full-screen"};
+                L"--log", log_file, L"--debug-log", L"--screenshot", shot_file, L"--full-screen",
+                L"--run-for", L"45000"};
     }
     std::string log() const { return read_file(log_file); }
+    std::wstring stdout_file() const { return work + L"\\stdout.txt"; }
 };
+
+// The skin's main window once the host shows it; null (a failure said) when it never does.
+HWND wait_for_main(host_process& host, const skin_run& run) {
+    if (!host.started()) {
+        ADD_FAILURE() << host.start_error();
+        return nullptr;
+    }
+    const HWND window = host.wait_for_window(L"zin_window_debug", L"main", 30000);
+    if (!window) ADD_FAILURE() << "the skin's main window did not show\n" << run.log();
+    return window;
+}
 
 void expect_clean_exit(const host_process& host, const std::string& log) {
     EXPECT_EQ(0u, host.exit_code()) << log;
@@ -105,11 +119,9 @@ size_t find_after(const std::string& log, const std::string& text, size_t from) 
 
 TEST(default_skin, loads_without_errors_and_shows_its_window_stopped) {
     skin_run run(L"show");
-    run.args.insert(run.args.end(), {L"--run-for", L"45000"});
-    host_process host(run.args, run.work + L"\\stdout.txt");
-    ASSERT_TRUE(host.started()) << host.start_error();
-    const HWND window = host.wait_for_window(L"zin_window_debug", L"main", 30000);
-    ASSERT_NE(nullptr, window) << run.log();
+    host_process host(run.args, run.stdout_file());
+    const HWND window = wait_for_main(host, run);
+    ASSERT_NE(nullptr, window);
     // The screenshot is taken as the host quits: close once the first paint has reached the screen.
     EXPECT_TRUE(on_screen(kLamp, kStopped)) << "the stopped lamp never reached the screen\n" << run.log();
     const std::string log = close_by_button(host, window, run);
@@ -132,12 +144,10 @@ TEST(default_skin, loads_without_errors_and_shows_its_window_stopped) {
 
 TEST(default_skin, play_pause_and_close_buttons_drive_the_player) {
     skin_run run(L"click");
-    // The close button ends the run; the time limit only guards against a hang.
-    run.args.insert(run.args.end(), {L"--run-for", L"45000", source_file("skins/default/demo.m3u")});
-    host_process host(run.args, run.work + L"\\stdout.txt");
-    ASSERT_TRUE(host.started()) << host.start_error();
-    const HWND window = host.wait_for_window(L"zin_window_debug", L"main", 30000);
-    ASSERT_NE(nullptr, window) << run.log();
+    run.args.push_back(source_file("skins/default/demo.m3u"));
+    host_process host(run.args, run.stdout_file());
+    const HWND window = wait_for_main(host, run);
+    ASSERT_NE(nullptr, window);
     EXPECT_EQ(std::string::npos, run.log().find("host: playback: track")) << "played before the click";
 
     // Play: the host starts the first track and the script hears of it.
@@ -174,11 +184,9 @@ bool move_to(POINT at) { return real_mouse_move(kLeft + at.x, kTop + at.y); }
 
 TEST(default_skin, seek_bar_and_volume_slider_follow_a_real_mouse) {
     skin_run run(L"sliders");
-    run.args.insert(run.args.end(), {L"--run-for", L"45000"});
-    host_process host(run.args, run.work + L"\\stdout.txt");
-    ASSERT_TRUE(host.started()) << host.start_error();
-    const HWND window = host.wait_for_window(L"zin_window_debug", L"main", 30000);
-    ASSERT_NE(nullptr, window) << run.log();
+    host_process host(run.args, run.stdout_file());
+    const HWND window = wait_for_main(host, run);
+    ASSERT_NE(nullptr, window);
     ASSERT_TRUE(on_screen(kVolumeFull, kKnob)) << "the volume knob is not at full volume\n" << run.log();
     ASSERT_TRUE(on_screen(kSeekStart, kKnob)) << "the seek knob is not at the start\n" << run.log();
 
@@ -213,11 +221,10 @@ TEST(default_skin, seek_bar_and_volume_slider_follow_a_real_mouse) {
 
 TEST(default_skin, seek_bar_seeks_the_playing_track) {
     skin_run run(L"seek");
-    run.args.insert(run.args.end(), {L"--run-for", L"45000", L"--play", source_file("skins/default/demo.m3u")});
-    host_process host(run.args, run.work + L"\\stdout.txt");
-    ASSERT_TRUE(host.started()) << host.start_error();
-    const HWND window = host.wait_for_window(L"zin_window_debug", L"main", 30000);
-    ASSERT_NE(nullptr, window) << run.log();
+    run.args.insert(run.args.end(), {L"--play", source_file("skins/default/demo.m3u")});
+    host_process host(run.args, run.stdout_file());
+    const HWND window = wait_for_main(host, run);
+    ASSERT_NE(nullptr, window);
     ASSERT_TRUE(wait_for_text(run.log_file, "host: playback: track 1", 20000)) << run.log();
 
     // Track 1 lasts 12 s (max 120): a press at x 150 puts the knob at offset 128 of 256, position
@@ -251,11 +258,9 @@ TEST(default_skin, loads_from_a_folder_the_code_page_cannot_spell) {
     const std::wstring script = folder + L"\\\u30b9\u30ad\u30f3.lua";
     ASSERT_TRUE(write_file(script, "dofile('skin.lua')\n"));
     run.args[1] = script;
-    run.args.insert(run.args.end(), {L"--run-for", L"45000"});
-    host_process host(run.args, run.work + L"\\stdout.txt");
-    ASSERT_TRUE(host.started()) << host.start_error();
-    const HWND window = host.wait_for_window(L"zin_window_debug", L"main", 30000);
-    ASSERT_NE(nullptr, window) << run.log();
+    host_process host(run.args, run.stdout_file());
+    const HWND window = wait_for_main(host, run);
+    ASSERT_NE(nullptr, window);
     EXPECT_TRUE(on_screen(kLamp, kStopped)) << "the stopped lamp never reached the screen\n" << run.log();
     EXPECT_TRUE(on_screen(kPlayButton, kGlyph)) << run.log();
     EXPECT_FALSE(close_by_button(host, window, run).empty());
