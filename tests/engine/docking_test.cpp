@@ -227,10 +227,30 @@ TEST_F(docking, a_group_snaps_when_a_follower_comes_near_a_third_window) {
     expect_at(b, 550, 300);
 }
 
-// A grid of docked windows: every window is reached along every path through its neighbours, but
-// each follower is tried once (a trial per path would be some 600 million trials for 16 x 16
-// windows, C(32, 16) - 1). The one follower that snaps, the bottom-left one against a wall, is the
-// last one tried, reached only down the first column.
+// A follower reached along two paths is tried along both, each time from its own leader and with
+// the offsets of that moment: d follows a and, through b and c, a again. Tried through c, d only
+// lines up with a (whose old place the trial still sees); tried from a, after b's snap took the
+// vertical offset back, it comes within the gap of x's top and right edges, and the group takes the
+// horizontal correction.
+TEST_F(docking, a_follower_reached_along_two_paths_is_tried_along_both) {
+    zin_window* a = docked("a", 300, 300, 100, 50);
+    zin_window* b = docked("b", 400, 300, 100, 50);   // right of a
+    zin_window* c = docked("c", 400, 350, 100, 50);   // below b; a's corner only
+    zin_window* d = docked("d", 300, 350, 100, 50);   // below a, left of c
+    docked("x", 304, 409, 80, 40);
+    ASSERT_EQ(uint32_t(DOCK_BELOW), flag(0, 3));
+    ASSERT_EQ(uint32_t(DOCK_LEFT), flag(2, 3));
+    ASSERT_EQ("", run("docking.set_snap_gap(10) a:set_pos(rect.new(280, 304, 380, 354))"));
+    expect_at(a, 284, 300);
+    expect_at(b, 384, 300);
+    expect_at(d, 284, 350);
+    expect_at(c, 400, 350);  // follows b, not a
+}
+
+// A grid of docked windows: every window is reached along every path through its neighbours (a
+// trial per path would be some 600 million trials for 16 x 16 windows, C(32, 16) - 1), but each
+// distinct trial is computed once. The one follower that snaps, the bottom-left one against a wall,
+// is reached only down the first column.
 TEST_F(docking, a_grid_moves_as_a_group_and_snaps_when_its_last_follower_comes_near_a_wall) {
     constexpr int kColumns = 16, kRows = 16, kWidth = 20, kHeight = 12, kLeft = 200, kTop = 200;
     zin_window* grid[kRows][kColumns];

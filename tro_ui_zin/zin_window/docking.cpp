@@ -10,8 +10,8 @@
 //   4. Snap against the other open windows (not W, not the origin, not W's followers).
 //   5. Snap against the work area.
 //   6. The offsets dx, dy of the group.
-//   7. A move whose directions are still free: a follower that snaps moves the whole group. Each
-//      follower is tried once per group move, however many paths lead to it.
+//   7. A move whose directions are still free: a follower that snaps moves the whole group. Every
+//      follower is tried along every path that leads to it, each time from its own leader.
 //   8. Write the result back into P.
 //   9. Only for the window that really moves: its rect, then its followers move along.
 // A call with an origin (a follower tried in step 7) only computes: it changes nothing but P.
@@ -21,6 +21,7 @@
 #include <lua_class/lua_compat.h>
 
 #include <new>
+#include <unordered_map>
 
 CDynArray<dock_node> g_dock_nodes;
 int32_t g_snap_gap = 0;
@@ -32,6 +33,26 @@ constexpr uint32_t MOVED_ALL = 15;
 // The flags of the moves docking makes itself: the window procedure starts no group move for them.
 
 bool is_open(const zin_window* w) { return w->mWnd != nullptr; }
+
+// What the trials of one group move found. A trial only computes, and what it computes depends on
+// nothing but the follower, its leader and the trial position (the rects and relations stay as they
+// are until the move is written back): in a grid, where every window is reached along every path
+// through its neighbours, each distinct trial is computed once instead of once per path.
+struct trial_key {
+    uint32_t follower, origin;
+    int32_t x, y;
+    bool operator==(const trial_key& k) const {
+        return follower == k.follower && origin == k.origin && x == k.x && y == k.y;
+    }
+};
+struct trial_key_hash {
+    size_t operator()(const trial_key& k) const {
+        uint64_t h = (uint64_t(k.follower) << 32 | k.origin) * 0x9E3779B97F4A7C15ull;
+        h ^= (uint64_t(uint32_t(k.x)) << 32 | uint32_t(k.y)) + (h << 6) + (h >> 2);
+        return size_t(h ^ (h >> 32));
+    }
+};
+std::unordered_map<trial_key, POINT, trial_key_hash> g_trials;
 
 uint32_t node_index(const zin_window* w) {
     for (uint32_t i = 0; i < g_dock_nodes.getSize(); ++i)
@@ -100,15 +121,12 @@ void group_move(zin_window* w, WINDOWPOS* p, uint32_t origin) {
     // 6. The far edge gives the offset unless the near edge snapped.
     int32_t dx = clamp_to_int32(n.left == p->x ? int64_t(n.right) - s.right : int64_t(n.left) - s.left);
     int32_t dy = clamp_to_int32(n.top == p->y ? int64_t(n.bottom) - s.bottom : int64_t(n.top) - s.top);
-    // 7. A follower already tried is not tried again: in a grid every window is reached along every
-    //    path through its neighbours, and a trial per path takes exponential time. In a chain or a
-    //    tree each follower is reached once anyway.
+    // 7.
     if (is_move && (h || v) && own != NO_NODE) {
         for (uint32_t j = own + 1; j < g_dock_nodes.getSize() && (h || v); ++j) {
-            if (flag_of(own, j) == DOCK_NONE || g_dock_nodes[j].tried) continue;
+            if (flag_of(own, j) == DOCK_NONE) continue;
             zin_window* follower = g_dock_nodes[j].window;
             if (!is_open(follower)) continue;
-            g_dock_nodes[j].tried = true;
             const rect& f = follower->mRect;
             WINDOWPOS trial{};
             trial.x = add_clamped(f.left, dx);
@@ -117,7 +135,19 @@ void group_move(zin_window* w, WINDOWPOS* p, uint32_t origin) {
             trial.cy = f.height();
             const int32_t x = trial.x;
             const int32_t y = trial.y;
-            group_move(follower, &trial, own);
+            const trial_key key{j, own, x, y};
+            const auto known = g_trials.find(key);
+            if (known != g_trials.end()) {
+                trial.x = known->second.x;
+                trial.y = known->second.y;
+            } else {
+                group_move(follower, &trial, own);
+                try {
+                    g_trials.emplace(key, POINT{trial.x, trial.y});
+                } catch (const std::bad_alloc&) {
+                    // Without memory the trial is computed again when met again.
+                }
+            }
             if (h && trial.x != x) {
                 dx = add_clamped(dx, trial.x - x);
                 h = false;
@@ -326,9 +356,9 @@ void dock_copy_relations(zin_window* new_window, zin_window* old_window) {
 void dock_move_group(zin_window* w, WINDOWPOS* pos, const dock_node* origin) {
     const uint32_t origin_index =
         origin ? static_cast<uint32_t>(origin - g_dock_nodes.mpData) : NO_NODE;
-    // A new group move: no follower tried yet (the trials of step 7 run no window procedure and no
-    // script, so no other group move starts while they run).
-    for (uint32_t i = 0; i < g_dock_nodes.getSize(); ++i) g_dock_nodes[i].tried = false;
+    // What the trials of an earlier move found no longer holds (the trials of step 7 run no window
+    // procedure and no script, so no other group move starts while they run).
+    g_trials.clear();
     group_move(w, pos, origin_index);
 }
 

@@ -25,12 +25,10 @@ enum dock_flag : uint32_t {
 };
 
 // One registered window. flags[j - i - 1] is the relation of node i to the later node j, so each
-// pair of nodes has one flag, kept by the earlier node. tried marks a follower already tried in the
-// group move under way (dock_move_group, step 7).
+// pair of nodes has one flag, kept by the earlier node.
 struct dock_node {
     zin_window* window;
     CDynArray<uint32_t> flags;
-    bool tried = false;
 };
 
 extern CDynArray<dock_node> g_dock_nodes;
