@@ -37,6 +37,10 @@ public:
     int mInstanceRef;   // registry slot of the instance table
     int mRectRef;       // registry slot of the rect stored as the instance's "mRect"
     uint8_t mClipping;  // the class table's "clipping", kept for the script
+    // Shown by its window and not hidden since: a window shows each part once when it gains its
+    // native window and hides each shown part once when it loses it, whatever the callbacks of
+    // those walks do.
+    bool mShown = false;
 
     // The part of the rect at stack index 1 (already checked); callbacks and slots are set by new.
     explicit base_class(lua_State* L);

@@ -27,21 +27,30 @@ constexpr UINT WM_ZIN_QUIT = WM_APP + 0x19;
 constexpr UINT SWP_STATE_CHANGED = 0x8000;
 
 LRESULT on_close(zin_window* w, HWND hwnd, WPARAM wparam, LPARAM lparam) {
+    // A close asked for while this native window's close is under way (from OnClose, OnHide, a
+    // part's hide) is part of that close.
+    if (handle_marked(hwnd, handle_state::closing)) return 0;
+    const handle_mark closing(hwnd, handle_state::closing);
     w->call_callback(zin_window::on_close);
     if (g_quitting) return 0;
-    if (handle_being_destroyed(hwnd)) {
+    // The callback may have switched the window to another one, closed, minimised or hidden it:
+    // then it has no native window left to close.
+    if (!w->owns(hwnd)) return 0;
+    if (handle_marked(hwnd, handle_state::destroying)) {
         // A close from a callback of the window's own destruction (a minimise or the host's hide):
         // it is unloaded already and its destroyer destroys it, so neither happens twice. The close
         // leaves it closed: no record, no native window, not queued to come back.
-        release_handle(hwnd, w, find_window(hwnd), true);
+        release_handle(hwnd, w, true);
         return 0;
     }
-    // The callback may have switched the handle to another window or closed it already.
-    zin_window* owner = find_window(hwnd);
-    if (owner) {
-        owner->unload();
-        release_handle(hwnd, owner, find_window(hwnd));
+    if (w->is_unloading()) {
+        // Its unload is under way (a minimise, a switch, the host's hide): it ends closed once that
+        // is done.
+        w->ask_to_leave(zin_window::leave_close);
+        return 0;
     }
+    w->unload();
+    release_handle(hwnd, w);
     return DefWindowProcW(hwnd, WM_CLOSE, wparam, lparam);
 }
 
@@ -57,7 +66,12 @@ void on_position_changing(zin_window* w, HWND hwnd, WINDOWPOS* pos) {
         if (size_changed) {
             // OnSize sees the requested size still in the record.
             w->call_callback(zin_window::on_size);
-            if (w->mWnd != hwnd) return;
+            if (!w->owns(hwnd)) {
+                // Closed, hidden or switched to another window, which has its own place and size:
+                // the change asked for is not made.
+                pos->flags |= SWP_NOMOVE | SWP_NOSIZE;
+                return;
+            }
             if (pos->cx < w->mMinWidth) pos->cx = w->mMinWidth;
             if (pos->cy < w->mMinHeight) pos->cy = w->mMinHeight;
         }
@@ -82,17 +96,21 @@ void on_position_changing(zin_window* w, HWND hwnd, WINDOWPOS* pos) {
 }
 
 void on_minimize(zin_window* w, HWND hwnd) {
-    // A window already on its way out (its destruction sent this) is not minimised again.
-    if (handle_being_destroyed(hwnd)) return;
-    // 1. OnHide may switch or close the window: then there is nothing left to minimise.
-    w->unload();
-    if (w->mWnd != hwnd || find_window(hwnd) != w) return;
+    // A window already on its way out is not minimised again: it unloads, its close is under way
+    // (a close wins over a minimise), or its destruction sent this.
+    if (w->is_unloading() || handle_marked(hwnd, handle_state::closing) ||
+        handle_marked(hwnd, handle_state::destroying))
+        return;
+    // 1. The window keeps its native window while it unloads; a close asked for meanwhile leaves it
+    //    closed rather than pending.
+    const uint8_t asked = w->unload();
+    if (!w->owns(hwnd)) return;
     // 2. The record stays while the window goes, so what it sends meanwhile reaches the script:
     //    WM_ACTIVATE with WA_INACTIVE (OnDeactivate) when it was the active window. The mark keeps
     //    the callbacks from unloading, destroying, painting or handing over the window again; a
     //    close from them leaves it closed, not queued.
     {
-        const destroying_handle dying(hwnd);
+        const handle_mark dying(hwnd, handle_state::destroying);
         DestroyWindow(hwnd);
     }
     // 3. - 4. By handle: a callback may have closed the window (and even opened it anew), and then
@@ -100,7 +118,7 @@ void on_minimize(zin_window* w, HWND hwnd) {
     const bool still_its_own = w->mWnd == hwnd;
     release_handle(hwnd, w);
     // 5. Never twice in the list.
-    if (still_its_own) queue_window(w);
+    if (still_its_own && !(asked & zin_window::leave_close)) queue_window(w);
 }
 
 LRESULT handle_message(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
@@ -166,7 +184,7 @@ LRESULT handle_message(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
     }
     case WM_EXITSIZEMOVE:
         window_hooks::dock_attach(w);
-        if (w->mWnd == hwnd) w->call_callback(zin_window::on_size_end);
+        if (w->owns(hwnd)) w->call_callback(zin_window::on_size_end);
         return 0;
     case WM_DROPFILES:
         window_hooks::drop_files(w, reinterpret_cast<HDROP>(wparam));

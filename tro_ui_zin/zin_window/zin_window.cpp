@@ -15,9 +15,19 @@
 // OnShow, 9. moved to the old place with its own size, 10. docked windows follow, 11. end of move,
 // 12. repainted, 13. OnActivate.
 //
-// Script callbacks run inside several of these steps. A callback may close, minimise, switch or
-// re-create windows, so after each one the code checks that the window still owns the native window
-// it started with, and the lists are walked over copies.
+// Script callbacks run inside several of these steps, and inside the system calls that send messages
+// (SetWindowPos and SetForegroundWindow activate, DestroyWindow deactivates). A callback may close,
+// minimise, switch or re-create any window, so after each such step the code checks that the window
+// still holds the native window it started with, and the lists are walked over copies or by index
+// with re-checks. Whatever the callbacks do, once they return every window is either
+//   - open: a live native window that no other window holds, one handle record, its script parts
+//     shown; or
+//   - closed (a minimised one is pending as well): no native window, no record, its parts hidden;
+// no script part is shown twice without a hide between, nor hidden twice without a show; and no
+// native window is destroyed while another window than the one leaving it holds it. So a window is
+// unloaded once: while its unload runs it keeps its native window (create does nothing, a switch
+// from or to it is refused), and a close or the host's hide asked for meanwhile is noted and carried
+// out by the code that unloads it, once the unload is done.
 
 #include "zin_window.h"
 
@@ -38,9 +48,9 @@ CDynArray<window_handle_record> g_window_handles;
 
 namespace {
 
-// The innermost destroying_handle; each names the one it is nested in. They live on the stack, one
-// per destruction under way, so the chain needs no heap and unwinds in order.
-const destroying_handle* g_innermost_destroying = nullptr;
+// The innermost handle_mark; each names the one it is nested in. They live on the stack, one per
+// close or destruction under way, so the chain needs no heap and unwinds in order.
+const handle_mark* g_innermost_mark = nullptr;
 
 char* copy_string(const char* text) {
     const size_t length = strlen(text);
@@ -132,38 +142,70 @@ void zin_window::create_native() {
                                 mName ? mName : "", WS_POPUP | WS_CLIPCHILDREN, mRect.left,
                                 mRect.top, width(), height(), nullptr, nullptr,
                                 core_api::get_my_instance(), nullptr);
-    if (!ZIN_CHECK_MSG(hwnd != nullptr, "CreateWindowExA")) return;
+    if (!ZIN_CHECK_MSG(hwnd != nullptr, "CreateWindowExA")) {
+        window_hooks::views_unload(this);  // what load took
+        return;
+    }
     mWnd = hwnd;
     // 4.
     attach_hwnd();
-    // 5.
+    // 5. This activates the window: OnActivate, and the previous window's OnDeactivate, run here.
     SetWindowPos(mWnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_DEFERERASE);
+    if (!kept_while_creating(hwnd)) return;
     // 6.
     window_hooks::dock_place_new(this);
+    if (!kept_while_creating(hwnd)) return;
     // 7.
     show_script_parts_and_size();
-    if (mWnd != hwnd) return;  // a callback closed or switched it
+    if (!kept_while_creating(hwnd)) return;
     // 8.
     window_hooks::dock_attach(this);
     // 9.
     ShowWindow(mWnd, SW_SHOWNOACTIVATE);
     SetForegroundWindow(mWnd);
-    if (mWnd != hwnd) return;
+    if (!kept_while_creating(hwnd)) return;
     // 10.
     call_callback(on_show);
 }
 
+bool zin_window::kept_while_creating(HWND hwnd) const {
+    if (owns(hwnd)) return true;
+    // Closed, minimised or hidden: nothing more to do. Switched to another window: that one took a
+    // native window not yet shown, and its switch does not show it.
+    if (find_window(hwnd) && !IsWindowVisible(hwnd)) ShowWindow(hwnd, SW_SHOWNOACTIVATE);
+    return false;
+}
+
+bool zin_window::owns(HWND hwnd) const { return hwnd && mWnd == hwnd && find_window(hwnd) == this; }
+
 void zin_window::show_script_parts_and_size() {
     const HWND hwnd = mWnd;
-    // A show that closed the window has had every part hidden: the rest are not shown after that.
-    // Parts a show adds are not shown by this walk (each could add another).
+    if (!is_open()) return;
+    // A show that closed or switched the window has had the parts shown so far hidden: the rest
+    // are not shown after that. Parts a show adds are not shown by this walk (each could add
+    // another).
     const uint32_t count = mScriptParts.getSize();
-    for (uint32_t i = 0; i < count && i < mScriptParts.getSize() && mWnd == hwnd; ++i)
-        mScriptParts[i]->show();
-    if (mWnd != hwnd) return;
+    for (uint32_t i = 0; i < count && i < mScriptParts.getSize(); ++i) {
+        if (!owns(hwnd)) return;
+        base_class* part = mScriptParts[i];
+        if (part->mShown) continue;
+        part->mShown = true;  // before the call: a hide from inside it pairs with this show
+        part->show();
+    }
+    if (!owns(hwnd)) return;
     call_callback(on_size);
-    if (mWnd != hwnd) return;
+    if (!owns(hwnd)) return;
     call_callback(on_size_end);
+}
+
+void zin_window::hide_script_parts() {
+    const uint32_t count = mScriptParts.getSize();
+    for (uint32_t i = 0; i < count && i < mScriptParts.getSize(); ++i) {
+        base_class* part = mScriptParts[i];
+        if (!part->mShown) continue;
+        part->mShown = false;
+        part->hide();
+    }
 }
 
 void zin_window::attach_hwnd() {
@@ -180,14 +222,25 @@ void zin_window::load() {
     if (mViews.getSize() != 0) window_hooks::views_load(this);
 }
 
-void zin_window::unload() {
+uint8_t zin_window::unload() {
+    if (!ZIN_CHECK_MSG(!mUnloading, "!mUnloading")) return leave_none;
+    // Cleared however the unload ends.
+    struct unloading_scope {
+        zin_window* w;
+        explicit unloading_scope(zin_window* window) : w(window) {
+            w->mUnloading = true;
+            w->mLeaveAsked = leave_none;
+        }
+        ~unloading_scope() { w->mUnloading = false; }
+    } scope(this);
     lua_class::debug_printf("unloading \"%s\"\n", mName ? mName : "");
     call_callback(on_hide);
     lua_callback::collect_garbage();
-    const uint32_t count = mScriptParts.getSize();
-    for (uint32_t i = 0; i < count && i < mScriptParts.getSize(); ++i)
-        mScriptParts[i]->hide();
+    hide_script_parts();
     window_hooks::views_unload(this);
+    const uint8_t asked = mLeaveAsked;
+    mLeaveAsked = leave_none;
+    return asked;
 }
 
 // ---- Parts and anchors ---------------------------------------------------------------------------
@@ -280,13 +333,13 @@ void zin_window::switch_to(zin_window* other) {
         console::error("cannot switch to existing window");
         return;
     }
-    if (!mWnd) {
+    if (!is_open()) {
         console::error("cannot switch from a window that is not open");
         return;
     }
     // The other window would take a native window that is going: it would be left loaded, with a
-    // dead handle.
-    if (handle_being_destroyed(mWnd)) {
+    // dead handle, or the window would be unloaded a second time.
+    if (mUnloading || handle_marked(mWnd, handle_state::destroying)) {
         console::error("cannot switch from a window that is being destroyed");
         return;
     }
@@ -294,30 +347,38 @@ void zin_window::switch_to(zin_window* other) {
     // 3.
     RECT r;
     GetWindowRect(hwnd, &r);
-    // 4. An open window is no longer pending (a minimised one would otherwise come back after a
-    //    later close).
-    g_pending_windows.removeAll(other);
+    // 4. Until step 7 the record still names this window: the other one is not open yet (no switch
+    //    from it, and none to it, since it has the handle).
     other->mWnd = hwnd;
     other->mDC = mDC;
     other->load();
     // 5.
     window_hooks::dock_copy_relations(this, other);
-    // 6. OnHide runs here; this window still owns the handle while it does.
-    unload();
-    // 7.
+    // 6. OnHide runs here; this window keeps the handle while it does.
+    const uint8_t asked = unload();
+    if (asked & leave_hide) {
+        // The host hid the interface meanwhile: no hand-over. The other window gives back what it
+        // took, and this one leaves as the hide has every window leave.
+        other->mWnd = nullptr;
+        other->mDC = nullptr;
+        window_hooks::views_unload(other);
+        leave_hidden(this, hwnd, (asked & leave_close) != 0);
+        return;
+    }
+    // 7. An open window is no longer pending (a minimised one would otherwise come back after a
+    //    later close).
     window_handle_record* record = g_window_handles.find(window_handle_record{nullptr, hwnd}, 0);
     ZIN_ASSERT_MSG(record != nullptr, nullptr);
     if (record) record->window = other;
-    if (mWnd == hwnd) {
-        mWnd = nullptr;
-        mDC = nullptr;
-    }
-    if (other->mWnd != hwnd || !record) return;  // a callback took the handle elsewhere
+    g_pending_windows.removeAll(other);
+    mWnd = nullptr;
+    mDC = nullptr;
+    if (!other->owns(hwnd)) return;
     // 8.
     other->show_script_parts_and_size();
-    if (other->mWnd != hwnd) return;
+    if (!other->owns(hwnd)) return;
     other->call_callback(on_show);
-    if (other->mWnd != hwnd) return;
+    if (!other->owns(hwnd)) return;
     // 9.
     const int32_t w = other->width();
     const int32_t h = other->height();
@@ -327,7 +388,7 @@ void zin_window::switch_to(zin_window* other) {
     window_hooks::dock_move_followers(other);
     // 11.
     SendMessageW(hwnd, WM_EXITSIZEMOVE, 0, 0);
-    if (other->mWnd != hwnd) return;
+    if (!other->owns(hwnd)) return;
     // 12.
     other->redraw_rect(rect(0, 0, w, h));
     const RECT whole{0, 0, w, h};
@@ -356,36 +417,43 @@ void destroy_all_windows() {
     for (uint32_t i = 0; i < records.getSize(); ++i) {
         zin_window* w = records[i].window;
         const HWND hwnd = records[i].handle;
-        // A window whose minimise is destroying it (this hide came from a callback of that
-        // destruction) is queued by the minimise.
-        if (handle_being_destroyed(hwnd)) continue;
-        if (find_window(hwnd) != w) continue;  // closed or switched by a callback
-        w->unload();
-        if (w->mWnd != hwnd) continue;
-        queue_window(w);
-        // The system's minimise deactivates the window: OnDeactivate may run with the record still
-        // there. A close from it leaves the destruction to this loop and takes the window off the
-        // queue; a minimise, a switch or another hide does nothing.
-        destroying_handle dying(hwnd);
-        DefWindowProcW(hwnd, WM_SYSCOMMAND, SC_MINIMIZE, 0);
-        release_handle(hwnd, w);
-        DestroyWindow(hwnd);
+        // A window whose minimise or hide is destroying it (this hide came from a callback of that
+        // destruction) is finished by that.
+        if (handle_marked(hwnd, handle_state::destroying)) continue;
+        if (!w->owns(hwnd)) continue;  // closed or switched by a callback
+        // A window that unloads (this hide came from its OnHide) is finished by its unloader.
+        if (w->is_unloading()) {
+            w->ask_to_leave(zin_window::leave_hide);
+            continue;
+        }
+        const uint8_t asked = w->unload();
+        if (!w->owns(hwnd)) continue;
+        // A window closed meanwhile, or whose close is under way, stays closed.
+        leave_hidden(w, hwnd, (asked & zin_window::leave_close) || handle_marked(hwnd, handle_state::closing));
     }
+}
+
+void leave_hidden(zin_window* w, HWND hwnd, bool closed) {
+    if (!closed) queue_window(w);
+    // The system's minimise deactivates the window: OnDeactivate may run with the record still
+    // there. A close from it leaves the destruction to this and takes the window off the queue; a
+    // minimise, a switch or another hide does nothing.
+    const handle_mark dying(hwnd, handle_state::destroying);
+    DefWindowProcW(hwnd, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    release_handle(hwnd, w);
+    DestroyWindow(hwnd);
 }
 
 void remove_window(zin_window* w) {
     if (w->mWnd) g_window_handles.removeAll(window_handle_record{w, w->mWnd});
 }
 
-void release_handle(HWND hwnd, zin_window* w, zin_window* other, bool unqueue) {
+void release_handle(HWND hwnd, zin_window* w, bool unqueue) {
     g_window_handles.removeAll(window_handle_record{nullptr, hwnd});
-    for (zin_window* x : {w, other}) {
-        if (x && x->mWnd == hwnd) {
-            x->mWnd = nullptr;
-            x->mDC = nullptr;
-            if (unqueue) g_pending_windows.removeAll(x);
-        }
-    }
+    if (w->mWnd != hwnd) return;
+    w->mWnd = nullptr;
+    w->mDC = nullptr;
+    if (unqueue) g_pending_windows.removeAll(w);
 }
 
 zin_window* find_window(HWND hwnd) {
@@ -396,18 +464,19 @@ zin_window* find_window(HWND hwnd) {
     return record ? record->window : nullptr;
 }
 
-bool handle_being_destroyed(HWND hwnd) {
+bool handle_marked(HWND hwnd, handle_state state) {
     if (!hwnd) return false;
-    for (const destroying_handle* d = g_innermost_destroying; d; d = d->outer())
-        if (d->handle() == hwnd) return true;
+    for (const handle_mark* m = g_innermost_mark; m; m = m->m_outer)
+        if (m->m_hwnd == hwnd && m->m_state == state) return true;
     return false;
 }
 
-destroying_handle::destroying_handle(HWND hwnd) : m_hwnd(hwnd), m_outer(g_innermost_destroying) {
-    g_innermost_destroying = this;
+handle_mark::handle_mark(HWND hwnd, handle_state state)
+    : m_hwnd(hwnd), m_state(state), m_outer(g_innermost_mark) {
+    g_innermost_mark = this;
 }
 
-destroying_handle::~destroying_handle() { g_innermost_destroying = m_outer; }
+handle_mark::~handle_mark() { g_innermost_mark = m_outer; }
 
 void clear_window_lists() {
     g_window_handles.clear();

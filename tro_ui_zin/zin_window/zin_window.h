@@ -106,7 +106,18 @@ public:
     void create_native();
     void attach_hwnd();
     void load();
-    void unload();
+    // What may be asked of a window while it unloads: its unload is not run again, the request is
+    // noted and the code that unloads it reads the notes when the unload is done.
+    enum leave_request : uint8_t { leave_none = 0, leave_close = 1, leave_hide = 2 };
+    // Unloads the window (once, however many requests come meanwhile); answers the requests
+    // (leave_request bits) that came while it ran.
+    uint8_t unload();
+    bool is_unloading() const { return mUnloading; }
+    void ask_to_leave(leave_request request) { mLeaveAsked = static_cast<uint8_t>(mLeaveAsked | request); }
+    // Whether the window holds the native window hwnd: its mWnd and the record of that handle.
+    bool owns(HWND hwnd) const;
+    // Open: it holds a native window.
+    bool is_open() const { return mWnd && owns(mWnd); }
     void add_part(class_base* part, const char* class_name);
     bool is_anchored(rect& r);
     bool add_anchor(rect& r);
@@ -131,7 +142,14 @@ public:
     static void register_script_class(lua_State* L);
 
 private:
+    bool mUnloading = false;
+    uint8_t mLeaveAsked = leave_none;
+
+    // After a step of create_native that can run callbacks: whether the window still holds the
+    // native window hwnd it made.
+    bool kept_while_creating(HWND hwnd) const;
     void show_script_parts_and_size();
+    void hide_script_parts();
     void release_active_refs();
 };
 
@@ -149,31 +167,38 @@ void queue_window(zin_window* w);
 void create_queued_windows();
 void destroy_all_windows();
 void remove_window(zin_window* w);
-// Every record of the native window hwnd goes, and whichever of the windows w and other still
-// holds it lets it go (a callback may have handed it over); with unqueue such a window also leaves
-// the pending list: it stays closed.
-void release_handle(HWND hwnd, zin_window* w, zin_window* other = nullptr, bool unqueue = false);
+// Every record of the native window hwnd goes, and w lets it go when it still holds it (a callback
+// may have closed it and opened it anew); with unqueue w also leaves the pending list: it stays
+// closed.
+void release_handle(HWND hwnd, zin_window* w, bool unqueue = false);
 // The open window whose native window is hwnd, or null.
 zin_window* find_window(HWND hwnd);
-// Native windows whose destruction is under way (a minimise, the host's hide). Such a window keeps
-// its record while DestroyWindow runs, so what it sends then (WM_ACTIVATE with WA_INACTIVE when it
-// was the active one) still reaches the script; it is unloaded already and on its way out, so
-// nothing unloads, destroys, paints or hands it over again meanwhile. A destroying_handle marks one
-// for as long as it lives (on the stack of the code that destroys the window).
-bool handle_being_destroyed(HWND hwnd);
-class destroying_handle {
+// Native windows whose close or destruction is under way, each marked by a handle_mark for as long
+// as it lives (on the stack of the code that closes or destroys the window; they nest).
+// - closing: from the start of a WM_CLOSE (before OnClose) to its end. A close asked for meanwhile
+//   is part of that close, and the host's hide meanwhile does not queue the window.
+// - destroying: a minimise or the host's hide destroys it. It keeps its record while DestroyWindow
+//   runs, so what it sends then (WM_ACTIVATE with WA_INACTIVE when it was the active one) still
+//   reaches the script; it is unloaded already and on its way out, so nothing unloads, destroys,
+//   paints or hands it over again meanwhile.
+enum class handle_state { closing, destroying };
+bool handle_marked(HWND hwnd, handle_state state);
+class handle_mark {
 public:
-    explicit destroying_handle(HWND hwnd);
-    ~destroying_handle();
-    destroying_handle(const destroying_handle&) = delete;
-    destroying_handle& operator=(const destroying_handle&) = delete;
-    HWND handle() const { return m_hwnd; }
-    const destroying_handle* outer() const { return m_outer; }
+    handle_mark(HWND hwnd, handle_state state);
+    ~handle_mark();
+    handle_mark(const handle_mark&) = delete;
+    handle_mark& operator=(const handle_mark&) = delete;
 
 private:
+    friend bool handle_marked(HWND, handle_state);
     HWND m_hwnd;
-    const destroying_handle* m_outer;
+    handle_state m_state;
+    const handle_mark* m_outer;
 };
+// A window that holds hwnd and is unloaded leaves it as the host's hide has it: queued (unless
+// closed is set: then it stays closed), minimised by the system, its record gone, destroyed.
+void leave_hidden(zin_window* w, HWND hwnd, bool closed);
 // Empties the three lists (the skin unload; the windows themselves die with the script state).
 void clear_window_lists();
 
