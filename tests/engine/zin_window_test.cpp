@@ -4,6 +4,7 @@
 #include "window_test_util.h"
 
 #include <lua_class/lua_load.h>
+#include <zin_classes/base_class.h>
 #include <zin_classes/button.h>
 
 #include <algorithm>
@@ -382,6 +383,131 @@ TEST_F(window_life, what_on_deactivate_does_while_a_minimised_window_goes) {
         EXPECT_EQ(30, r.left);
         EXPECT_EQ(40, r.top);
         ASSERT_EQ("", run("assert(hides == 1, hides) assert(shows == 2, shows)"));
+    }
+}
+
+// The life cycle whatever the callbacks do. The window w (resizable, with a script part), the
+// closed window o (with a script part) and the open window b. Each row arms one callback of w, or
+// the show or hide of w's part, to do one action the first time it runs or every time (up to 12
+// nested or repeated calls: a callback that re-creates its window every time recurses without
+// end), then makes w go through one change. Once everything has run, every window is open (a live
+// native window that no other window holds, one record, its part shown, not pending) or closed
+// (none of these, its part hidden); a part was never shown or hidden twice in a row, no window was
+// unloaded inside its own unload, no debug check failed, and no live skin window is left that no
+// window holds.
+int script_host_hide(lua_State*) {
+    destroy_all_windows();
+    return 0;
+}
+int script_host_show(lua_State*) {
+    create_queued_windows();
+    return 0;
+}
+int script_send(lua_State* L) {
+    const zin_window* w = static_cast<zin_window*>(lua_touserdata(L, 1));
+    if (w && w->mWnd) SendMessageW(w->mWnd, static_cast<UINT>(lua_tonumber(L, 2)), static_cast<WPARAM>(lua_tonumber(L, 3)), 0);
+    return 0;
+}
+BOOL CALLBACK count_unheld_window(HWND hwnd, LPARAM unheld) {
+    char name[32] = "";
+    GetClassNameA(hwnd, name, sizeof name);
+    bool held = false;
+    for (uint32_t i = 0; i < g_windows.getSize(); ++i) held = held || g_windows[i]->mWnd == hwnd;
+    if (strcmp(name, "zin_window_debug") == 0 && !held) ++*reinterpret_cast<int*>(unheld);
+    return TRUE;
+}
+
+TEST_F(window_life, every_window_is_open_or_closed_whatever_its_callbacks_do) {
+    const char* const callbacks[] = {"OnSize", "OnSizeEnd", "OnShow", "OnHide", "OnClose",
+                                     "OnActivate", "OnDeactivate", "show", "hide"};
+    const char* const actions[] = {"w:close()", "w:minimize()", "w:switch_to(o)", "o:switch_to(w)",
+                                   "w:close() w:create()", "hide()", "hide() show()"};
+    const struct {
+        const char* before;  // w and b open unless said otherwise
+        const char* change;
+    } changes[] = {
+        {"w:close()", "w:create()"},
+        {"", "w:close()"},
+        {"", "send(w, 274, 61472)"},  // minimised by the system
+        {"", "w:switch_to(o)"},
+        {"w:close() o:create()", "o:switch_to(w)"},
+        {"", "w:set_pos(rect.new(40, 50, 200, 170)) send(w, 562, 0)"},  // moved and sized
+        {"", "hide()"},                                                  // the host hides
+        {"", "o:create()"},                                              // another window opens
+    };
+    zin_window *w = nullptr, *o = nullptr, *b = nullptr;
+    // The windows as each change finds them, with the callback armed to do the action.
+    auto set_up_row = [&](const char* before, const std::string& callback, const std::string& action, int times) {
+        TearDown();
+        SetUp();
+        lua_register(L, "new_base_class", &new_base_class);
+        lua_register(L, "hide", &script_host_hide);
+        lua_register(L, "show", &script_host_show);
+        lua_register(L, "send", &script_send);
+        w = new_window("w", 30, 40, 120, 80, 1);
+        o = new_window("o", 300, 40, 60, 60);
+        b = new_window("b", 400, 40, 60, 60);
+        ASSERT_EQ("", run("bad = '' fired = {} armed = false TIMES = " + std::to_string(times) + " TARGET = '" +
+                          callback + "' function ACTION() " + action + " end "
+                          "function act(name) fired[name] = true "
+                          "if armed and name == TARGET then TIMES = TIMES - 1 armed = TIMES > 0 ACTION() end end "
+                          "P = new_base_class(false) "
+                          "function P.show(self) if self.on then bad = bad .. ' show twice' end self.on = true "
+                          "if self.name == 'w' then act('show') end end "
+                          "function P.hide(self) if not self.on then bad = bad .. ' hide twice' end self.on = false "
+                          "if self.name == 'w' then act('hide') end end "
+                          "pw = P.new(rect.new(0, 0, 9, 9)) pw.name = 'w' w:add(pw) "
+                          "po = P.new(rect.new(0, 0, 9, 9)) po.name = 'o' o:add(po) "
+                          "for _, n in ipairs({'OnSize', 'OnSizeEnd', 'OnShow', 'OnClose', 'OnActivate', 'OnDeactivate'}) do "
+                          "local name = n w:set_callback(name, function() act(name) end) end "
+                          "w:set_callback('OnHide', function() if hiding then bad = bad .. ' unloaded twice' end "
+                          "hiding = true act('OnHide') hiding = false end) "
+                          "w:create() b:create() " + std::string(before)));
+        pump();
+    };
+    for (const auto& change : changes) {
+        // Rows only for the callbacks that the change runs.
+        set_up_row(change.before, "", "", 0);
+        ASSERT_EQ("", run(std::string("fired = {} ") + change.change));
+        pump();
+        std::vector<const char*> fired;
+        for (const char* callback : callbacks)
+            if (engine_test::eval(L, std::string("tostring(fired['") + callback + "'] == true)") == "true")
+                fired.push_back(callback);
+        for (const char* callback : fired) {
+            for (const char* action : actions) {
+                for (const int times : {1, 12}) {
+                    SCOPED_TRACE(std::string(change.change) + " / " + callback + " does " + action + " " +
+                                 std::to_string(times) + " times");
+                    set_up_row(change.before, callback, action, times);
+                    engine_test::debug_capture debug;
+                    ASSERT_EQ("", run(std::string("armed = true ") + change.change));
+                    pump();
+                    // Re-created again and again, a window's creation may meet the system's limit
+                    // on nested window procedures: only that check may fail.
+                    for (const std::string& line : debug.lines)
+                        EXPECT_TRUE(line.find("ASSERT") == std::string::npos || line.find("CreateWindowExA") != std::string::npos) << line;
+                    EXPECT_EQ("", engine_test::eval(L, "bad"));
+                    for (zin_window* x : {w, o, b}) {
+                        SCOPED_TRACE(x->mName);
+                        EXPECT_FALSE(x->is_unloading());
+                        EXPECT_EQ(x->mWnd ? 1 : 0, records_of(x));
+                        for (uint32_t i = 0; i < x->mScriptParts.getSize(); ++i)
+                            EXPECT_EQ(x->mWnd != nullptr, x->mScriptParts[i]->mShown);
+                        if (!x->mWnd) continue;
+                        EXPECT_TRUE(IsWindow(x->mWnd));
+                        EXPECT_EQ(x, find_window(x->mWnd));
+                        EXPECT_EQ(nullptr, g_pending_windows.find(x, 0));
+                    }
+                    EXPECT_TRUE(w->mWnd == nullptr || (w->mWnd != o->mWnd && w->mWnd != b->mWnd));
+                    EXPECT_TRUE(o->mWnd == nullptr || o->mWnd != b->mWnd);
+                    int unheld = 0;
+                    EnumThreadWindows(GetCurrentThreadId(), &count_unheld_window, reinterpret_cast<LPARAM>(&unheld));
+                    EXPECT_EQ(0, unheld);
+                    if (HasFailure()) return;
+                }
+            }
+        }
     }
 }
 
