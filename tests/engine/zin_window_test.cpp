@@ -390,8 +390,8 @@ TEST_F(window_life, what_on_deactivate_does_while_a_minimised_window_goes) {
 // closed window o (with a script part) and the open window b. Each row arms one callback of w, or
 // the show or hide of w's part, to do one action the first time it runs or every time (up to 12
 // nested or repeated calls: a callback that re-creates its window every time recurses without
-// end), then makes w go through one change. Once everything has run, every window is open (a live
-// native window that no other window holds, one record, its part shown, not pending) or closed
+// end), then makes w go through one change. Once everything has run, every window is open (a live,
+// shown native window that no other window holds, one record, its part shown, not pending) or closed
 // (none of these, its part hidden); a part was never shown or hidden twice in a row, no window was
 // unloaded inside its own unload, no debug check failed, and no live skin window is left that no
 // window holds.
@@ -421,7 +421,7 @@ TEST_F(window_life, every_window_is_open_or_closed_whatever_its_callbacks_do) {
     const char* const callbacks[] = {"OnSize", "OnSizeEnd", "OnShow", "OnHide", "OnClose",
                                      "OnActivate", "OnDeactivate", "show", "hide"};
     const char* const actions[] = {"w:close()", "w:minimize()", "w:switch_to(o)", "o:switch_to(w)",
-                                   "w:close() w:create()", "hide()", "hide() show()"};
+                                   "w:close() w:create()", "o:close() o:create()", "hide()", "hide() show()"};
     const struct {
         const char* before;  // w and b open unless said otherwise
         const char* change;
@@ -495,7 +495,7 @@ TEST_F(window_life, every_window_is_open_or_closed_whatever_its_callbacks_do) {
                         for (uint32_t i = 0; i < x->mScriptParts.getSize(); ++i)
                             EXPECT_EQ(x->mWnd != nullptr, x->mScriptParts[i]->mShown);
                         if (!x->mWnd) continue;
-                        EXPECT_TRUE(IsWindow(x->mWnd));
+                        EXPECT_TRUE(IsWindowVisible(x->mWnd));
                         EXPECT_EQ(x, find_window(x->mWnd));
                         EXPECT_EQ(nullptr, g_pending_windows.find(x, 0));
                     }
