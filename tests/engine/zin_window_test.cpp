@@ -555,6 +555,29 @@ TEST_F(window_life, callbacks_that_close_or_recreate_during_close) {
     EXPECT_EQ(0u, g_window_handles.getSize());
 }
 
+// Two windows whose OnHide close each other: whichever way the first one goes, each is unloaded
+// once and both end closed (the one minimised or hidden too: a close wins).
+TEST_F(window_life, windows_whose_on_hide_close_each_other_are_unloaded_once) {
+    for (const char* change : {"a:close()", "send(a, 274, 61472)", "hide()"}) {
+        SCOPED_TRACE(change);
+        TearDown();
+        SetUp();
+        lua_register(L, "hide", &script_host_hide);
+        lua_register(L, "send", &script_send);
+        zin_window* a = new_window("a", 30, 40, 120, 80);
+        zin_window* b = new_window("b", 300, 40, 60, 60);
+        ASSERT_EQ("", run("hides = '' a:set_callback('OnHide', function() hides = hides .. 'a' b:close() end) "
+                          "b:set_callback('OnHide', function() hides = hides .. 'b' a:close() end) "
+                          "a:create() b:create() " + std::string(change)));
+        pump();
+        EXPECT_EQ("ab", engine_test::eval(L, "hides"));
+        EXPECT_EQ(nullptr, a->mWnd);
+        EXPECT_EQ(nullptr, b->mWnd);
+        EXPECT_EQ(0u, g_window_handles.getSize());
+        EXPECT_EQ(0u, g_pending_windows.getSize());
+    }
+}
+
 TEST_F(window_life, destroy_all_windows_queues_the_open_ones) {
     zin_window* a = new_window("a", 0, 0, 50, 50);
     zin_window* b = new_window("b", 60, 0, 50, 50);
