@@ -356,10 +356,11 @@ void dock_copy_relations(zin_window* new_window, zin_window* old_window) {
 void dock_move_group(zin_window* w, WINDOWPOS* pos, const dock_node* origin) {
     const uint32_t origin_index =
         origin ? static_cast<uint32_t>(origin - g_dock_nodes.mpData) : NO_NODE;
-    // What the trials of an earlier move found no longer holds (the trials of step 7 run no window
-    // procedure and no script, so no other group move starts while they run).
+    // The trials of step 7 run no window procedure and no script, so no other group move starts
+    // while they run; what they found holds for this move only.
     g_trials.clear();
     group_move(w, pos, origin_index);
+    g_trials.clear();
 }
 
 void register_docking(lua_State* L) { lua_class::binding<docking_table>::register_type(L); }

@@ -168,7 +168,7 @@ void zin_window::create_native() {
     call_callback(on_show);
 }
 
-bool zin_window::kept_while_creating(HWND hwnd) const {
+bool zin_window::kept_while_creating(HWND hwnd) {
     if (owns(hwnd)) return true;
     // Closed, minimised or hidden: nothing more to do. Switched to another window: that one took a
     // native window not yet shown, and its switch does not show it.
@@ -238,9 +238,7 @@ uint8_t zin_window::unload() {
     lua_callback::collect_garbage();
     hide_script_parts();
     window_hooks::views_unload(this);
-    const uint8_t asked = mLeaveAsked;
-    mLeaveAsked = leave_none;
-    return asked;
+    return mLeaveAsked;
 }
 
 // ---- Parts and anchors ---------------------------------------------------------------------------

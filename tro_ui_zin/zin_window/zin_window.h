@@ -146,8 +146,8 @@ private:
     uint8_t mLeaveAsked = leave_none;
 
     // After a step of create_native that can run callbacks: whether the window still holds the
-    // native window hwnd it made.
-    bool kept_while_creating(HWND hwnd) const;
+    // native window hwnd it made. When a callback switched it to another window, that one is shown.
+    bool kept_while_creating(HWND hwnd);
     void show_script_parts_and_size();
     void hide_script_parts();
     void release_active_refs();
