@@ -397,6 +397,62 @@ function modes.modal_draw()
   w:create()
 end
 
+-- Windows whose callbacks (and their script parts' show and hide) close, minimise, switch, move and
+-- re-create windows at random, while a timer does the same between them. Each part says when it is
+-- shown or hidden twice in a row, and at every tick, with every callback returned, each window must
+-- be open exactly while its part is shown.
+function modes.life_cycle()
+  local wins, parts, depth = {}, {}, 0
+  local function act()
+    if depth >= 4 or rnd(3) == 1 then return end
+    depth = depth + 1
+    local w, o, k = wins[rnd(3)], wins[rnd(3)], rnd(7)
+    if k == 1 then w:close()
+    elseif k == 2 then w:minimize()
+    elseif k == 3 then w:switch_to(o)
+    elseif k == 4 then w:close(); w:create()
+    elseif k == 5 then w:create()
+    elseif k == 6 then local x = rnd(300); w:set_pos(rect.new(x, x, x + 40 + rnd(60), x + 30 + rnd(60)))
+    else pcall(config.load_windows) end
+    depth = depth - 1
+  end
+  local Part = new_base_class(false)
+  function Part.show(self)
+    if self.on then print("hostile: life cycle broken: a part shown twice") end
+    self.on = true
+    act()
+  end
+  function Part.hide(self)
+    if not self.on then print("hostile: life cycle broken: a part hidden twice") end
+    self.on = false
+    act()
+  end
+  docking.set_snap_gap(5)
+  for i = 1, 3 do
+    wins[i] = window.new("cycle" .. i, 40, 30, rect.new(100 * i, 100, 100 * i + 80, 160), 1)
+    wins[i]:add(color_rect.new(rect.new(0, 0, 80, 60), color.new(60 * i, 90, 30)))
+    parts[i] = Part.new(rect.new(0, 0, 10, 10))
+    wins[i]:add(parts[i])
+    docking.add_window(wins[i])
+    for _, name in ipairs({ "OnSize", "OnSizeEnd", "OnShow", "OnHide", "OnClose", "OnActivate", "OnDeactivate" }) do
+      wins[i]:set_callback(name, act)
+    end
+  end
+  local ticks = 0
+  cycle_timer = timer.new(function()
+    for i = 1, 3 do
+      if (parts[i].on == true) ~= wins[i]:is_visible() then print("hostile: life cycle broken: window " .. i) end
+    end
+    ticks = ticks + 1
+    if ticks == 150 then trova.quit() end
+    depth = 0
+    act()
+  end)
+  cycle_timer:start(10)
+  wins[1]:create()
+  keep_alive()
+end
+
 -- All the memory the script can get, held while the classes are used; a little given back at a time.
 function modes.memory()
   local hoard, block = {}, string.rep("m", 65536)

@@ -121,7 +121,8 @@ struct skin_case {
     // A mode that keeps the engine busy for ever (repaints, mouse handlers, player events, group
     // moves of docked windows): its timer must still be seen.
     bool busy() const {
-        return mode == "paint" || mode == "dispatch" || mode == "answer" || mode == "dock_grid";
+        return mode == "paint" || mode == "dispatch" || mode == "answer" || mode == "dock_grid" ||
+               mode == "life_cycle";
     }
     // The host's run time (--run-for), which starts before the skin: the busy skins run long enough
     // for their timer to be seen. The docked grid makes 300 windows first, which on a busy machine
@@ -139,7 +140,7 @@ std::vector<skin_case> skin_cases() {
         {"recursion", 10},      {"destroy", 30},       {"thousands", 9},        {"non_ascii", 14},
         {"bitmaps", 12},        {"syntax", 20},        {"stack", 5},           {"paint", 6},
         {"dispatch", 4},        {"answer", 6},         {"closing", 3},         {"memory", 2},
-        {"dock_grid", 2},       {"modal_draw", 3},
+        {"dock_grid", 2},       {"modal_draw", 3},      {"life_cycle", 8},
     };
     std::vector<skin_case> out;
     for (const auto& p : plan)
@@ -230,6 +231,7 @@ TEST(hostile, SkinsEndCleanly) {
             EXPECT_TRUE(has(r.log, "menu not shown: the skin unloads")) << what << "\n" << tail(r.log);
         }
         if (c.mode == "modal_draw") check_modal_draw(r.log, what);
+        EXPECT_FALSE(has(r.log, "hostile: life cycle broken")) << what << "\n" << tail(r.log);
         // Whatever the skin did, the configuration file it left is one the component reads again.
         const std::wstring profile = jobs[i].work + L"\\profile";
         if (GetFileAttributesW((profile + L"\\tro_ui_zin.cfg").c_str()) != INVALID_FILE_ATTRIBUTES) {
