@@ -421,7 +421,8 @@ TEST_F(window_life, every_window_is_open_or_closed_whatever_its_callbacks_do) {
     const char* const callbacks[] = {"OnSize", "OnSizeEnd", "OnShow", "OnHide", "OnClose",
                                      "OnActivate", "OnDeactivate", "show", "hide"};
     const char* const actions[] = {"w:close()", "w:minimize()", "w:switch_to(o)", "o:switch_to(w)",
-                                   "w:close() w:create()", "o:close() o:create()", "hide()", "hide() show()"};
+                                   "w:close() w:create()", "o:close() o:create()", "hide()", "hide() show()",
+                                   "w:add(P.new(rect.new(0, 0, 5, 5)))"};
     const struct {
         const char* before;  // w and b open unless said otherwise
         const char* change;

@@ -10,8 +10,9 @@
 // instance first: create (instance, arguments after the rect) once in new; draw (instance, rect,
 // clip) with fresh rect copies; size (instance) after "mRect" took the part's new rect; message
 // (instance, code) answering whether the part handled the mouse event; show and hide (instance)
-// when the window gains and loses its native window. The global class table "base_class" is such
-// a class without functions.
+// when the window gains and loses its native window (a part added to an open window is shown as it
+// is added), each once in turn. The global class table "base_class" is such a class without
+// functions.
 //
 // The instance and its part refer to each other through the registry: an instance lives until the
 // script state closes. "delete" is held like the others but not called: the only time the part goes

@@ -245,11 +245,12 @@ uint8_t zin_window::unload() {
 
 void zin_window::add_part(class_base* part, const char* class_name) {
     lua_class::debug_printf("ADDING: %s\r\n", class_name);
+    base_class* script_part = nullptr;
     if (_stricmp(class_name, "playlist") == 0) {
         mViews.push(part);
     } else if (_stricmp(class_name, "base_class") == 0) {
         // The class name says the part is a script-defined one.
-        base_class* script_part = static_cast<base_class*>(part);
+        script_part = static_cast<base_class*>(part);
         mScriptParts.push(script_part);
         window_hooks::script_part_added(this, script_part);
     }
@@ -259,6 +260,13 @@ void zin_window::add_part(class_base* part, const char* class_name) {
     if (is_anchored(part->mRect)) {
         mAnchoredParts.push(part);
         part->size();
+    }
+    // An open window has its script parts shown: one that comes while it is open (and not on its
+    // way out) is shown at once, as the others were when the window opened.
+    if (script_part && !script_part->mShown && is_open() && !mUnloading &&
+        !handle_marked(mWnd, handle_state::destroying)) {
+        script_part->mShown = true;
+        script_part->show();
     }
 }
 
