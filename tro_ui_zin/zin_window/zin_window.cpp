@@ -178,6 +178,8 @@ bool zin_window::kept_while_creating(HWND hwnd) {
 
 bool zin_window::owns(HWND hwnd) const { return hwnd && mWnd == hwnd && find_window(hwnd) == this; }
 
+bool zin_window::is_leaving() const { return mUnloading || handle_marked(mWnd, handle_state::destroying); }
+
 void zin_window::show_script_parts_and_size() {
     const HWND hwnd = mWnd;
     if (!is_open()) return;
@@ -263,8 +265,7 @@ void zin_window::add_part(class_base* part, const char* class_name) {
     }
     // An open window has its script parts shown: one that comes while it is open (and not on its
     // way out) is shown at once, as the others were when the window opened.
-    if (script_part && !script_part->mShown && is_open() && !mUnloading &&
-        !handle_marked(mWnd, handle_state::destroying)) {
+    if (script_part && !script_part->mShown && is_open() && !is_leaving()) {
         script_part->mShown = true;
         script_part->show();
     }
@@ -345,7 +346,7 @@ void zin_window::switch_to(zin_window* other) {
     }
     // The other window would take a native window that is going: it would be left loaded, with a
     // dead handle, or the window would be unloaded a second time.
-    if (mUnloading || handle_marked(mWnd, handle_state::destroying)) {
+    if (is_leaving()) {
         console::error("cannot switch from a window that is being destroyed");
         return;
     }

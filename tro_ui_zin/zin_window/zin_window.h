@@ -117,7 +117,9 @@ public:
     // Whether the window holds the native window hwnd: its mWnd and the record of that handle.
     bool owns(HWND hwnd) const;
     // Open: it holds a native window.
-    bool is_open() const { return mWnd && owns(mWnd); }
+    bool is_open() const { return owns(mWnd); }
+    // On its way out of its native window: it unloads, or the window is being destroyed.
+    bool is_leaving() const;
     void add_part(class_base* part, const char* class_name);
     bool is_anchored(rect& r);
     bool add_anchor(rect& r);
