@@ -164,9 +164,41 @@ TEST_F(script_parts, a_show_that_closes_the_window_shows_no_later_part) {
     ASSERT_EQ("", run("main:create()"));
     pump();
     EXPECT_EQ(nullptr, w->mWnd);
-    // The hide of the closing window is the last word: no part is shown after it, and the part
-    // that was never shown is not hidden.
-    EXPECT_EQ("show a;hide a", take_log(";"));
+    // The hide of the closing window is the last word: no part is shown after it, and every part
+    // is hidden, also the one never shown.
+    EXPECT_EQ("show a;hide a;hide b", take_log(";"));
+}
+
+// A part filed into an open window (from a timer, OnClose or OnHide) gets nothing until the window
+// closes: then it is hidden with the others, and shown with them when the window opens again.
+TEST_F(script_parts, a_part_filed_into_an_open_window_waits_for_its_next_close_and_open) {
+    const struct {
+        const char* files;  // run with the window open, before it closes
+        const char* close_and_open;
+    } rows[] = {
+        {"main:add(part('p2'))", "hide p1;hide p2;show p1;show p2"},
+        {"main:set_callback('OnClose', function() main:add(part('p2')) end) "
+         "main:set_callback('OnHide', function() main:add(part('p3')) end)",
+         "hide p1;hide p2;hide p3;show p1;show p2;show p3"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.files);
+        TearDown();
+        SetUp();
+        open();
+        ASSERT_EQ("", run("Part.create, Part.draw = nil, nil\n"
+                          "function Part.show(self) note('show ' .. self.name) end\n"
+                          "function Part.hide(self) note('hide ' .. self.name) end\n"
+                          "function part(name) local p = Part.new(rect.new(0, 0, 5, 5)) p.name = name return p end\n"
+                          "main:add(part('p1'))"));
+        create();
+        take_log(";");
+        ASSERT_EQ("", run(row.files));
+        EXPECT_EQ("", take_log(";"));
+        ASSERT_EQ("", run("main:close() main:set_callback('OnClose', nil) main:set_callback('OnHide', nil) main:create()"));
+        pump();
+        EXPECT_EQ(row.close_and_open, take_log(";"));
+    }
 }
 
 TEST_F(script_parts, size_sees_the_new_rect_in_mRect) {

@@ -391,10 +391,14 @@ TEST_F(window_life, what_on_deactivate_does_while_a_minimised_window_goes) {
 // the show or hide of w's part, to do one action the first time it runs or every time (up to 12
 // nested or repeated calls: a callback that re-creates its window every time recurses without
 // end), then makes w go through one change. Once everything has run, every window is open (a live,
-// shown native window that no other window holds, one record, its part shown, not pending) or closed
-// (none of these, its part hidden); a part was never shown or hidden twice in a row, no window was
-// unloaded inside its own unload, no debug check failed, and no live skin window is left that no
-// window holds.
+// shown native window that no other window holds, one record, its first part shown and none hidden,
+// not pending) or closed (none of these, no part shown); a part was never shown or hidden twice in
+// a row, nor shown as it was filed; no window was unloaded inside its own unload, no debug check
+// failed, and no live skin window is left that no window holds.
+// The script also checks that each request was carried out for the window it named: OnClose ran
+// for a window only when its close was asked for while it was visible, and at least once then;
+// each window ends as its last request left it (a close, a minimise or the host's hide, once that
+// returns, closed; a create, a switch to it or the host's show that opened it, open).
 int script_host_hide(lua_State*) {
     destroy_all_windows();
     return 0;
@@ -417,24 +421,52 @@ BOOL CALLBACK count_unheld_window(HWND hwnd, LPARAM unheld) {
     return TRUE;
 }
 
+// The requests as the table makes them: each notes, in request order, what it asks of a window.
+const char kRequests[] = R"(
+seq, last, asked, closes = 0, {}, {}, {}
+function tick() seq = seq + 1 return seq end
+function mark(x, state, at) if not last[x] or last[x].at < at then last[x] = {state = state, at = at} end end
+function close(x) local at = tick()
+  if x:is_visible() then asked[x] = (asked[x] or 0) + 1 mark(x, 'closed', at) end x:close() end
+function minimize(x) local at = tick() if x:is_visible() then mark(x, 'closed', at) end x:minimize() end
+function sysmin(x) local at = tick() if x:is_visible() then mark(x, 'closed', at) end send(x, 274, 61472) end
+function create(x) local at, was = tick(), x:is_visible() x:create()
+  if not was and x:is_visible() then mark(x, 'open', at) end end
+function switch(x, y) local at, was_x, was_y = tick(), x:is_visible(), y:is_visible() x:switch_to(y)
+  if not was_y and y:is_visible() then mark(y, 'open', at) end
+  if was_x and not x:is_visible() then mark(x, 'closed', at) end end
+function hide() host_hide() local at = tick() for x in pairs(NAMES) do mark(x, 'closed', at) end end
+function show() local at, was = tick(), {} for x in pairs(NAMES) do was[x] = x:is_visible() end host_show()
+  for x in pairs(NAMES) do if not was[x] and x:is_visible() then mark(x, 'open', at) end end end
+function addpart(x) local p = P.new(rect.new(0, 0, 5, 5)) x:add(p) if p.on ~= nil then bad = bad .. ' shown as filed' end end
+function check_requests()
+  for x, name in pairs(NAMES) do
+    local n, c = asked[x] or 0, closes[x] or 0
+    if (n == 0 and c > 0) or c > n or (n > 0 and c == 0) then bad = bad .. ' ' .. name .. ': ' .. c .. ' OnClose for ' .. n .. ' closes' end
+    if last[x] and (last[x].state == 'open') ~= x:is_visible() then bad = bad .. ' ' .. name .. ' not ' .. last[x].state end
+  end
+end
+)";
+
 TEST_F(window_life, every_window_is_open_or_closed_whatever_its_callbacks_do) {
     const char* const callbacks[] = {"OnSize", "OnSizeEnd", "OnShow", "OnHide", "OnClose",
                                      "OnActivate", "OnDeactivate", "show", "hide"};
-    const char* const actions[] = {"w:close()", "w:minimize()", "w:switch_to(o)", "o:switch_to(w)",
-                                   "w:close() w:create()", "o:close() o:create()", "hide()", "hide() show()",
-                                   "w:add(P.new(rect.new(0, 0, 5, 5)))"};
+    const char* const actions[] = {"close(w)", "minimize(w)", "switch(w, o)", "switch(o, w)",
+                                   "close(w) create(w)", "close(o) create(o)", "hide()", "hide() show()",
+                                   "addpart(w)", "close(o)", "minimize(o)", "switch(w, o) close(o)",
+                                   "switch(b, o)"};
     const struct {
         const char* before;  // w and b open unless said otherwise
         const char* change;
     } changes[] = {
-        {"w:close()", "w:create()"},
-        {"", "w:close()"},
-        {"", "send(w, 274, 61472)"},  // minimised by the system
-        {"", "w:switch_to(o)"},
-        {"w:close() o:create()", "o:switch_to(w)"},
+        {"close(w)", "create(w)"},
+        {"", "close(w)"},
+        {"", "sysmin(w)"},  // minimised by the system
+        {"", "switch(w, o)"},
+        {"close(w) create(o)", "switch(o, w)"},
         {"", "w:set_pos(rect.new(40, 50, 200, 170)) send(w, 562, 0)"},  // moved and sized
         {"", "hide()"},                                                  // the host hides
-        {"", "o:create()"},                                              // another window opens
+        {"", "create(o)"},                                               // another window opens
     };
     zin_window *w = nullptr, *o = nullptr, *b = nullptr;
     // The windows as each change finds them, with the callback armed to do the action.
@@ -442,28 +474,31 @@ TEST_F(window_life, every_window_is_open_or_closed_whatever_its_callbacks_do) {
         TearDown();
         SetUp();
         lua_register(L, "new_base_class", &new_base_class);
-        lua_register(L, "hide", &script_host_hide);
-        lua_register(L, "show", &script_host_show);
+        lua_register(L, "host_hide", &script_host_hide);
+        lua_register(L, "host_show", &script_host_show);
         lua_register(L, "send", &script_send);
         w = new_window("w", 30, 40, 120, 80, 1);
         o = new_window("o", 300, 40, 60, 60);
         b = new_window("b", 400, 40, 60, 60);
-        ASSERT_EQ("", run("bad = '' fired = {} armed = false TIMES = " + std::to_string(times) + " TARGET = '" +
-                          callback + "' function ACTION() " + action + " end "
+        ASSERT_EQ("", run(std::string(kRequests) + "bad = '' fired = {} armed = false TIMES = " + std::to_string(times) +
+                          " TARGET = '" + callback + "' function ACTION() " + action + " end "
+                          "NAMES = {[w] = 'w', [o] = 'o', [b] = 'b'} "
                           "function act(name) fired[name] = true "
                           "if armed and name == TARGET then TIMES = TIMES - 1 armed = TIMES > 0 ACTION() end end "
                           "P = new_base_class(false) "
                           "function P.show(self) if self.on then bad = bad .. ' show twice' end self.on = true "
                           "if self.name == 'w' then act('show') end end "
-                          "function P.hide(self) if not self.on then bad = bad .. ' hide twice' end self.on = false "
+                          "function P.hide(self) if self.on == false then bad = bad .. ' hide twice' end self.on = false "
                           "if self.name == 'w' then act('hide') end end "
                           "pw = P.new(rect.new(0, 0, 9, 9)) pw.name = 'w' w:add(pw) "
                           "po = P.new(rect.new(0, 0, 9, 9)) po.name = 'o' o:add(po) "
-                          "for _, n in ipairs({'OnSize', 'OnSizeEnd', 'OnShow', 'OnClose', 'OnActivate', 'OnDeactivate'}) do "
+                          "for x in pairs(NAMES) do local x = x x:set_callback('OnClose', function() "
+                          "closes[x] = (closes[x] or 0) + 1 if x == w then act('OnClose') end end) end "
+                          "for _, n in ipairs({'OnSize', 'OnSizeEnd', 'OnShow', 'OnActivate', 'OnDeactivate'}) do "
                           "local name = n w:set_callback(name, function() act(name) end) end "
                           "w:set_callback('OnHide', function() if hiding then bad = bad .. ' unloaded twice' end "
                           "hiding = true act('OnHide') hiding = false end) "
-                          "w:create() b:create() " + std::string(before)));
+                          "create(w) create(b) " + std::string(before)));
         pump();
     };
     for (const auto& change : changes) {
@@ -488,14 +523,18 @@ TEST_F(window_life, every_window_is_open_or_closed_whatever_its_callbacks_do) {
                     // on nested window procedures: only that check may fail.
                     for (const std::string& line : debug.lines)
                         EXPECT_TRUE(line.find("ASSERT") == std::string::npos || line.find("CreateWindowExA") != std::string::npos) << line;
+                    ASSERT_EQ("", run("check_requests()"));
                     EXPECT_EQ("", engine_test::eval(L, "bad"));
                     for (zin_window* x : {w, o, b}) {
                         SCOPED_TRACE(x->mName);
                         EXPECT_FALSE(x->is_unloading());
                         EXPECT_EQ(x->mWnd ? 1 : 0, records_of(x));
                         for (uint32_t i = 0; i < x->mScriptParts.getSize(); ++i)
-                            EXPECT_EQ(x->mWnd != nullptr, x->mScriptParts[i]->mShown);
+                            EXPECT_NE(x->mWnd ? base_class::show_state::hidden : base_class::show_state::shown,
+                                      x->mScriptParts[i]->mShowState);
                         if (!x->mWnd) continue;
+                        EXPECT_EQ(base_class::show_state::shown, x->mScriptParts.getSize() ? x->mScriptParts[0]->mShowState
+                                                                                          : base_class::show_state::shown);
                         EXPECT_TRUE(IsWindowVisible(x->mWnd));
                         EXPECT_EQ(x, find_window(x->mWnd));
                         EXPECT_EQ(nullptr, g_pending_windows.find(x, 0));

@@ -399,8 +399,8 @@ end
 
 -- Windows whose callbacks (and their script parts' show and hide) close, minimise, switch, move and
 -- re-create windows at random, while a timer does the same between them. Each part says when it is
--- shown or hidden twice in a row, and at every tick, with every callback returned, each window must
--- be open exactly while its part is shown.
+-- shown or hidden twice in a row (a part never shown may be hidden once), and at every tick, with
+-- every callback returned, each window must be open exactly while its part is shown.
 function modes.life_cycle()
   local wins, parts, depth = {}, {}, 0
   local function act()
@@ -423,7 +423,7 @@ function modes.life_cycle()
     act()
   end
   function Part.hide(self)
-    if not self.on then print("hostile: life cycle broken: a part hidden twice") end
+    if self.on == false then print("hostile: life cycle broken: a part hidden twice") end
     self.on = false
     act()
   end

@@ -10,9 +10,9 @@
 // instance first: create (instance, arguments after the rect) once in new; draw (instance, rect,
 // clip) with fresh rect copies; size (instance) after "mRect" took the part's new rect; message
 // (instance, code) answering whether the part handled the mouse event; show and hide (instance)
-// when the window gains and loses its native window (a part added to an open window is shown as it
-// is added), each once in turn. The global class table "base_class" is such a class without
-// functions.
+// when the window gains and loses its native window (a part added to an open window waits for the
+// next time it opens), never one twice in a row. The global class table "base_class" is such a
+// class without functions.
 //
 // The instance and its part refer to each other through the registry: an instance lives until the
 // script state closes. "delete" is held like the others but not called: the only time the part goes
@@ -38,10 +38,12 @@ public:
     int mInstanceRef;   // registry slot of the instance table
     int mRectRef;       // registry slot of the rect stored as the instance's "mRect"
     uint8_t mClipping;  // the class table's "clipping", kept for the script
-    // Shown by its window and not hidden since: a window shows each part once when it gains its
-    // native window and hides each shown part once when it loses it, whatever the callbacks of
-    // those walks do.
-    bool mShown = false;
+    // Where the part stands with its window: filed (not shown since it was filed), shown or
+    // hidden. A window shows each part that is not shown when it gains its native window and hides
+    // each part that is not hidden when it loses it, so no callback of those walks makes a part get
+    // show or hide twice in a row.
+    enum class show_state : uint8_t { filed, shown, hidden };
+    show_state mShowState = show_state::filed;
 
     // The part of the rect at stack index 1 (already checked); callbacks and slots are set by new.
     explicit base_class(lua_State* L);

@@ -27,16 +27,16 @@ constexpr UINT WM_ZIN_QUIT = WM_APP + 0x19;
 constexpr UINT SWP_STATE_CHANGED = 0x8000;
 
 LRESULT on_close(zin_window* w, HWND hwnd, WPARAM wparam, LPARAM lparam) {
-    // A close asked for while this native window's close is under way (from OnClose, OnHide, a
-    // part's hide) is part of that close.
-    if (handle_marked(hwnd, handle_state::closing)) return 0;
-    const handle_mark closing(hwnd, handle_state::closing);
+    // A close asked for while this window's close is under way (from OnClose, OnHide, a part's
+    // hide) is part of that close. A window that OnClose switched to has a close of its own.
+    if (handle_marked(hwnd, w, handle_state::closing)) return 0;
+    const handle_mark closing(hwnd, w, handle_state::closing);
     w->call_callback(zin_window::on_close);
     if (g_quitting) return 0;
     // The callback may have switched the window to another one, closed, minimised or hidden it:
     // then it has no native window left to close.
     if (!w->owns(hwnd)) return 0;
-    if (handle_marked(hwnd, handle_state::destroying)) {
+    if (handle_marked(hwnd, w, handle_state::destroying)) {
         // A close from a callback of the window's own destruction (a minimise or the host's hide):
         // it is unloaded already and its destroyer destroys it, so neither happens twice. The close
         // leaves it closed: no record, no native window, not queued to come back.
@@ -98,8 +98,8 @@ void on_position_changing(zin_window* w, HWND hwnd, WINDOWPOS* pos) {
 void on_minimize(zin_window* w, HWND hwnd) {
     // A window already on its way out is not minimised again: it unloads, its close is under way
     // (a close wins over a minimise), or its destruction sent this.
-    if (w->is_unloading() || handle_marked(hwnd, handle_state::closing) ||
-        handle_marked(hwnd, handle_state::destroying))
+    if (w->is_unloading() || handle_marked(hwnd, w, handle_state::closing) ||
+        handle_marked(hwnd, w, handle_state::destroying))
         return;
     // 1. The window keeps its native window while it unloads; a close asked for meanwhile leaves it
     //    closed rather than pending.
@@ -110,7 +110,7 @@ void on_minimize(zin_window* w, HWND hwnd) {
     //    the callbacks from unloading, destroying, painting or handing over the window again; a
     //    close from them leaves it closed, not queued.
     {
-        const handle_mark dying(hwnd, handle_state::destroying);
+        const handle_mark dying(hwnd, w, handle_state::destroying);
         DestroyWindow(hwnd);
     }
     // 3. - 4. By handle: a callback may have closed the window (and even opened it anew), and then
@@ -169,7 +169,7 @@ LRESULT handle_message(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
         return DefWindowProcW(hwnd, msg, wparam, lparam);
     case WM_SYSCOMMAND:
         if (wparam != SC_MINIMIZE) return DefWindowProcW(hwnd, msg, wparam, lparam);
-        on_minimize(w, hwnd);
+        if (minimise_is_for(w, hwnd, lparam)) on_minimize(w, hwnd);
         return 0;
     case WM_MOUSEWHEEL:
         w->call_callback(static_cast<int16_t>(HIWORD(wparam)) > 0 ? zin_window::on_wheel_up

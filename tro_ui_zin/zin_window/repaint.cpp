@@ -145,7 +145,7 @@ void zin_window::redraw_rect(const rect& requested) {
     // 1. Nothing is painted while the state closes: parts may be destroyed already. Nor is a
     //    window whose native window is going: it is unloaded (its views have no brushes, the
     //    playlist mirror may be off) and hidden.
-    if (!mWnd || script_state_closing() || handle_marked(mWnd, handle_state::destroying)) return;
+    if (!mWnd || script_state_closing() || handle_marked(mWnd, this, handle_state::destroying)) return;
     rect r = requested;
     if (!r.intersect(rect(0, 0, width(), height()))) return;
     // 2.

@@ -123,7 +123,7 @@ int method_add_paint_part(lua_State* L) {
 
 int method_minimize(lua_State* L) {
     zin_window* w = check_window(L, 1);
-    if (w->mWnd) PostMessageW(w->mWnd, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    post_minimise(w);
     return 0;
 }
 
@@ -192,7 +192,10 @@ int method_switch_to(lua_State* L) {
 
 int method_close(lua_State* L) {
     zin_window* w = check_window(L, 1);
-    if (w->mWnd) SendMessageW(w->mWnd, WM_CLOSE, 0, 0);
+    // A switch is handing the window its native window, whose record still names the old window:
+    // the switch closes it once the hand-over is done.
+    if (w->is_taking_over()) w->ask_to_leave(zin_window::leave_close);
+    else if (w->mWnd) SendMessageW(w->mWnd, WM_CLOSE, 0, 0);
     return 0;
 }
 

@@ -9,25 +9,34 @@
 // 9. shown, 10. OnShow.
 //
 // switch_to (the other window takes over this one's native window): 1. debug line, 2. refused when
-// the other is open (or this one is not, or its native window is being destroyed), 3. old screen
-// rect, 4. other takes handle and device context and loads, 5. docking relations copied, 6. this
-// unloads, 7. the handle record names the other, 8. its script parts shown, OnSize, OnSizeEnd,
-// OnShow, 9. moved to the old place with its own size, 10. docked windows follow, 11. end of move,
-// 12. repainted, 13. OnActivate.
+// the other is open (or this one is not, or it unloads, or its native window is being destroyed),
+// 3. old screen rect, 4. other takes handle and device context and loads, 5. docking relations
+// copied, 6. this unloads, 7. the handle record names the other, 8. its script parts shown, OnSize,
+// OnSizeEnd, OnShow, 9. moved to the old place with its own size, 10. docked windows follow, 11. end
+// of move, 12. repainted, 13. OnActivate.
+//
+// destroy_all_windows (the host's hide): every open window is unloaded, queued, minimised by the
+// system and destroyed. While it runs no window opens (a create queues the window for the next
+// show), and the walk goes on until no open window is left: a callback may switch an open window to
+// another one, which then holds a record the walk has passed.
 //
 // Script callbacks run inside several of these steps, and inside the system calls that send messages
 // (SetWindowPos and SetForegroundWindow activate, DestroyWindow deactivates). A callback may close,
 // minimise, switch or re-create any window, so after each such step the code checks that the window
 // still holds the native window it started with, and the lists are walked over copies or by index
 // with re-checks. Whatever the callbacks do, once they return every window is either
-//   - open: a live native window that no other window holds, one handle record, its script parts
-//     shown; or
-//   - closed (a minimised one is pending as well): no native window, no record, its parts hidden;
+//   - open: a live native window that no other window holds, one handle record, the script parts it
+//     held when it opened shown (one filed since waits for the next time it opens); or
+//   - closed (a minimised one is pending as well): no native window, no record, no part shown;
 // no script part is shown twice without a hide between, nor hidden twice without a show; and no
 // native window is destroyed while another window than the one leaving it holds it. So a window is
 // unloaded once: while its unload runs it keeps its native window (create does nothing, a switch
 // from or to it is refused), and a close or the host's hide asked for meanwhile is noted and carried
-// out by the code that unloads it, once the unload is done.
+// out by the code that unloads it, once the unload is done. A request is carried out for the window
+// it names: a close of a window that a switch is handing its native window (whose record still
+// names the old window) is noted and carried out by the switch once the hand-over is done, and a
+// minimise the script posted is dropped when it arrives at a native window that another window
+// holds by then.
 
 #include "zin_window.h"
 
@@ -51,6 +60,20 @@ namespace {
 // The innermost handle_mark; each names the one it is nested in. They live on the stack, one per
 // close or destruction under way, so the chain needs no heap and unwinds in order.
 const handle_mark* g_innermost_mark = nullptr;
+
+// How many host's hides are under way (a callback of one may start another), and how many began.
+int g_hide_depth = 0;
+uint32_t g_hides_begun = 0;
+
+// A minimise the script posted: the window that asked, the native window it held then, and the
+// request's number, which the message carries in lparam.
+struct minimise_request {
+    zin_window* window;
+    HWND handle;
+    LPARAM id;
+};
+CDynArray<minimise_request> g_minimise_requests;
+uint32_t g_last_minimise_id = 0;
 
 char* copy_string(const char* text) {
     const size_t length = strlen(text);
@@ -132,8 +155,13 @@ void zin_window::call_callback(window_callback which) { mCallbacks[which].call_i
 // ---- Native window -----------------------------------------------------------------------------
 
 void zin_window::create_native() {
-    // 1. A window that has its native window keeps it.
+    // 1. A window that has its native window keeps it. While the host hides the interface none
+    //    opens: it waits for the next show, as the windows the hide takes down do.
     if (!ZIN_CHECK_MSG(mWnd == nullptr, "!mWnd")) return;
+    if (g_hide_depth > 0) {
+        queue_window(this);
+        return;
+    }
     g_pending_windows.removeAll(this);
     // 2.
     load();
@@ -178,20 +206,18 @@ bool zin_window::kept_while_creating(HWND hwnd) {
 
 bool zin_window::owns(HWND hwnd) const { return hwnd && mWnd == hwnd && find_window(hwnd) == this; }
 
-bool zin_window::is_leaving() const { return mUnloading || handle_marked(mWnd, handle_state::destroying); }
-
 void zin_window::show_script_parts_and_size() {
     const HWND hwnd = mWnd;
     if (!is_open()) return;
-    // A show that closed or switched the window has had the parts shown so far hidden: the rest
-    // are not shown after that. Parts a show adds are not shown by this walk (each could add
-    // another).
+    // A show that closed or switched the window has had the parts hidden: the rest are not shown
+    // after that. Parts a show adds are not shown by this walk (each could add another).
     const uint32_t count = mScriptParts.getSize();
     for (uint32_t i = 0; i < count && i < mScriptParts.getSize(); ++i) {
         if (!owns(hwnd)) return;
         base_class* part = mScriptParts[i];
-        if (part->mShown) continue;
-        part->mShown = true;  // before the call: a hide from inside it pairs with this show
+        if (part->mShowState == base_class::show_state::shown) continue;
+        // Before the call: a hide from inside it pairs with this show.
+        part->mShowState = base_class::show_state::shown;
         part->show();
     }
     if (!owns(hwnd)) return;
@@ -201,11 +227,13 @@ void zin_window::show_script_parts_and_size() {
 }
 
 void zin_window::hide_script_parts() {
+    // Also the parts filed while the window was open, never shown. Parts a hide adds are not
+    // hidden by this walk (each could add another): they are filed, which is no part shown.
     const uint32_t count = mScriptParts.getSize();
     for (uint32_t i = 0; i < count && i < mScriptParts.getSize(); ++i) {
         base_class* part = mScriptParts[i];
-        if (!part->mShown) continue;
-        part->mShown = false;
+        if (part->mShowState == base_class::show_state::hidden) continue;
+        part->mShowState = base_class::show_state::hidden;
         part->hide();
     }
 }
@@ -247,12 +275,12 @@ uint8_t zin_window::unload() {
 
 void zin_window::add_part(class_base* part, const char* class_name) {
     lua_class::debug_printf("ADDING: %s\r\n", class_name);
-    base_class* script_part = nullptr;
     if (_stricmp(class_name, "playlist") == 0) {
         mViews.push(part);
     } else if (_stricmp(class_name, "base_class") == 0) {
-        // The class name says the part is a script-defined one.
-        script_part = static_cast<base_class*>(part);
+        // The class name says the part is a script-defined one. It is shown the next time the
+        // window opens, and hidden the next time it closes.
+        base_class* script_part = static_cast<base_class*>(part);
         mScriptParts.push(script_part);
         window_hooks::script_part_added(this, script_part);
     }
@@ -262,12 +290,6 @@ void zin_window::add_part(class_base* part, const char* class_name) {
     if (is_anchored(part->mRect)) {
         mAnchoredParts.push(part);
         part->size();
-    }
-    // An open window has its script parts shown: one that comes while it is open (and not on its
-    // way out) is shown at once, as the others were when the window opened.
-    if (script_part && !script_part->mShown && is_open() && !is_leaving()) {
-        script_part->mShown = true;
-        script_part->show();
     }
 }
 
@@ -346,7 +368,11 @@ void zin_window::switch_to(zin_window* other) {
     }
     // The other window would take a native window that is going: it would be left loaded, with a
     // dead handle, or the window would be unloaded a second time.
-    if (is_leaving()) {
+    if (mUnloading) {
+        console::error("cannot switch from a window that is unloading");
+        return;
+    }
+    if (handle_marked(mWnd, this, handle_state::destroying)) {
         console::error("cannot switch from a window that is being destroyed");
         return;
     }
@@ -355,21 +381,28 @@ void zin_window::switch_to(zin_window* other) {
     RECT r;
     GetWindowRect(hwnd, &r);
     // 4. Until step 7 the record still names this window: the other one is not open yet (no switch
-    //    from it, and none to it, since it has the handle).
+    //    from it, and none to it, since it has the handle), and a close asked of it is noted.
     other->mWnd = hwnd;
     other->mDC = mDC;
+    other->mTakingOver = true;
+    other->mLeaveAsked = leave_none;
     other->load();
     // 5.
     window_hooks::dock_copy_relations(this, other);
     // 6. OnHide runs here; this window keeps the handle while it does.
     const uint8_t asked = unload();
+    other->mTakingOver = false;
+    const bool other_closes = (other->mLeaveAsked & leave_close) != 0;
+    other->mLeaveAsked = leave_none;
     if (asked & leave_hide) {
         // The host hid the interface meanwhile: no hand-over. The other window gives back what it
-        // took, and this one leaves as the hide has every window leave.
+        // took, and this one leaves as the hide has every window leave. A close asked of the other
+        // window finds it closed: its OnClose is all there is left to do.
         other->mWnd = nullptr;
         other->mDC = nullptr;
         window_hooks::views_unload(other);
         leave_hidden(this, hwnd, (asked & leave_close) != 0);
+        if (other_closes) other->call_callback(on_close);
         return;
     }
     // 7. An open window is no longer pending (a minimised one would otherwise come back after a
@@ -380,6 +413,8 @@ void zin_window::switch_to(zin_window* other) {
     g_pending_windows.removeAll(other);
     mWnd = nullptr;
     mDC = nullptr;
+    // The hand-over is done: a close asked of the other window meanwhile is its own now.
+    if (other_closes) SendMessageW(hwnd, WM_CLOSE, 0, 0);
     if (!other->owns(hwnd)) return;
     // 8.
     other->show_script_parts_and_size();
@@ -409,34 +444,51 @@ void zin_window::switch_to(zin_window* other) {
 void queue_window(zin_window* w) { g_pending_windows.addUnique(w, -2); }
 
 void create_queued_windows() {
-    // Windows queued by callbacks during the walk stay queued for the next call.
+    // Windows queued by callbacks during the walk stay queued for the next call. So do the rest
+    // once a callback had the host hide the interface: the hide is the later word.
     CDynArray<zin_window*> pending(std::move(g_pending_windows));
+    const uint32_t hides = g_hides_begun;
     for (uint32_t i = 0; i < pending.getSize(); ++i) {
         zin_window* w = pending[i];
         // A window may have been opened by a callback or destroyed meanwhile.
-        if (g_windows.find(w, 0) && !w->mWnd) w->create_native();
+        if (!g_windows.find(w, 0) || w->mWnd) continue;
+        if (g_hides_begun != hides) queue_window(w);
+        else w->create_native();
     }
 }
 
 void destroy_all_windows() {
-    CDynArray<window_handle_record> records;
-    records.addArray(g_window_handles.mpData, g_window_handles.getSize());
-    for (uint32_t i = 0; i < records.getSize(); ++i) {
-        zin_window* w = records[i].window;
-        const HWND hwnd = records[i].handle;
-        // A window whose minimise or hide is destroying it (this hide came from a callback of that
-        // destruction) is finished by that.
-        if (handle_marked(hwnd, handle_state::destroying)) continue;
-        if (!w->owns(hwnd)) continue;  // closed or switched by a callback
-        // A window that unloads (this hide came from its OnHide) is finished by its unloader.
-        if (w->is_unloading()) {
-            w->ask_to_leave(zin_window::leave_hide);
-            continue;
+    struct hiding_scope {
+        hiding_scope() {
+            ++g_hide_depth;
+            ++g_hides_begun;
         }
+        ~hiding_scope() { --g_hide_depth; }
+    } hiding;
+    // Each round takes down the first open window left, so the walk ends: no window opens meanwhile
+    // (a switch only hands a record over), and each round leaves one record fewer.
+    for (;;) {
+        zin_window* w = nullptr;
+        HWND hwnd = nullptr;
+        for (uint32_t i = 0; i < g_window_handles.getSize() && !w; ++i) {
+            zin_window* x = g_window_handles[i].window;
+            const HWND h = g_window_handles[i].handle;
+            // A window whose minimise or hide is destroying it (this hide came from a callback of
+            // that destruction) is finished by that.
+            if (handle_marked(h, x, handle_state::destroying) || !x->owns(h)) continue;
+            // A window that unloads (this hide came from its OnHide) is finished by its unloader.
+            if (x->is_unloading()) {
+                x->ask_to_leave(zin_window::leave_hide);
+                continue;
+            }
+            w = x;
+            hwnd = h;
+        }
+        if (!w) return;
         const uint8_t asked = w->unload();
         if (!w->owns(hwnd)) continue;
         // A window closed meanwhile, or whose close is under way, stays closed.
-        leave_hidden(w, hwnd, (asked & zin_window::leave_close) || handle_marked(hwnd, handle_state::closing));
+        leave_hidden(w, hwnd, (asked & zin_window::leave_close) || handle_marked(hwnd, w, handle_state::closing));
     }
 }
 
@@ -445,7 +497,7 @@ void leave_hidden(zin_window* w, HWND hwnd, bool closed) {
     // The system's minimise deactivates the window: OnDeactivate may run with the record still
     // there. A close from it leaves the destruction to this and takes the window off the queue; a
     // minimise, a switch or another hide does nothing.
-    const handle_mark dying(hwnd, handle_state::destroying);
+    const handle_mark dying(hwnd, w, handle_state::destroying);
     DefWindowProcW(hwnd, WM_SYSCOMMAND, SC_MINIMIZE, 0);
     release_handle(hwnd, w);
     DestroyWindow(hwnd);
@@ -457,6 +509,9 @@ void remove_window(zin_window* w) {
 
 void release_handle(HWND hwnd, zin_window* w, bool unqueue) {
     g_window_handles.removeAll(window_handle_record{nullptr, hwnd});
+    // The minimises posted to it go with the native window.
+    for (uint32_t i = g_minimise_requests.getSize(); i-- > 0;)
+        if (g_minimise_requests[i].handle == hwnd) g_minimise_requests.removeAt(i);
     if (w->mWnd != hwnd) return;
     w->mWnd = nullptr;
     w->mDC = nullptr;
@@ -471,21 +526,40 @@ zin_window* find_window(HWND hwnd) {
     return record ? record->window : nullptr;
 }
 
-bool handle_marked(HWND hwnd, handle_state state) {
+bool handle_marked(HWND hwnd, const zin_window* w, handle_state state) {
     if (!hwnd) return false;
     for (const handle_mark* m = g_innermost_mark; m; m = m->m_outer)
-        if (m->m_hwnd == hwnd && m->m_state == state) return true;
+        if (m->m_hwnd == hwnd && m->m_window == w && m->m_state == state) return true;
     return false;
 }
 
-handle_mark::handle_mark(HWND hwnd, handle_state state)
-    : m_hwnd(hwnd), m_state(state), m_outer(g_innermost_mark) {
+handle_mark::handle_mark(HWND hwnd, const zin_window* w, handle_state state)
+    : m_hwnd(hwnd), m_window(w), m_state(state), m_outer(g_innermost_mark) {
     g_innermost_mark = this;
 }
 
 handle_mark::~handle_mark() { g_innermost_mark = m_outer; }
 
+void post_minimise(zin_window* w) {
+    if (!w->mWnd) return;
+    if (++g_last_minimise_id == 0) ++g_last_minimise_id;  // 0 is what the system sends
+    const LPARAM id = static_cast<LPARAM>(g_last_minimise_id);
+    if (PostMessageW(w->mWnd, WM_SYSCOMMAND, SC_MINIMIZE, id))
+        g_minimise_requests.push(minimise_request{w, w->mWnd, id});
+}
+
+bool minimise_is_for(const zin_window* w, HWND hwnd, LPARAM lparam) {
+    for (uint32_t i = 0; i < g_minimise_requests.getSize(); ++i) {
+        const minimise_request request = g_minimise_requests[i];
+        if (request.handle != hwnd || request.id != lparam) continue;
+        g_minimise_requests.removeAt(i);
+        return request.window == w;
+    }
+    return true;  // not the script's: the system's, for whoever holds the native window
+}
+
 void clear_window_lists() {
+    g_minimise_requests.clear();
     g_window_handles.clear();
     g_pending_windows.clear();
     g_windows.clear();

@@ -106,20 +106,21 @@ public:
     void create_native();
     void attach_hwnd();
     void load();
-    // What may be asked of a window while it unloads: its unload is not run again, the request is
-    // noted and the code that unloads it reads the notes when the unload is done.
+    // What may be asked of a window while it unloads, or while a switch hands it its native window:
+    // the request is noted, and the code that unloads it (or the switch, once the hand-over is done)
+    // reads the notes and carries them out.
     enum leave_request : uint8_t { leave_none = 0, leave_close = 1, leave_hide = 2 };
     // Unloads the window (once, however many requests come meanwhile); answers the requests
     // (leave_request bits) that came while it ran.
     uint8_t unload();
     bool is_unloading() const { return mUnloading; }
+    // A switch is handing it a native window whose record still names the window switched from.
+    bool is_taking_over() const { return mTakingOver; }
     void ask_to_leave(leave_request request) { mLeaveAsked = static_cast<uint8_t>(mLeaveAsked | request); }
     // Whether the window holds the native window hwnd: its mWnd and the record of that handle.
     bool owns(HWND hwnd) const;
     // Open: it holds a native window.
     bool is_open() const { return owns(mWnd); }
-    // On its way out of its native window: it unloads, or the window is being destroyed.
-    bool is_leaving() const;
     void add_part(class_base* part, const char* class_name);
     bool is_anchored(rect& r);
     bool add_anchor(rect& r);
@@ -145,6 +146,7 @@ public:
 
 private:
     bool mUnloading = false;
+    bool mTakingOver = false;
     uint8_t mLeaveAsked = leave_none;
 
     // After a step of create_native that can run callbacks: whether the window still holds the
@@ -175,32 +177,41 @@ void remove_window(zin_window* w);
 void release_handle(HWND hwnd, zin_window* w, bool unqueue = false);
 // The open window whose native window is hwnd, or null.
 zin_window* find_window(HWND hwnd);
-// Native windows whose close or destruction is under way, each marked by a handle_mark for as long
-// as it lives (on the stack of the code that closes or destroys the window; they nest).
-// - closing: from the start of a WM_CLOSE (before OnClose) to its end. A close asked for meanwhile
-//   is part of that close, and the host's hide meanwhile does not queue the window.
+// Windows whose close or destruction is under way, each on the native window it holds, marked by a
+// handle_mark for as long as it lives (on the stack of the code that closes or destroys the window;
+// they nest). A mark names the window as well as the handle: a switch may hand the native window to
+// another window meanwhile, whose own requests are its own.
+// - closing: from the start of a WM_CLOSE (before OnClose) to its end. A close of the same window
+//   asked for meanwhile is part of that close, and the host's hide meanwhile does not queue it.
 // - destroying: a minimise or the host's hide destroys it. It keeps its record while DestroyWindow
 //   runs, so what it sends then (WM_ACTIVATE with WA_INACTIVE when it was the active one) still
 //   reaches the script; it is unloaded already and on its way out, so nothing unloads, destroys,
 //   paints or hands it over again meanwhile.
 enum class handle_state { closing, destroying };
-bool handle_marked(HWND hwnd, handle_state state);
+bool handle_marked(HWND hwnd, const zin_window* w, handle_state state);
 class handle_mark {
 public:
-    handle_mark(HWND hwnd, handle_state state);
+    handle_mark(HWND hwnd, const zin_window* w, handle_state state);
     ~handle_mark();
     handle_mark(const handle_mark&) = delete;
     handle_mark& operator=(const handle_mark&) = delete;
 
 private:
-    friend bool handle_marked(HWND, handle_state);
+    friend bool handle_marked(HWND, const zin_window*, handle_state);
     HWND m_hwnd;
+    const zin_window* m_window;
     handle_state m_state;
     const handle_mark* m_outer;
 };
 // A window that holds hwnd and is unloaded leaves it as the host's hide has it: queued (unless
 // closed is set: then it stays closed), minimised by the system, its record gone, destroyed.
 void leave_hidden(zin_window* w, HWND hwnd, bool closed);
+// The script's minimise: posted to the native window w holds, the request numbered in lparam.
+void post_minimise(zin_window* w);
+// For a minimise (SC_MINIMIZE, lparam) that hwnd receives while w holds it: whether it is w's. One
+// the script posted for a window that has left hwnd since (a switch handed it over) is not, and is
+// dropped; any other minimise is for the window that holds hwnd.
+bool minimise_is_for(const zin_window* w, HWND hwnd, LPARAM lparam);
 // Empties the three lists (the skin unload; the windows themselves die with the script state).
 void clear_window_lists();
 
