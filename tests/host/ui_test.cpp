@@ -147,6 +147,68 @@ TEST(ui, MinimisingTheActiveWindowDeactivatesItAsItGoes) {
     EXPECT_TRUE(has(r.log, "host: all host references released")) << r.log;
 }
 
+// A skin as its author writes it, through the host. Parts filed into an open window, from a timer
+// or from OnClose and OnHide, are hidden and shown with the others at the window's next close and
+// open, and at no other time. A close asked for a window is that window's, also while a switch
+// hands it the native window: asked after the switch in the old window's OnClose, from its own
+// OnShow during that switch, or from the old window's OnHide.
+TEST(ui, PartsAndClosesAreCarriedOutForTheWindowTheyName) {
+    const std::wstring work = temp_folder(L"ui_requests");
+    const std::wstring skin = work + L"\\skin.lua";
+    ASSERT_TRUE(write_file(
+        skin,
+        "function say(s) print('ex: ' .. s) end\n"
+        "Part = new_base_class(false)\n"
+        "function Part.show(self) say('show ' .. self.name) end\n"
+        "function Part.hide(self) say('hide ' .. self.name) end\n"
+        "function part(name) local p = Part.new(rect.new(0, 0, 5, 5)) p.name = name return p end\n"
+        "function win(name, x) local w = window.new(name, 40, 30, rect.new(x, 100, x + 90, 160))\n"
+        "  w:add(color_rect.new(rect.new(0, 0, 90, 60), color.new(0, 128, 255))) return w end\n"
+        "C, D, A, B = win('C', 50), win('D', 150), win('A', 250), win('B', 350)\n"
+        "C:add(part('C.p1')) D:add(part('D.p1'))\n"
+        "D:set_callback('OnClose', function() D:add(part('D.p2')) end)\n"
+        "D:set_callback('OnHide', function() D:add(part('D.p3')) end)\n"
+        "for name, w in pairs({A = A, B = B}) do local name = name\n"
+        "  w:set_callback('OnClose', function() say(name .. ' close') end)\n"
+        "  w:set_callback('OnHide', function() say(name .. ' hide') end)\n"
+        "  w:set_callback('OnShow', function() say(name .. ' show') end)\n"
+        "end\n"
+        "function visible() say('A ' .. tostring(A:is_visible()) .. ', B ' .. tostring(B:is_visible())) end\n"
+        "C:create() D:create()\n"
+        "t = timer.new(function() t:stop()\n"
+        "  say('timer') C:add(part('C.p2'))\n"
+        "  say('close C') C:close() say('open C') C:create()\n"
+        "  say('close D') D:close() say('open D') D:set_callback('OnClose', nil) D:set_callback('OnHide', nil) D:create()\n"
+        "  A:create()\n"
+        "  A:set_callback('OnClose', function() say('A close') A:switch_to(B) B:close() end)\n"
+        "  say('close A') A:close() visible()\n"
+        "  A:create()\n"
+        "  A:set_callback('OnClose', function() say('A close') A:switch_to(B) end)\n"
+        "  B:set_callback('OnShow', function() say('B show') B:close() end)\n"
+        "  say('close A') A:close() visible()\n"
+        "  A:create()\n"
+        "  A:set_callback('OnClose', function() say('A close') end)\n"
+        "  B:set_callback('OnShow', function() say('B show') end)\n"
+        "  A:set_callback('OnHide', function() say('A hide') B:close() end)\n"
+        "  say('switch A to B') A:switch_to(B) visible()\n"
+        "  trova.quit()\n"
+        "end)\n"
+        "t:start(50)\n"));
+    const run_result r = run_host({L"--skin", skin, L"--run-for", L"5000"}, work);
+    EXPECT_EQ(r.exit_code, 0u) << r.log;
+    EXPECT_FALSE(has(r.log, "ERROR")) << r.log;
+    const std::vector<std::string> lines = lines_containing(untimed(r.log), "console: ex: ");
+    std::string got;
+    for (const std::string& line : lines) got += line.substr(line.find("ex: ") + 4) + "; ";
+    EXPECT_EQ("show C.p1; show D.p1; timer; close C; hide C.p1; hide C.p2; open C; show C.p1; show C.p2; "
+              "close D; hide D.p1; hide D.p2; hide D.p3; open D; show D.p1; show D.p2; show D.p3; A show; "
+              "close A; A close; A hide; B show; B close; B hide; A false, B false; A show; "
+              "close A; A close; A hide; B show; B close; B hide; A false, B false; A show; "
+              "switch A to B; A hide; B close; B hide; A false, B false; ",
+              got)
+        << r.log;
+}
+
 TEST(ui, WithoutASkinTheDialogIsCancelled) {
     const std::wstring work = temp_folder(L"ui_none");
     const run_result r = run_host({L"--run-for", L"5000"}, work);
