@@ -156,6 +156,40 @@ TEST_F(Startup, SkinRunsAndItsFirstWindowOpens) {
     EXPECT_EQ(std::wstring(lua_compat::skin_dir()), widen(folder.dir()));
 }
 
+// The host's hide leaves no window open, whatever the windows' callbacks open or switch to while it
+// runs (a usual skin: the main window closes and its mini window opens). Such a window waits for the
+// next show with the others.
+TEST_F(Startup, TheHostsHideLeavesNoWindowOpen) {
+    const struct {
+        const char* on_hide;
+        const char* open_after_show;  // the windows the show opens, by name
+    } rows[] = {
+        {"mini:create()", "main mini side"},
+        {"side:switch_to(mini)", "main mini"},  // side, open, hands its native window to mini
+        {"mini:create() mini:close() mini:create() side:close()", "main mini"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.on_hide);
+        get_ui_zin().shutdown();
+        const std::string path = folder.write(
+            "skin.lua", one_window_skin(std::string("mini = window.new('mini', 10, 10, rect.new(200, 20, 260, 60))\n"
+                                                    "side = window.new('side', 10, 10, rect.new(300, 20, 360, 60))\n"
+                                                    "w:create() side:create()\n"
+                                                    "w:set_callback('OnHide', function() ") + row.on_hide + " end)\n"));
+        ASSERT_NE(init_with(path), nullptr);
+        ASSERT_EQ(g_window_handles.getSize(), 2u);
+        get_ui_zin().hide();
+        EXPECT_FALSE(get_ui_zin().is_visible());
+        for (uint32_t i = 0; i < g_windows.getSize(); ++i) EXPECT_EQ(g_windows[i]->mWnd, nullptr) << g_windows[i]->mName;
+        ASSERT_EQ("", engine_test::run(g_lua, "w:set_callback('OnHide', nil)"));
+        get_ui_zin().activate();
+        std::string open;
+        for (uint32_t i = 0; i < g_windows.getSize(); ++i)
+            if (g_windows[i]->mWnd) open += std::string(open.empty() ? "" : " ") + g_windows[i]->mName;
+        EXPECT_EQ(row.open_after_show, open);
+    }
+}
+
 // The start-up's closing collection runs the scripts' finalisers: one that fails is a script error
 // like any other, and the skin still starts.
 TEST_F(Startup, AFailingFinaliserInTheLastCollectionIsReported) {
