@@ -49,6 +49,8 @@ LRESULT on_close(zin_window* w, HWND hwnd, WPARAM wparam, LPARAM lparam) {
         w->ask_to_leave(zin_window::leave_close);
         return 0;
     }
+    // A close asked for meanwhile is part of this one, and the host's hide finds the window closed:
+    // neither needs more than this close does.
     w->unload();
     release_handle(hwnd, w);
     return DefWindowProcW(hwnd, WM_CLOSE, wparam, lparam);
