@@ -17,6 +17,14 @@ const char kWindowSkin[] =
     "main:create()\n"
     "print('window skin loaded')\n";
 
+// The host run for run_for milliseconds on a skin of this script, in a folder of its own.
+run_result run_skin(const wchar_t* folder, const std::string& script, const wchar_t* run_for) {
+    const std::wstring work = temp_folder(folder);
+    const std::wstring skin = work + L"\\skin.lua";
+    EXPECT_TRUE(write_file(skin, script));
+    return run_host({L"--skin", skin, L"--run-for", run_for}, work);
+}
+
 TEST(ui, TheSkinFileAnswersTheDialogAndTheSkinRuns) {
     const std::wstring work = temp_folder(L"ui_skin");
     const std::wstring skin = work + L"\\skin.lua";
@@ -84,14 +92,12 @@ TEST(ui, FailingSkinsShowTheirMessageBoxInTheLogAndTheHostExitsCleanly) {
 // Popup menus nobody answers (no --menu-pick), even ones the skin opens while it starts and again
 // after each one ends, do not keep --run-for from ending the run.
 TEST(ui, RunForEndsPopupMenusNobodyAnswers) {
-    const std::wstring work = temp_folder(L"ui_menus");
-    const std::wstring skin = work + L"\\skin.lua";
-    ASSERT_TRUE(write_file(skin, std::string(kWindowSkin) +
-                                     "for i = 1, 3 do trova.show_main_menu() end\n"
-                                     "print('menus ended')\n"
-                                     "t = timer.new(function() trova.show_main_menu() end)\n"
-                                     "t:start(10)\n"));
-    const run_result r = run_host({L"--skin", skin, L"--run-for", L"300"}, work);
+    const run_result r = run_skin(L"ui_menus",
+                                  std::string(kWindowSkin) + "for i = 1, 3 do trova.show_main_menu() end\n"
+                                                             "print('menus ended')\n"
+                                                             "t = timer.new(function() trova.show_main_menu() end)\n"
+                                                             "t:start(10)\n",
+                                  L"300");
     EXPECT_EQ(r.exit_code, 0u) << r.log;
     EXPECT_TRUE(has(r.log, "console: menus ended\n")) << r.log;
     EXPECT_TRUE(has(r.log, "host: --run-for time is over\n")) << r.log;
@@ -103,10 +109,8 @@ TEST(ui, RunForEndsPopupMenusNobodyAnswers) {
 // one: the window is unloaded (OnHide), and its destruction deactivates it (OnDeactivate, the window
 // still open then); it is pending until the script opens it again.
 TEST(ui, MinimisingTheActiveWindowDeactivatesItAsItGoes) {
-    const std::wstring work = temp_folder(L"ui_minimise");
-    const std::wstring skin = work + L"\\skin.lua";
-    ASSERT_TRUE(write_file(
-        skin,
+    const run_result r = run_skin(
+        L"ui_minimise",
         "function keep(value, name) config.save(value, name, true, nil) end\n"
         "keep(5, 'volume') keep(true, 'shuffle') keep(color.new(1, 2, 3), 'accent')\n"
         "Part = new_base_class(false)\n"
@@ -127,8 +131,8 @@ TEST(ui, MinimisingTheActiveWindowDeactivatesItAsItGoes) {
         "  back:stop() print('mini: pending, visible ' .. tostring(w:is_visible())) w:create()\n"
         "end)\n"
         "back:start(300)\n"
-        "w:create()\n"));
-    const run_result r = run_host({L"--skin", skin, L"--run-for", L"1500"}, work);
+        "w:create()\n",
+        L"1500");
     EXPECT_EQ(r.exit_code, 0u) << r.log;
     const std::string log = untimed(r.log);
     const std::vector<std::string> errors = lines_containing(log, "ERROR");
@@ -153,10 +157,8 @@ TEST(ui, MinimisingTheActiveWindowDeactivatesItAsItGoes) {
 // hands it the native window: asked after the switch in the old window's OnClose, from its own
 // OnShow during that switch, or from the old window's OnHide (which cannot switch again).
 TEST(ui, PartsAndClosesAreCarriedOutForTheWindowTheyName) {
-    const std::wstring work = temp_folder(L"ui_requests");
-    const std::wstring skin = work + L"\\skin.lua";
-    ASSERT_TRUE(write_file(
-        skin,
+    const run_result r = run_skin(
+        L"ui_requests",
         "function say(s) print('ex: ' .. s) end\n"
         "Part = new_base_class(false)\n"
         "function Part.show(self) say('show ' .. self.name) end\n"
@@ -193,8 +195,8 @@ TEST(ui, PartsAndClosesAreCarriedOutForTheWindowTheyName) {
         "  say('switch A to B') A:switch_to(B) visible()\n"
         "  trova.quit()\n"
         "end)\n"
-        "t:start(50)\n"));
-    const run_result r = run_host({L"--skin", skin, L"--run-for", L"5000"}, work);
+        "t:start(50)\n",
+        L"5000");
     EXPECT_EQ(r.exit_code, 0u) << r.log;
     // The one error: a switch from a window that is unloading is refused.
     const std::vector<std::string> errors = lines_containing(untimed(r.log), "ERROR");
