@@ -444,6 +444,7 @@ function modes.life_cycle()
       if (parts[i].on == true) ~= wins[i]:is_visible() then print("hostile: life cycle broken: window " .. i) end
     end
     ticks = ticks + 1
+    print("hostile: timer alive")
     if ticks == 150 then trova.quit() end
     depth = 0
     act()
