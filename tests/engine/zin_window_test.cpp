@@ -533,8 +533,10 @@ TEST_F(window_life, every_window_is_open_or_closed_whatever_its_callbacks_do) {
                             EXPECT_NE(x->mWnd ? base_class::show_state::hidden : base_class::show_state::shown,
                                       x->mScriptParts[i]->mShowState);
                         if (!x->mWnd) continue;
-                        EXPECT_EQ(base_class::show_state::shown, x->mScriptParts.getSize() ? x->mScriptParts[0]->mShowState
-                                                                                          : base_class::show_state::shown);
+                        // Its first part was filed before the window ever opened.
+                        if (x->mScriptParts.getSize() != 0) {
+                            EXPECT_EQ(base_class::show_state::shown, x->mScriptParts[0]->mShowState);
+                        }
                         EXPECT_TRUE(IsWindowVisible(x->mWnd));
                         EXPECT_EQ(x, find_window(x->mWnd));
                         EXPECT_EQ(nullptr, g_pending_windows.find(x, 0));
