@@ -290,8 +290,8 @@ TEST_F(window_life, minimise_queues_the_window_and_restore_shows_it_where_it_was
 // window unloaded and still holding its record. Whatever the callback does, to the window or to
 // another one, the window is unloaded and destroyed once, leaves no record of its handle, and is
 // queued once (unless the callback closed it, or closed and opened it anew).
-int hide_all(lua_State*) {
-    destroy_all_windows();  // the host's hide, as from a modal loop inside the callback
+int script_host_hide(lua_State*) {
+    destroy_all_windows();  // the host's hide, as from a modal loop inside a callback
     return 0;
 }
 
@@ -322,7 +322,7 @@ TEST_F(window_life, what_on_deactivate_does_while_a_minimised_window_goes) {
             TearDown();
             SetUp();
         }
-        lua_register(L, "hide_all", &hide_all);
+        lua_register(L, "hide_all", &script_host_hide);
         zin_window* w = new_window("w", 30, 40, 120, 80, 1);
         zin_window* b = new_window("b", 300, 40, 60, 60);
         zin_window* o = new_window("o", 400, 40, 60, 60);
@@ -399,10 +399,6 @@ TEST_F(window_life, what_on_deactivate_does_while_a_minimised_window_goes) {
 // for a window only when its close was asked for while it was visible, and at least once then;
 // each window ends as its last request left it (a close, a minimise or the host's hide, once that
 // returns, closed; a create, a switch to it or the host's show that opened it, open).
-int script_host_hide(lua_State*) {
-    destroy_all_windows();
-    return 0;
-}
 int script_host_show(lua_State*) {
     create_queued_windows();
     return 0;
